@@ -1,0 +1,52 @@
+#pragma once
+
+// A compact JSON writer for the wire form: no whitespace, '/' escaped as "\/", non-ASCII text as raw
+// UTF-8, integers as 64-bit, doubles in shortest round-trip form. A non-finite double (or any other
+// value that has no wire form) marks the writer failed; the caller turns that into an encoding error.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tavelin {
+
+class JsonWriter {
+public:
+    JsonWriter() { out_.reserve(256); }
+
+    void beginObject();
+    void endObject();
+    void beginArray();
+    void endArray();
+    void key(std::string_view name);
+
+    void string(std::string_view text);
+    void integer(std::int64_t value);
+    void number(double value);
+    void boolean(bool value);
+    void null();
+    // Inserts an already encoded JSON value as it stands.
+    void raw(std::string_view json);
+
+    // Marks the encoding failed; the first reason is kept.
+    void fail(std::string_view reason);
+    bool failed() const { return failed_; }
+    const std::string& failure() const { return failure_; }
+
+    const std::string& text() const { return out_; }
+    std::string take() { return std::move(out_); }
+
+private:
+    void separate();
+
+    std::string out_;
+    std::string failure_;
+    bool needsComma_ = false;
+    bool failed_ = false;
+};
+
+// Appends `text` as a quoted JSON string. Invalid UTF-8 (a Linux file name may hold any bytes) is
+// written with U+FFFD in place of each bad sequence, so the output is always valid JSON.
+void appendJsonString(std::string& out, std::string_view text);
+
+}  // namespace tavelin

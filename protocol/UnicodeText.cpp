@@ -1,0 +1,85 @@
+#include "protocol/UnicodeText.h"
+
+#include <unicode/locid.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace tavelin {
+
+namespace {
+
+bool isASCII(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool usesTurkicCaseFolding() {
+    const char* language = icu::Locale::getDefault().getLanguage();
+    return std::strcmp(language, "tr") == 0 || std::strcmp(language, "az") == 0;
+}
+
+icu::UnicodeString unicodeFromUTF8(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+// NFD(fold(NFD(text))): the form in which canonically equivalent texts that differ only in case are
+// equal. False when ICU cannot provide the normaliser.
+bool caselessForm(std::string_view text, std::uint32_t foldOptions, icu::UnicodeString& out) {
+    UErrorCode status = U_ZERO_ERROR;
+    const auto* nfd = icu::Normalizer2::getNFDInstance(status);
+    if (U_FAILURE(status)) return false;
+    auto folded = nfd->normalize(unicodeFromUTF8(text), status);
+    if (U_FAILURE(status)) return false;
+    folded.foldCase(foldOptions);
+    out = nfd->normalize(folded, status);
+    return U_SUCCESS(status);
+}
+
+// A code point that belongs to the character before it (a combining mark and the like).
+bool continuesCharacter(UChar32 c) {
+    return u_getCombiningClass(c) != 0 || u_hasBinaryProperty(c, UCHAR_GRAPHEME_EXTEND);
+}
+
+}  // namespace
+
+std::optional<std::string> nfcIfDifferent(std::string_view text) {
+    if (isASCII(text)) return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
+    const auto* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status)) return std::nullopt;
+    const auto unicode = unicodeFromUTF8(text);
+    if (nfc->isNormalized(unicode, status) && U_SUCCESS(status)) return std::nullopt;
+    status = U_ZERO_ERROR;
+    const auto normalized = nfc->normalize(unicode, status);
+    if (U_FAILURE(status)) return std::nullopt;
+    std::string result;
+    normalized.toUTF8String(result);
+    if (result == text) return std::nullopt;
+    return result;
+}
+
+bool localizedCaseInsensitiveContains(std::string_view haystack, std::string_view needle) {
+    if (needle.empty()) return false;
+    const bool turkic = usesTurkicCaseFolding();
+    // Titles are mostly ASCII: there folding is lower-casing and no combining mark can follow a match.
+    if (!turkic && isASCII(haystack) && isASCII(needle)) {
+        return !std::ranges::search(haystack, needle, {}, asciiLower, asciiLower).empty();
+    }
+    const std::uint32_t foldOptions = turkic ? U_FOLD_CASE_EXCLUDE_SPECIAL_I : U_FOLD_CASE_DEFAULT;
+    icu::UnicodeString text;
+    icu::UnicodeString pattern;
+    if (!caselessForm(haystack, foldOptions, text) || !caselessForm(needle, foldOptions, pattern)) return false;
+    if (pattern.isEmpty()) return false;
+    for (int32_t start = text.indexOf(pattern); start >= 0; start = text.indexOf(pattern, start + 1)) {
+        const int32_t end = start + pattern.length();
+        if (end >= text.length() || !continuesCharacter(text.char32At(end))) return true;
+    }
+    return false;
+}
+
+}  // namespace tavelin

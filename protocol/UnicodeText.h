@@ -1,0 +1,20 @@
+#pragma once
+
+// Unicode helpers over UTF-8 texts (ICU underneath).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavelin {
+
+// The NFC form of `text`, or nothing when the text already is in NFC (always so for ASCII).
+std::optional<std::string> nfcIfDifferent(std::string_view text);
+
+// Whether `needle` occurs in `haystack`, ignoring case the way the user's locale folds it (Turkish and
+// Azerbaijani keep dotted and dotless i apart), treating canonically equivalent texts as equal and
+// keeping diacritics distinct: "mail" is found in "Photo Mailer", "cafe" is not found in "café". A match
+// never ends inside a character and its combining marks. An empty needle is found nowhere.
+bool localizedCaseInsensitiveContains(std::string_view haystack, std::string_view needle);
+
+}  // namespace tavelin

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the built tavelin-wire with `input` on standard input.
+Run runWire(const std::string& arguments, const std::string& input) {
+    const auto dir = std::filesystem::temp_directory_path() / ("tavelin-wire-test-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "in") << input;
+    const std::string command = std::string(TAVELIN_WIRE_PATH) + " " + arguments + " <" + (dir / "in").string() +
+                                " >" + (dir / "out").string() + " 2>" + (dir / "err").string();
+    Run run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = slurp(dir / "out");
+    run.err = slurp(dir / "err");
+    std::filesystem::remove_all(dir);
+    return run;
+}
+
+TEST(TavelinWire, DecodeWritesTheRecordInWireForm) {
+    const auto run = runWire("decode DockSeparator",
+                             R"({ "kind": "spacer", "dockIndex": 2.0, "region": "fixedApps", "separatorID": "a/b", "x": 1 })");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "{\"separatorID\":\"a\\/b\",\"region\":\"fixedApps\",\"dockIndex\":2,\"kind\":\"spacer\"}\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(TavelinWire, DecodeOfTheBundledSnapshotConvertsItsOffsetToUtc) {
+    const auto run = runWire("decode DockSnapshot", slurp(std::string(TAVELIN_EXAMPLES_DIR) + "/wire/dock-snapshot.json"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(R"("generatedAt":"2026-12-07T00:30:00Z")"), std::string::npos);
+    EXPECT_NE(run.out.find(R"("needsAttention":false)"), std::string::npos);
+}
+
+TEST(TavelinWire, DecodingErrorsGoToStandardErrorWithStatusOne) {
+    const auto run = runWire("decode DockSeparator", R"({"separatorID":"s","region":"dock","dockIndex":1,"kind":"spacer"})");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "error: DockSeparator.region: no case \"dock\"\n");
+    EXPECT_EQ(runWire("decode FolderChild", "not json").status, 1);
+}
+
+TEST(TavelinWire, UsageErrors) {
+    EXPECT_EQ(runWire("decode NoSuchRecord", "{}").status, 2);
+    EXPECT_EQ(runWire("", "").status, 2);
+    const auto help = runWire("--help", "");
+    EXPECT_EQ(help.status, 0);
+    for (const auto* type : {"DockItem", "DockSeparator", "DockSnapshot", "DockDiff", "FolderSnapshot", "FolderChild"}) {
+        EXPECT_NE(help.out.find(type), std::string::npos) << type;
+    }
+}
+
+TEST(TavelinWire, ApplyDiff) {
+    const auto run = runWire("apply-diff", slurp(std::string(TAVELIN_EXAMPLES_DIR) + "/wire/apply-diff.json"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(R"("dockGeneration":4)"), std::string::npos);
+    EXPECT_EQ(run.out.find(R"("itemID":"A")"), std::string::npos);
+    EXPECT_NE(run.out.find(R"("itemID":"B")"), std::string::npos);
+
+    auto stale = slurp(std::string(TAVELIN_EXAMPLES_DIR) + "/wire/apply-diff.json");
+    stale.replace(stale.find(R"("fromGeneration": 3)"), 19, R"("fromGeneration": 2)");
+    const auto refused = runWire("apply-diff", stale);
+    EXPECT_EQ(refused.status, 0);
+    EXPECT_EQ(refused.out, "null\n");
+}
+
+}  // namespace
