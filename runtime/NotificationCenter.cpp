@@ -1,0 +1,35 @@
+#include "runtime/NotificationCenter.h"
+
+#include <atomic>
+
+namespace tavelin {
+
+ObserverToken NotificationCenter::addObserver(std::string name, const void* sender, Queue* queue,
+                                              Observer observer) {
+    struct Delivery {
+        Observer observer;
+        std::atomic<bool> active{true};  // also stops what is already queued
+    };
+    auto delivery = std::make_shared<Delivery>(std::move(observer));
+    auto subscription = posted_.subscribe([name = std::move(name), sender, queue, delivery](
+                                              const std::shared_ptr<const Notification>& notification) {
+        if (notification->name != name || (sender && notification->sender != sender)) return;
+        if (!queue || queue->isCurrent()) {
+            if (delivery->active) delivery->observer(*notification);
+        } else {
+            queue->async([delivery, notification] {
+                if (delivery->active) delivery->observer(*notification);
+            });
+        }
+    });
+    return ObserverToken([delivery, subscription = std::move(subscription)]() mutable {
+        delivery->active = false;
+        subscription.cancel();
+    });
+}
+
+void NotificationCenter::post(Notification notification) {
+    posted_.send(std::make_shared<const Notification>(std::move(notification)));
+}
+
+}  // namespace tavelin
