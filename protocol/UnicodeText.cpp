@@ -73,7 +73,8 @@ bool localizedCaseInsensitiveContains(std::string_view haystack, std::string_vie
     const std::uint32_t foldOptions = turkic ? U_FOLD_CASE_EXCLUDE_SPECIAL_I : U_FOLD_CASE_DEFAULT;
     icu::UnicodeString text;
     icu::UnicodeString pattern;
-    if (!caselessForm(haystack, foldOptions, text) || !caselessForm(needle, foldOptions, pattern)) return false;
+    if (!caselessForm(haystack, foldOptions, text) || !caselessForm(needle, foldOptions, pattern))
+        return false;
     if (pattern.isEmpty()) return false;
     for (int32_t start = text.indexOf(pattern); start >= 0; start = text.indexOf(pattern, start + 1)) {
         const int32_t end = start + pattern.length();

@@ -1,0 +1,86 @@
+#include "dockmodel/DockMainGrid.h"
+
+#include <optional>
+
+namespace tavelin {
+
+namespace DockMainGrid {
+
+std::vector<DockMainGridEntry> cells(const DockPresentation& presentation) {
+    std::vector<DockMainGridEntry> entries;
+    for (std::size_t t = 0; t < presentation.tiers.size(); ++t) {
+        const auto& tier = presentation.tiers[t];
+        for (std::size_t c = 0; c < tier.cells.size(); ++c) entries.push_back({{t, c}, tier.cells[c]});
+    }
+    return entries;
+}
+
+}  // namespace DockMainGrid
+
+namespace DockGridLayout {
+
+std::vector<DockMainGridEntry> mainGridLayoutCells(const std::vector<DockMainGridEntry>& entries,
+                                                   const CellPredicate& isDockLineSeparator) {
+    std::vector<DockMainGridEntry> layoutCells;
+    layoutCells.reserve(entries.size());
+    for (const auto& entry : entries) {
+        if (!isDockLineSeparator(entry.cell)) layoutCells.push_back(entry);
+    }
+    return layoutCells;
+}
+
+std::vector<DockSeparatorLinePair> dockSeparatorLinePairs(const std::vector<DockMainGridEntry>& entries) {
+    std::vector<DockSeparatorLinePair> pairs;
+    std::optional<CellPath> previousAnchor;
+    bool linePending = false;
+    for (const auto& entry : entries) {
+        if (entry.cell.asFolderChild()) continue;
+        if (entry.cell.isDockLineSeparatorSlot()) {
+            linePending = true;
+            continue;
+        }
+        if (linePending && previousAnchor) pairs.push_back({*previousAnchor, entry.path});
+        linePending = false;
+        previousAnchor = entry.path;
+    }
+    return pairs;
+}
+
+std::vector<DockSeparatorLinePair> filterSeparatorPairsInRowMid(
+    const std::vector<DockSeparatorLinePair>& pairs, const std::vector<DockMainGridEntry>& layoutCells,
+    std::int64_t columns) {
+    if (columns < 1) return {};
+    std::unordered_map<CellPath, std::int64_t> positions;
+    positions.reserve(layoutCells.size());
+    for (std::size_t i = 0; i < layoutCells.size(); ++i)
+        positions.try_emplace(layoutCells[i].path, static_cast<std::int64_t>(i));
+    std::vector<DockSeparatorLinePair> kept;
+    for (const auto& pair : pairs) {
+        const auto left = positions.find(pair.left);
+        const auto right = positions.find(pair.right);
+        if (left == positions.end() || right == positions.end()) continue;
+        if (right->second == left->second + 1 && right->second / columns == left->second / columns)
+            kept.push_back(pair);
+    }
+    return kept;
+}
+
+}  // namespace DockGridLayout
+
+namespace DockSeparatorLayout {
+
+double visualWidth(SeparatorKind kind, double iconSide) {
+    switch (kind) {
+        case SeparatorKind::separator:
+            return 1;
+        case SeparatorKind::spacer:
+            return iconSide;
+        case SeparatorKind::smallSpacer:
+            return iconSide / 2;
+    }
+    return 1;
+}
+
+}  // namespace DockSeparatorLayout
+
+}  // namespace tavelin

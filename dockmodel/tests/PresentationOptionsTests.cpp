@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "dockmodel/Density.h"
+#include "dockmodel/PresentationOptions.h"
+#include "dockmodel/tests/DockModelFixtures.h"
+
+namespace tavelin {
+namespace {
+
+constexpr std::string_view kOptionsJSON =
+    R"({"showSeparators":true,"reproduceSpacers":false,"showUnavailableItems":true,"hiddenAppsMode":"dimmed",)"
+    R"("backgroundOnlyAppsMode":"trailing","runningSort":"launchOrder","folderChildrenSort":"dateAdded",)"
+    R"("filterText":"ma\/il","itemStyle":"list"})";
+
+PresentationOptions sampleOptions() {
+    return {.showSeparators = true,
+            .reproduceSpacers = false,
+            .showUnavailableItems = true,
+            .hiddenAppsMode = HiddenAppsMode::dimmed,
+            .backgroundOnlyAppsMode = BackgroundOnlyAppsMode::trailing,
+            .runningSort = RunningAppsSort::launchOrder,
+            .folderChildrenSort = FolderArrangement::dateAdded,
+            .filterText = "ma/il",
+            .itemStyle = ItemStyle::list};
+}
+
+TEST(PresentationOptions, WritesEveryKeyInOrderAndReadsItBack) {
+    EXPECT_EQ(encodeJSON(sampleOptions()).value(), kOptionsJSON);
+    EXPECT_EQ(decodeJSON<PresentationOptions>(kOptionsJSON).value(), sampleOptions());
+}
+
+TEST(PresentationOptions, EveryKeyIsRequired) {
+    const std::pair<std::string_view, std::string_view> fields[] = {{"showSeparators", "true"},
+                                                                    {"reproduceSpacers", "false"},
+                                                                    {"showUnavailableItems", "true"},
+                                                                    {"hiddenAppsMode", "\"dimmed\""},
+                                                                    {"backgroundOnlyAppsMode", "\"show\""},
+                                                                    {"runningSort", "\"name\""},
+                                                                    {"folderChildrenSort", "\"kind\""},
+                                                                    {"filterText", "\"\""},
+                                                                    {"itemStyle", "\"icon\""}};
+    // The first round leaves nothing out and must decode.
+    std::vector<std::string_view> omissions = {""};
+    for (const auto& field : fields) omissions.push_back(field.first);
+    for (const auto missing : omissions) {
+        std::string json = "{";
+        for (const auto& [key, value] : fields) {
+            if (key == missing) continue;
+            json += (json.size() > 1 ? "," : "") + ("\"" + std::string(key) + "\":") + std::string(value);
+        }
+        json += "}";
+        const auto decoded = decodeJSON<PresentationOptions>(json);
+        if (missing.empty()) {
+            EXPECT_TRUE(decoded.has_value()) << json;
+            continue;
+        }
+        ASSERT_FALSE(decoded.has_value()) << json;
+        EXPECT_EQ(decoded.error().message,
+                  "PresentationOptions: missing required key \"" + std::string(missing) + "\"");
+    }
+}
+
+TEST(PresentationOptions, EnumerationTextsAreExact) {
+    // The settings say "dim"; these options say "dimmed".
+    std::string json(kOptionsJSON);
+    json.replace(json.find("\"dimmed\""), 8, "\"dim\"");
+    const auto decoded = decodeJSON<PresentationOptions>(json);
+    ASSERT_FALSE(decoded.has_value());
+    EXPECT_EQ(decoded.error().message, "PresentationOptions.hiddenAppsMode: no case \"dim\"");
+
+    EXPECT_EQ(enumFromString<BackgroundOnlyAppsMode>("trailing"), BackgroundOnlyAppsMode::trailing);
+    EXPECT_EQ(enumFromString<ItemStyle>("iconLabel"), ItemStyle::iconLabel);
+    EXPECT_EQ(enumFromString<HiddenAppsMode>("Hide"), std::nullopt);
+}
+
+TEST(PresentationOptions, EqualityCoversTheItemStyle) {
+    auto other = sampleOptions();
+    other.itemStyle = ItemStyle::icon;
+    EXPECT_NE(other, sampleOptions());
+}
+
+TEST(DensityPreference, TaggedUnionForm) {
+    EXPECT_EQ(encodeJSON(DensityPreference::fixed(Density::regular)).value(),
+              R"({"fixed":{"_0":"regular"}})");
+    EXPECT_EQ(encodeJSON(DensityPreference::automatic()).value(), R"({"auto":{}})");
+    EXPECT_EQ(decodeJSON<DensityPreference>(R"({"fixed":{"_0":"compact"}})").value(),
+              DensityPreference::fixed(Density::compact));
+    EXPECT_EQ(decodeJSON<DensityPreference>(R"({"auto":{}})").value(), DensityPreference::automatic());
+    EXPECT_NE(DensityPreference::fixed(Density::compact), DensityPreference::fixed(Density::spacious));
+}
+
+TEST(DensityPreference, MalformedFormsFail) {
+    const struct {
+        std::string_view json;
+        std::string_view error;
+    } cases[] = {
+        {R"({"fixed":{"_0":"compact"},"auto":{}})",
+         "DensityPreference: Invalid number of keys found, expected one."},
+        {R"({})", "DensityPreference: Invalid number of keys found, expected one."},
+        {R"({"fixed":{}})", "DensityPreference.fixed: missing required key \"_0\""},
+        {R"({"fixed":{"_0":"tight"}})", "DensityPreference.fixed._0: no case \"tight\""},
+        {R"({"auto":true})", "DensityPreference.auto: expected an object, found a Boolean"},
+    };
+    for (const auto& c : cases) {
+        const auto decoded = decodeJSON<DensityPreference>(c.json);
+        ASSERT_FALSE(decoded.has_value()) << c.json;
+        EXPECT_EQ(decoded.error().message, c.error) << c.json;
+    }
+}
+
+TEST(DensityResolver, FixedWinsAndAutoTellsFitFromOverflow) {
+    const std::vector<double> none;
+    const std::vector<double> fitting = {300, 400};
+    const std::vector<double> oneTooWide = {300, 400.5};
+    const struct {
+        DensityPreference preference;
+        const std::vector<double>& widths;
+        Density expected;
+    } cases[] = {
+        {DensityPreference::fixed(Density::compact), oneTooWide, Density::compact},
+        {DensityPreference::fixed(Density::compact), fitting, Density::compact},
+        {DensityPreference::fixed(Density::spacious), none, Density::spacious},
+        {DensityPreference::automatic(), none, Density::spacious},
+        {DensityPreference::automatic(), fitting, Density::spacious},  // a width equal to the space fits
+        {DensityPreference::automatic(), oneTooWide, Density::compact},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DensityResolver::resolve(c.preference, c.widths, 400), c.expected);
+    const std::vector<double> notANumber = {std::nan("")};
+    EXPECT_EQ(DensityResolver::resolve(DensityPreference::automatic(), notANumber, 400), Density::compact);
+}
+
+}  // namespace
+}  // namespace tavelin
