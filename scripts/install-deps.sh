@@ -2,12 +2,14 @@
 # Installs every Debian package that the build, the tests, the fuzzers and the benchmarks need.
 # Safe to run again: it only calls apt-get when a package is missing.
 set -euo pipefail
+
 packages=(
   g++ cmake ninja-build pkg-config
   libsimdjson-dev libicu-dev libssl-dev libplist-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-16 libclang-rt-16-dev
 )
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -17,6 +19,7 @@ done
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
+
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 echo "Installing: ${missing[*]}"
