@@ -1,0 +1,46 @@
+#pragma once
+
+// One watch as the file watchers keep it: what it asked for, where its handler runs, and whether it
+// was cancelled. The watchers share it with the jobs they queue, so a job outlives neither its handler
+// nor the check that drops it after a cancel.
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <utility>
+
+#include "platform/FileWatcher.h"
+
+namespace tavelin {
+
+class FileWatchRegistration {
+  public:
+    FileWatchRegistration(std::filesystem::path path, FileEvents events, Queue& queue,
+                          FileWatcher::Handler handler)
+        : path_(std::move(path)), events_(events), queue_(queue), handler_(std::move(handler)) {}
+
+    const std::filesystem::path& path() const { return path_; }
+    FileEvents events() const { return events_; }
+
+    // Queues the handler with the part of `happened` that this watch asked for; nothing when it asked
+    // for none of it.
+    static void deliver(const std::shared_ptr<FileWatchRegistration>& registration, FileEvents happened) {
+        const FileEvents events = happened & registration->events_;
+        if (events.empty() || !registration->active_) return;
+        registration->queue_.async([registration, events] {
+            if (registration->active_) registration->handler_(events);
+        });
+    }
+
+    // No handler starts after this, also not for events already queued.
+    void cancel() { active_ = false; }
+
+  private:
+    const std::filesystem::path path_;
+    const FileEvents events_;
+    Queue& queue_;
+    FileWatcher::Handler handler_;  // runs only on queue_, one call at a time
+    std::atomic<bool> active_{true};
+};
+
+}  // namespace tavelin
