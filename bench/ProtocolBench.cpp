@@ -1,9 +1,12 @@
-// Decoding and encoding the records a device receives most, beside simdjson's bare parse of the same
+// Decoding and encoding the messages a device receives most, beside simdjson's bare parse of the same
 // bytes (the floor for any typed decoder).
 
 #include <benchmark/benchmark.h>
 
-#include "protocol/DockSnapshot.h"
+#include <random>
+
+#include "protocol/AnyEnvelope.h"
+#include "protocol/MacEnvelope.h"
 
 namespace tavelin {
 namespace {
@@ -12,50 +15,88 @@ DockSnapshot snapshotOfSixtyItems() {
     DockSnapshot snapshot{.dockGeneration = 42, .eventSequence = 57, .generatedAt = currentTimestamp()};
     for (int i = 0; i < 60; ++i) {
         const auto name = "Application " + std::to_string(i);
-        snapshot.items.push_back(DockItem{.itemID = ItemID("ax-" + std::to_string(i) + "-com.example.app" + std::to_string(i)),
-                                          .region = i < 20 ? DockRegion::fixedApps : DockRegion::runningApps,
-                                          .kind = DockItemKind::app,
-                                          .bundleID = "com.example.app" + std::to_string(i),
-                                          .path = "/Applications/" + name + ".app",
-                                          .title = name,
-                                          .iconToken = IconToken("0123456789abcdef"),
-                                          .isDockPinned = i < 20,
-                                          .dockIndex = i,
-                                          .isRunning = i % 2 == 0});
+        snapshot.items.push_back(
+            DockItem{.itemID = ItemID("ax-" + std::to_string(i) + "-com.example.app" + std::to_string(i)),
+                     .region = i < 20 ? DockRegion::fixedApps : DockRegion::runningApps,
+                     .kind = DockItemKind::app,
+                     .bundleID = "com.example.app" + std::to_string(i),
+                     .path = "/Applications/" + name + ".app",
+                     .title = name,
+                     .iconToken = IconToken("0123456789abcdef"),
+                     .isDockPinned = i < 20,
+                     .dockIndex = i,
+                     .isRunning = i % 2 == 0});
     }
-    snapshot.separators.push_back(DockSeparator{"ax-separator-20", DockRegion::fixedApps, 20, SeparatorKind::separator});
+    snapshot.separators.push_back(
+        DockSeparator{"ax-separator-20", DockRegion::fixedApps, 20, SeparatorKind::separator});
     return snapshot;
 }
 
-const std::string& snapshotText() {
-    static const std::string text = *encodeJSON(snapshotOfSixtyItems());
-    return text;
+// Sixty icons of about 4 KB of Base64 each, from fixed pseudo-random bytes.
+std::vector<IconData> sixtyIcons() {
+    std::mt19937 random(7);
+    std::vector<IconData> icons;
+    for (int i = 0; i < 60; ++i) {
+        Bytes png;
+        png.data.resize(3000);
+        for (auto& byte : png.data) byte = static_cast<std::uint8_t>(random());
+        icons.push_back(
+            IconData{IconToken("0123456789abcd" + std::to_string(10 + i)), base64Encode(png), 128});
+    }
+    return icons;
 }
 
-void BM_SnapshotBareParse(benchmark::State& state) {
+const auto kSnapshotEnvelope =
+    macMessage<MessageType::dockSnapshot>(snapshotOfSixtyItems(), SessionID::generate());
+const auto kIconEnvelope = macMessage<MessageType::iconData>(sixtyIcons(), SessionID::generate());
+const std::string kSnapshotText = *encodeJSON(kSnapshotEnvelope);
+const std::string kIconText = *encodeJSON(kIconEnvelope);
+
+void bareParse(benchmark::State& state, const std::string& text) {
     simdjson::dom::parser parser;
-    const auto& text = snapshotText();
     for (auto _ : state) {
         simdjson::dom::element element;
         benchmark::DoNotOptimize(parser.parse(text).get(element));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_SnapshotBareParse);
 
-void BM_SnapshotDecode(benchmark::State& state) {
-    const auto& text = snapshotText();
-    for (auto _ : state) benchmark::DoNotOptimize(decodeJSON<DockSnapshot>(text));
+template <class T>
+void decode(benchmark::State& state, const std::string& text) {
+    for (auto _ : state) benchmark::DoNotOptimize(decodeJSON<T>(text));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_SnapshotDecode);
 
-void BM_SnapshotEncode(benchmark::State& state) {
-    const auto snapshot = snapshotOfSixtyItems();
-    for (auto _ : state) benchmark::DoNotOptimize(encodeJSON(snapshot));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * snapshotText().size()));
+// The receiver's road: the header with the payload as a tree, then the payload as its record.
+template <class Payload>
+void decodeThroughAnyEnvelope(benchmark::State& state, const std::string& text) {
+    for (auto _ : state) benchmark::DoNotOptimize(decodeJSON<AnyEnvelope>(text)->decode<Payload>());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_SnapshotEncode);
+
+template <class T>
+void encode(benchmark::State& state, const T& value, const std::string& text) {
+    for (auto _ : state) benchmark::DoNotOptimize(encodeJSON(value));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+const bool kRegistered = [] {
+    using IconList = std::vector<IconData>;
+    benchmark::RegisterBenchmark("DockSnapshotEnvelope/BareParse", bareParse, kSnapshotText);
+    benchmark::RegisterBenchmark("DockSnapshotEnvelope/Decode", decode<Envelope<DockSnapshot>>,
+                                 kSnapshotText);
+    benchmark::RegisterBenchmark("DockSnapshotEnvelope/DecodeThroughAnyEnvelope",
+                                 decodeThroughAnyEnvelope<DockSnapshot>, kSnapshotText);
+    benchmark::RegisterBenchmark("DockSnapshotEnvelope/Encode", encode<Envelope<DockSnapshot>>,
+                                 kSnapshotEnvelope, kSnapshotText);
+    benchmark::RegisterBenchmark("IconDataEnvelope/BareParse", bareParse, kIconText);
+    benchmark::RegisterBenchmark("IconDataEnvelope/Decode", decode<Envelope<IconList>>, kIconText);
+    benchmark::RegisterBenchmark("IconDataEnvelope/DecodeThroughAnyEnvelope",
+                                 decodeThroughAnyEnvelope<IconList>, kIconText);
+    benchmark::RegisterBenchmark("IconDataEnvelope/Encode", encode<Envelope<IconList>>, kIconEnvelope,
+                                 kIconText);
+    return true;
+}();
 
 }  // namespace
 }  // namespace tavelin

@@ -28,7 +28,9 @@ template class Identifier<IconTokenTag>;
 template class Identifier<WindowIDTag>;
 template class Identifier<ScreenIDTag>;
 
-std::string randomUUIDString() {
+namespace {
+
+std::string randomUUID(const char (&hexDigits)[17]) {
     std::array<std::uint8_t, 16> bytes{};
     if (RAND_bytes(bytes.data(), static_cast<int>(bytes.size())) != 1) {
         // The system's random source failing is not something a caller can recover from.
@@ -36,17 +38,22 @@ std::string randomUUIDString() {
     }
     bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);  // version 4
     bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);  // RFC 4122 variant
-    constexpr char kHex[] = "0123456789ABCDEF";
     std::string text;
     text.reserve(36);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i == 4 || i == 6 || i == 8 || i == 10) text.push_back('-');
-        text.push_back(kHex[bytes[i] >> 4]);
-        text.push_back(kHex[bytes[i] & 0xF]);
+        text.push_back(hexDigits[bytes[i] >> 4]);
+        text.push_back(hexDigits[bytes[i] & 0xF]);
     }
     return text;
 }
 
+}  // namespace
+
+std::string randomUUIDString() { return randomUUID("0123456789ABCDEF"); }
+
 RequestID RequestID::generate() { return RequestID(randomUUIDString()); }
+
+SessionID SessionID::generate() { return SessionID(randomUUID("0123456789abcdef")); }
 
 }  // namespace tavelin

@@ -43,7 +43,6 @@ struct IconTokenTag;
 struct WindowIDTag;
 struct ScreenIDTag;
 
-using SessionID = Identifier<SessionIDTag>;
 using DeviceID = Identifier<DeviceIDTag>;
 using MachineID = Identifier<MachineIDTag>;
 using ItemID = Identifier<ItemIDTag>;
@@ -57,6 +56,14 @@ public:
     using Identifier::Identifier;
     // A fresh random (version 4) UUID in upper-case canonical form.
     static RequestID generate();
+};
+
+class SessionID : public Identifier<SessionIDTag> {
+public:
+    using Identifier::Identifier;
+    // A fresh random (version 4) UUID in lower-case canonical form: the Mac names sessions in lower
+    // case, unlike request IDs and nonces.
+    static SessionID generate();
 };
 
 // A random version 4 UUID in canonical form, upper case ("E621E1F8-C36C-495A-93FC-0C247A3E6E5F").
@@ -80,3 +87,6 @@ struct std::hash<tavelin::Identifier<Tag>> {
 
 template <>
 struct std::hash<tavelin::RequestID> : std::hash<tavelin::Identifier<tavelin::RequestIDTag>> {};
+
+template <>
+struct std::hash<tavelin::SessionID> : std::hash<tavelin::Identifier<tavelin::SessionIDTag>> {};

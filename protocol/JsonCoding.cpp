@@ -1,5 +1,6 @@
 #include "protocol/JsonCoding.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tavelin {
@@ -11,6 +12,13 @@ void toJSON(JsonWriter& w, Timestamp value) {
         w.fail("a date lies outside the years 1 to 9999");
         w.null();
     }
+}
+
+std::optional<std::int64_t> exactInteger(double value) {
+    if (value != std::trunc(value) || !(value >= -9223372036854775808.0 && value < 9223372036854775808.0)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(value);
 }
 
 bool fromJSON(const JsonValue& v, bool& out) {
@@ -26,11 +34,10 @@ bool fromJSON(const JsonValue& v, std::int64_t& out) {
         case simdjson::dom::element_type::UINT64:
             return v.fail("integer out of range");
         case simdjson::dom::element_type::DOUBLE: {
-            // 1.0 and 1e2 are integers written another way; 1.5 is not.
             const double d = element.get_double().value_unsafe();
-            if (d != std::trunc(d)) return v.fail("expected an integer, found a fraction");
-            if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0)) return v.fail("integer out of range");
-            out = static_cast<std::int64_t>(d);
+            const auto integer = exactInteger(d);
+            if (!integer) return v.fail(d != std::trunc(d) ? "expected an integer, found a fraction" : "integer out of range");
+            out = *integer;
             return true;
         }
         default:
@@ -106,8 +113,8 @@ bool ObjectReader::lookup(std::string_view key, simdjson::dom::element& element)
     for (std::size_t step = 0; step < count; ++step) {
         const std::size_t i = cursor_ + step < count ? cursor_ + step : cursor_ + step - count;
         const auto candidate = members_[i].key;
-        // Sizes and first letters tell most field names apart without a full comparison.
-        if (candidate.size() == key.size() && (key.empty() || candidate[0] == key[0]) && candidate == key) {
+        // Sizes tell most field names apart before their bytes are compared.
+        if (candidate.size() == key.size() && std::equal(key.begin(), key.end(), candidate.begin())) {
             element = members_[i].value;
             cursor_ = i + 1;
             return true;
@@ -137,13 +144,13 @@ bool readTaggedUnion(const JsonValue& v, std::span<const std::string_view> caseN
     return true;
 }
 
-std::expected<simdjson::dom::element, DecodeError> parseJSON(std::string_view json, std::string_view recordName) {
+std::expected<simdjson::dom::element, DecodeError> parseJSON(std::string_view json, std::string_view name) {
     // One parser per thread: it keeps its buffers between messages. The element returned stays valid
     // until this thread parses again, so decoders finish with it before they return.
     thread_local simdjson::dom::parser parser;
     simdjson::dom::element element;
     if (const auto error = parser.parse(json.data(), json.size()).get(element)) {
-        return std::unexpected(DecodeError{std::string(recordName) + ": invalid JSON (" +
+        return std::unexpected(DecodeError{std::string(name) + ": invalid JSON (" +
                                            simdjson::error_message(error) + ")"});
     }
     return element;

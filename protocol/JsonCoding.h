@@ -43,6 +43,10 @@ inline void toJSON(JsonWriter& w, const std::string& value) { w.string(value); }
 void toJSON(JsonWriter& w, Timestamp value);
 inline void toJSON(JsonWriter& w, const Bytes& value) { w.string(base64Encode(value)); }
 
+// The integer that `value` is written another way (1.0, 1e2), or nothing for a fraction or a value
+// beyond 64 bits.
+std::optional<std::int64_t> exactInteger(double value);
+
 bool fromJSON(const JsonValue& v, bool& out);
 bool fromJSON(const JsonValue& v, std::int64_t& out);
 bool fromJSON(const JsonValue& v, double& out);
@@ -98,14 +102,14 @@ bool fromJSON(const JsonValue& v, std::vector<T>& out) {
 // --- Objects ------------------------------------------------------------------------------------------
 
 template <class T>
-void writeField(JsonWriter& w, std::string_view key, const T& value) {
+void writeField(JsonWriter& w, FieldName key, const T& value) {
     w.key(key);
     toJSON(w, value);
 }
 
 // An absent optional is left out, never written as null.
 template <class T>
-void writeField(JsonWriter& w, std::string_view key, const std::optional<T>& value) {
+void writeField(JsonWriter& w, FieldName key, const std::optional<T>& value) {
     if (!value) return;
     w.key(key);
     toJSON(w, *value);
@@ -209,22 +213,29 @@ inline void endTaggedCase(JsonWriter& w) {
 
 // --- Entry points -------------------------------------------------------------------------------------
 
+// The name that coding errors begin with: the record's type name; a list goes by its elements' name
+// ("IconData[3].token: ...").
+template <class T>
+inline constexpr std::string_view recordName = T::typeName;
+template <class T>
+inline constexpr std::string_view recordName<std::vector<T>> = recordName<T>;
+
 template <class T>
 std::expected<std::string, EncodeError> encodeJSON(const T& value) {
     JsonWriter w;
     toJSON(w, value);
-    if (w.failed()) return std::unexpected(EncodeError{std::string(T::typeName) + ": " + w.failure()});
+    if (w.failed()) return std::unexpected(EncodeError{std::string(recordName<T>) + ": " + w.failure()});
     return w.take();
 }
 
 // Parses `json` with this thread's reusable parser. Depth beyond simdjson's limit, invalid UTF-8 and
 // malformed text are refused before any record is read.
-std::expected<simdjson::dom::element, DecodeError> parseJSON(std::string_view json, std::string_view recordName);
+std::expected<simdjson::dom::element, DecodeError> parseJSON(std::string_view json, std::string_view name);
 
 template <class T>
-std::expected<T, DecodeError> decodeElement(simdjson::dom::element element, std::string_view recordName = T::typeName) {
+std::expected<T, DecodeError> decodeElement(simdjson::dom::element element, std::string_view name = recordName<T>) {
     DecodeError error;
-    const DecodePath root(recordName);
+    const DecodePath root(name);
     T value{};
     if (!fromJSON(JsonValue(element, root, error), value)) return std::unexpected(std::move(error));
     return value;
@@ -232,7 +243,7 @@ std::expected<T, DecodeError> decodeElement(simdjson::dom::element element, std:
 
 template <class T>
 std::expected<T, DecodeError> decodeJSON(std::string_view json) {
-    auto element = parseJSON(json, T::typeName);
+    auto element = parseJSON(json, recordName<T>);
     if (!element) return std::unexpected(std::move(element.error()));
     return decodeElement<T>(*element);
 }

@@ -2,6 +2,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <cmath>
@@ -123,14 +124,26 @@ void appendEscaped(std::string& out, std::string_view text) {
     }
 }
 
+// Grows `out` by `count` bytes in one step and gives where they start, for the caller to fill.
+char* extend(std::string& out, std::size_t count) {
+    const std::size_t at = out.size();
+    out.resize(at + count);
+    return out.data() + at;
+}
+
 }  // namespace
 
 void appendJsonString(std::string& out, std::string_view text) {
     const std::size_t special = firstByteNeedingCare(text, 0);
-    out.push_back('"');
     if (special == text.size()) {
-        out.append(text);
-    } else if (isAscii(text.substr(special)) || simdjson::validate_utf8(text.data(), text.size())) {
+        char* p = extend(out, text.size() + 2);
+        *p = '"';
+        std::memcpy(p + 1, text.data(), text.size());
+        p[text.size() + 1] = '"';
+        return;
+    }
+    out.push_back('"');
+    if (isAscii(text.substr(special)) || simdjson::validate_utf8(text.data(), text.size())) {
         out.append(text.substr(0, special));
         appendEscaped(out, text.substr(special));
     } else {
@@ -172,6 +185,17 @@ void JsonWriter::key(std::string_view name) {
     needsComma_ = false;
 }
 
+void JsonWriter::key(FieldName name) {
+    const auto text = name.text();
+    char* p = extend(out_, (needsComma_ ? 1 : 0) + text.size() + 3);
+    if (needsComma_) *p++ = ',';
+    *p++ = '"';
+    std::memcpy(p, text.data(), text.size());
+    p[text.size()] = '"';
+    p[text.size() + 1] = ':';
+    needsComma_ = false;
+}
+
 void JsonWriter::string(std::string_view text) {
     separate();
     appendJsonString(out_, text);
@@ -193,7 +217,13 @@ void JsonWriter::number(double value) {
     }
     separate();
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // The shortest form of 2^64 is its twenty digits, which readers refuse as an integer beyond 64 bits;
+    // whole numbers outside the 64-bit range are written with an exponent instead.
+    const bool digitsOnly = std::none_of(buffer, result.ptr, [](char c) { return c == '.' || c == 'e'; });
+    if (digitsOnly && !(value >= -9223372036854775808.0 && value < 9223372036854775808.0)) {
+        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    }
     out_.append(buffer, result.ptr);
     needsComma_ = true;
 }

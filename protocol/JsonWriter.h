@@ -4,11 +4,32 @@
 // UTF-8, integers as 64-bit, doubles in shortest round-trip form. A non-finite double (or any other
 // value that has no wire form) marks the writer failed; the caller turns that into an encoding error.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace tavelin {
+
+// A record's key, spelled in the program: it is checked when the program is built to need no escape, so
+// that writing it copies it as it stands.
+class FieldName {
+public:
+    template <std::size_t N>
+    consteval FieldName(const char (&text)[N]) : text_(text, N - 1) {
+        for (const char c : text_) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20 || byte >= 0x80 || c == '"' || c == '\\' || c == '/') {
+                throw "a field name must be plain ASCII without characters that need an escape";
+            }
+        }
+    }
+
+    std::string_view text() const { return text_; }
+
+private:
+    std::string_view text_;
+};
 
 class JsonWriter {
 public:
@@ -18,7 +39,9 @@ public:
     void endObject();
     void beginArray();
     void endArray();
+    // A key from data, escaped as any string.
     void key(std::string_view name);
+    void key(FieldName name);
 
     void string(std::string_view text);
     void integer(std::int64_t value);

@@ -1,6 +1,8 @@
 #include "tools/WireCommands.h"
 
+#include "protocol/AnyEnvelope.h"
 #include "protocol/DockSnapshotApplier.h"
+#include "protocol/MessagePayloads.h"
 
 namespace tavelin::wire {
 namespace {
@@ -27,6 +29,34 @@ std::expected<std::string, std::string> applyDiff(std::string_view json) {
     auto text = encodeJSON(*result);
     if (!text) return std::unexpected(text.error().message);
     return std::move(*text);
+}
+
+std::expected<std::string, std::string> reencodeEnvelope(std::string_view json) {
+    const auto any = decodeJSON<AnyEnvelope>(json);
+    if (!any) return std::unexpected(any.error().message);
+    const auto messageType = any->knownMessageType();
+    if (!messageType) return std::unexpected("Envelope.messageType: unknown message type \"" + any->messageType + "\"");
+    return visitMessageType(*messageType, [&]<MessageType type>() -> std::expected<std::string, std::string> {
+        using Payload = MessagePayloadType<type>;
+        auto payload = any->decode<Payload>();
+        if (!payload) return std::unexpected(payload.error().message);
+        const Envelope<Payload> envelope{.protocolVersion = any->protocolVersion,
+                                         .messageType = type,
+                                         .requestID = any->requestID,
+                                         .sessionID = any->sessionID,
+                                         .revision = any->revision,
+                                         .eventSequence = any->eventSequence,
+                                         .payload = std::move(*payload)};
+        auto text = encodeJSON(envelope);
+        if (!text) return std::unexpected(text.error().message);
+        return std::move(*text);
+    });
+}
+
+std::expected<std::string, std::string> describeError(std::string_view json) {
+    const auto error = decodeJSON<ProtocolError>(json);
+    if (!error) return std::unexpected(error.error().message);
+    return error->errorDescription();
 }
 
 }  // namespace tavelin::wire

@@ -15,8 +15,11 @@ constexpr int kUsageError = 2;
 void printUsage(std::ostream& out) {
     out << "usage: tavelin-wire decode TYPE    read one JSON text on standard input, decode it as TYPE\n"
            "                                   and write it back in wire form\n"
+           "                                   (decode Envelope also reads the payload as the record\n"
+           "                                   its message type calls for)\n"
            "       tavelin-wire apply-diff     read {\"snapshot\":...,\"diff\":...} and write the result\n"
            "                                   (null when the diff does not fit the snapshot)\n"
+           "       tavelin-wire describe       read a ProtocolError and write its description\n"
            "       tavelin-wire --help\n"
            "types:";
     for (const auto& type : tavelin::wire::wireTypes()) out << ' ' << type.name;
@@ -52,6 +55,7 @@ int main(int argc, char** argv) {
         return finish(type->reencode(readAll(std::cin)));
     }
     if (command == "apply-diff" && argc == 2) return finish(tavelin::wire::applyDiff(readAll(std::cin)));
+    if (command == "describe" && argc == 2) return finish(tavelin::wire::describeError(readAll(std::cin)));
     printUsage(std::cerr);
     return kUsageError;
 }

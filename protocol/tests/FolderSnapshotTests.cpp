@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "protocol/FolderOpenRequest.h"
 #include "protocol/FolderSnapshot.h"
 #include "protocol/tests/RecordFixtures.h"
 
@@ -64,6 +65,19 @@ TEST(FolderSnapshot, UnknownChildKindFailsTheWholeSnapshot) {
     const auto decoded = decodeJSON<FolderSnapshot>(text);
     ASSERT_FALSE(decoded.has_value());
     EXPECT_EQ(decoded.error().message, R"(FolderSnapshot.children[1].kind: no case "alias")");
+}
+
+TEST(FolderOpenRequest, OnlyTheItemIsRequired) {
+    const FolderOpenRequest bare{.itemID = ItemID("ax-5-folder-/Users/me/Downloads")};
+    EXPECT_EQ(encodeJSON(bare), R"({"itemID":"ax-5-folder-\/Users\/me\/Downloads"})");
+    EXPECT_EQ(decodeJSON<FolderOpenRequest>(R"({"itemID":"ax-5-folder-/Users/me/Downloads","relativePath":null})"), bare);
+
+    const FolderOpenRequest nested{.itemID = ItemID("d"), .relativePath = "Sub/Deeper", .userInitiated = false};
+    EXPECT_EQ(decodeJSON<FolderOpenRequest>(*encodeJSON(nested)), nested);
+    EXPECT_EQ(decodeJSON<FolderOpenRequest>(R"({"relativePath":"x"})").error().message,
+              R"(FolderOpenRequest: missing required key "itemID")");
+    EXPECT_EQ(decodeJSON<FolderOpenRequest>(R"({"itemID":"d","userInitiated":"yes"})").error().message,
+              "FolderOpenRequest.userInitiated: expected a Boolean, found a string");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -66,7 +67,9 @@ TEST(TavelinWire, UsageErrors) {
     EXPECT_EQ(runWire("", "").status, 2);
     const auto help = runWire("--help", "");
     EXPECT_EQ(help.status, 0);
-    for (const auto* type : {"DockItem", "DockSeparator", "DockSnapshot", "DockDiff", "FolderSnapshot", "FolderChild"}) {
+    for (const auto* type : {"DockItem", "DockSeparator", "DockSnapshot", "DockDiff", "FolderSnapshot", "FolderChild",
+                             "ProtocolError", "Command", "WindowListSnapshot", "HelloAck", "PairReject",
+                             "AnyEnvelope", "Envelope"}) {
         EXPECT_NE(help.out.find(type), std::string::npos) << type;
     }
 }
@@ -83,6 +86,54 @@ TEST(TavelinWire, ApplyDiff) {
     const auto refused = runWire("apply-diff", stale);
     EXPECT_EQ(refused.status, 0);
     EXPECT_EQ(refused.out, "null\n");
+}
+
+TEST(TavelinWire, DecodeEnvelopeReadsEveryMessageType) {
+    // The fuzzer's seeds hold one valid message of every type.
+    std::set<std::string> types;
+    for (const auto& entry : std::filesystem::directory_iterator(TAVELIN_ENVELOPE_CORPUS_DIR)) {
+        const auto run = runWire("decode Envelope", slurp(entry.path()));
+        ASSERT_EQ(run.status, 0) << entry.path() << ": " << run.err;
+        // The output is in wire form already: decoding it again changes nothing.
+        EXPECT_EQ(runWire("decode Envelope", run.out).out, run.out) << entry.path();
+        const auto start = run.out.find(R"("messageType":")") + 15;
+        types.insert(run.out.substr(start, run.out.find('"', start) - start));
+    }
+    EXPECT_EQ(types.size(), 29u);
+}
+
+TEST(TavelinWire, DecodeEnvelopeRefusesUnknownTypesAndPayloadsThatDoNotFit) {
+    const auto unknown = runWire("decode Envelope", R"({"protocolVersion":1,"messageType":"dock.Snapshot","requestID":"R"})");
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, "error: Envelope.messageType: unknown message type \"dock.Snapshot\"\n");
+
+    const auto misfit = runWire("decode Envelope", R"({"protocolVersion":1,"messageType":"icon.data","requestID":"R",)"
+                                                   R"("payload":{"token":"a","pngBase64":"","pixelSize":1}})");
+    EXPECT_EQ(misfit.status, 1);
+    EXPECT_EQ(misfit.err, "error: IconData: expected an array, found an object\n");
+
+    // Messages that carry nothing read without a payload.
+    const auto ping = runWire("decode Envelope", R"({"protocolVersion":1,"messageType":"ping","requestID":"R"})");
+    EXPECT_EQ(ping.status, 0);
+    EXPECT_EQ(ping.out, "{\"protocolVersion\":1,\"messageType\":\"ping\",\"requestID\":\"R\",\"payload\":{}}\n");
+}
+
+TEST(TavelinWire, DecodeAnyEnvelopeWritesHeaderAndPayload) {
+    const auto run = runWire("decode AnyEnvelope",
+                             R"({"payload":{"b":1.0,"a":[null]},"requestID":"R","messageType":"x","protocolVersion":1,"z":0})");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "{\"protocolVersion\":1,\"messageType\":\"x\",\"requestID\":\"R\",\"payload\":{\"a\":[null],\"b\":1}}\n");
+    EXPECT_EQ(runWire("decode AnyEnvelope", R"({"messageType":"x","requestID":"R"})").status, 1);
+}
+
+TEST(TavelinWire, DescribeWritesTheErrorsDescription) {
+    const auto run = runWire("describe", R"({"permissionDenied":{"kind":"accessibility"}})");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Permission denied: accessibility\n");
+    EXPECT_EQ(runWire("describe", R"({"codeMismatch":{"attemptsLeft":2}})").out, "Code mismatch (2 left)\n");
+    const auto bad = runWire("describe", R"({"revoked":{},"notFound":{}})");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "error: ProtocolError: Invalid number of keys found, expected one.\n");
 }
 
 }  // namespace
