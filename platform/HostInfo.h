@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace tavelin {
 
@@ -17,6 +18,18 @@ struct BundleInfo {
     friend bool operator==(const BundleInfo&, const BundleInfo&) = default;
 };
 
+// The operating system's version as numbers: 14.5.0.
+struct OperatingSystemVersion {
+    int majorVersion = 0;
+    int minorVersion = 0;
+    int patchVersion = 0;
+
+    bool isAtLeast(int wantedMajor, int wantedMinor = 0, int wantedPatch = 0) const {
+        return std::tie(majorVersion, minorVersion, patchVersion) >= std::tie(wantedMajor, wantedMinor, wantedPatch);
+    }
+    friend bool operator==(const OperatingSystemVersion&, const OperatingSystemVersion&) = default;
+};
+
 class HostInfo {
   public:
     virtual ~HostInfo() = default;
@@ -25,6 +38,7 @@ class HostInfo {
     virtual std::optional<std::string> localizedName() const = 0;
     // "Version 14.5 (Build 23F79)".
     virtual std::string operatingSystemVersionString() const = 0;
+    virtual OperatingSystemVersion operatingSystemVersion() const = 0;
     virtual BundleInfo mainBundle() const = 0;
 };
 

@@ -40,10 +40,11 @@ class PlistDict {
     // True when the key was there.
     bool remove(std::string_view key);
 
-    std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
-    std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
-    std::vector<Entry>::const_iterator end() const { return entries_.end(); }
+    // Defined below PlistValue, which they need complete.
+    std::size_t size() const;
+    bool empty() const;
+    std::vector<Entry>::const_iterator begin() const;
+    std::vector<Entry>::const_iterator end() const;
 
     friend bool operator==(const PlistDict& a, const PlistDict& b);
 
@@ -88,6 +89,11 @@ class PlistValue {
     // In the order of PlistKind.
     std::variant<bool, std::int64_t, double, std::string, Bytes, Timestamp, PlistArray, PlistDict> storage_;
 };
+
+inline std::size_t PlistDict::size() const { return entries_.size(); }
+inline bool PlistDict::empty() const { return entries_.empty(); }
+inline std::vector<PlistDict::Entry>::const_iterator PlistDict::begin() const { return entries_.begin(); }
+inline std::vector<PlistDict::Entry>::const_iterator PlistDict::end() const { return entries_.end(); }
 
 template <>
 struct EnumText<PlistKind> {

@@ -157,14 +157,35 @@ std::optional<PlistDict> UserDefaults::dictionaryForKey(std::string_view key) co
 }
 
 void UserDefaults::set(std::string_view key, PlistValue value) {
-    const std::lock_guard lock(mutex_);
-    values_.set(key, std::move(value));
-    save();
+    {
+        const std::lock_guard lock(mutex_);
+        values_.set(key, std::move(value));
+        save();
+    }
+    didChange_.send({});
 }
 
 void UserDefaults::removeObject(std::string_view key) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!values_.remove(key)) return;
+        save();
+    }
+    didChange_.send({});
+}
+
+std::optional<PlistDict> UserDefaults::persistentDomain() const {
     const std::lock_guard lock(mutex_);
-    if (values_.remove(key)) save();
+    return values_.empty() ? std::nullopt : std::optional(values_);
+}
+
+void UserDefaults::setPersistentDomain(PlistDict values) {
+    {
+        const std::lock_guard lock(mutex_);
+        values_ = std::move(values);
+        save();
+    }
+    didChange_.send({});
 }
 
 }  // namespace tavelin

@@ -18,9 +18,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "platform/PlistValue.h"
+#include "runtime/Subject.h"
 #include "runtime/SystemLog.h"
 
 namespace tavelin {
@@ -53,6 +55,15 @@ class UserDefaults {
     void set(std::string_view key, PlistValue value);
     void removeObject(std::string_view key);
 
+    // Every value of the domain; none when it holds none, as there is no such domain then.
+    std::optional<PlistDict> persistentDomain() const;
+    // Replaces every value of the domain at once, with one write of its file.
+    void setPersistentDomain(PlistDict values);
+
+    // Announced after each change made through this object (set, a removal, a new persistent domain),
+    // once it is stored, on the thread that made it: the platform's did-change notification.
+    Publisher<std::monostate> didChangePublisher() const { return didChange_.publisher(); }
+
   private:
     void load();
     void save();
@@ -64,6 +75,7 @@ class UserDefaults {
     mutable std::mutex mutex_;
     PlistDict values_;
     bool fileDamaged_ = false;  // until a copy of it has been kept
+    Subject<std::monostate> didChange_;
 };
 
 }  // namespace tavelin

@@ -83,4 +83,22 @@ bool localizedCaseInsensitiveContains(std::string_view haystack, std::string_vie
     return false;
 }
 
+std::string lowercased(std::string_view text) {
+    std::string result(text);
+    if (isASCII(text)) {
+        std::ranges::transform(result, result.begin(), asciiLower);
+        return result;
+    }
+    auto unicode = unicodeFromUTF8(text);
+    unicode.toLower(icu::Locale::getRoot());
+    result.clear();
+    unicode.toUTF8String(result);
+    return result;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (isASCII(a) && isASCII(b)) return std::ranges::equal(a, b, {}, asciiLower, asciiLower);
+    return unicodeFromUTF8(a).caseCompare(unicodeFromUTF8(b), U_FOLD_CASE_DEFAULT) == 0;
+}
+
 }  // namespace tavelin

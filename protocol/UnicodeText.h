@@ -17,4 +17,11 @@ std::optional<std::string> nfcIfDifferent(std::string_view text);
 // never ends inside a character and its combining marks. An empty needle is found nowhere.
 bool localizedCaseInsensitiveContains(std::string_view haystack, std::string_view needle);
 
+// `text` in lower case by the rules that hold in every language: "ÄPFEL" is "äpfel", "I" is "i".
+std::string lowercased(std::string_view text);
+
+// Whether the texts are equal once their case is folded ("Straße" equals "STRASSE"); no other
+// normalisation.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
 }  // namespace tavelin

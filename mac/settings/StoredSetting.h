@@ -87,6 +87,8 @@ struct EnumRead {
         return enumFromString<E>(defaults.stringForKey(key).value_or("")).value_or(fallback);
     }
 };
+template <TextEnum E>
+EnumRead(E) -> EnumRead<E>;  // clang 16 does not deduce aggregates by itself
 
 // The stored array when every element is a string, otherwise the empty list.
 struct StringListRead {

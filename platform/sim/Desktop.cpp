@@ -1,7 +1,10 @@
 #include "platform/sim/Desktop.h"
 
 #include <algorithm>
+#include <charconv>
+#include <limits>
 #include <set>
+#include <utility>
 
 #include "platform/FileContents.h"
 
@@ -46,6 +49,10 @@ bool requiredBundleIdentifier(ObjectReader& r, std::string_view key, std::string
     return valid || failField(r, key, "expected a bundle identifier, found \"" + out + "\"");
 }
 
+bool stepsOut(const std::filesystem::path& path) {
+    return std::ranges::any_of(path, [](const std::filesystem::path& part) { return part == ".."; });
+}
+
 bool requiredAbsolutePath(ObjectReader& r, std::string_view key, std::filesystem::path& out) {
     std::string text;
     if (!r.required(key, text).ok()) return false;
@@ -53,7 +60,49 @@ bool requiredAbsolutePath(ObjectReader& r, std::string_view key, std::filesystem
         return failField(r, key, "expected an absolute path, found \"" + text + "\"");
     }
     out = text;
-    return true;
+    return !stepsOut(out) || failField(r, key, "must not step out with \"..\"");
+}
+
+// An absolute path or one in the home folder ("~/Downloads").
+bool requiredMacPath(ObjectReader& r, std::string_view key, std::string& out) {
+    if (!r.required(key, out).ok()) return false;
+    if (!out.starts_with('/') && out != "~" && !out.starts_with("~/")) {
+        return failField(r, key, "expected a path starting with \"/\" or \"~/\", found \"" + out + "\"");
+    }
+    return !stepsOut(out) || failField(r, key, "must not step out with \"..\"");
+}
+
+// The name of the first of `keys` that the object holds, when exactly one is held.
+bool exactlyOneOf(ObjectReader& r, std::initializer_list<std::string_view> keys, std::string_view& found) {
+    found = {};
+    for (const auto key : keys) {
+        if (!r.find(key)) continue;
+        if (!found.empty()) {
+            return r.value().fail("holds both \"" + std::string(found) + "\" and \"" + std::string(key) + "\"");
+        }
+        found = key;
+    }
+    if (!found.empty()) return true;
+    std::string names;
+    for (const auto key : keys) names += (names.empty() ? "\"" : ", \"") + std::string(key) + "\"";
+    return r.value().fail("expected one of the keys " + names);
+}
+
+bool readSpacer(ObjectReader& r, DesktopDockTile& tile) {
+    std::string size;
+    if (!r.required("spacer", size).ok()) return false;
+    static constexpr std::pair<std::string_view, DesktopDockTileKind> kSizes[] = {
+        {"regular", DesktopDockTileKind::spacer},
+        {"small", DesktopDockTileKind::smallSpacer},
+        {"flex", DesktopDockTileKind::flexSpacer},
+    };
+    for (const auto& [name, kind] : kSizes) {
+        if (size == name) {
+            tile.kind = kind;
+            return true;
+        }
+    }
+    return failField(r, "spacer", "expected \"regular\", \"small\" or \"flex\", found \"" + size + "\"");
 }
 
 bool readProgram(const JsonValue& v, BundleInfo& program) {
@@ -63,27 +112,187 @@ bool readProgram(const JsonValue& v, BundleInfo& program) {
            requiredText(r, "version", program.version) && requiredAbsolutePath(r, "path", program.path);
 }
 
+const DesktopApplication* findApplication(const Desktop& desktop, std::string_view bundleIdentifier) {
+    const auto found = std::ranges::find(desktop.applications, bundleIdentifier, &DesktopApplication::bundleIdentifier);
+    return found == desktop.applications.end() ? nullptr : &*found;
+}
+
+// The front application runs, and the Dock names installed applications only.
+bool checkReferences(const JsonValue& v, const Desktop& desktop) {
+    if (desktop.frontmost) {
+        const auto* front = findApplication(desktop, *desktop.frontmost);
+        if (front == nullptr || !front->running) {
+            const DecodePath path(v.path(), "frontmost");
+            return v.at(v.element(), path).fail("\"" + *desktop.frontmost + "\" is no running application");
+        }
+    }
+    if (!desktop.dock) return true;
+    const DecodePath dock(v.path(), "dock");
+    const auto failUnknown = [&](const DecodePath& path, const std::string& identifier) {
+        return v.at(v.element(), path).fail("\"" + identifier + "\" is no installed application");
+    };
+    for (const auto list : {"fixed", "others"}) {
+        const auto& tiles = std::string_view(list) == "fixed" ? desktop.dock->fixed : desktop.dock->others;
+        for (std::size_t i = 0; i < tiles.size(); ++i) {
+            if (tiles[i].kind != DesktopDockTileKind::application || findApplication(desktop, tiles[i].target))
+                continue;
+            const DecodePath listPath(dock, list);
+            const DecodePath entry(listPath, i);
+            const DecodePath path(entry, "application");
+            return failUnknown(path, tiles[i].target);
+        }
+    }
+    for (std::size_t i = 0; i < desktop.dock->recents.size(); ++i) {
+        if (findApplication(desktop, desktop.dock->recents[i])) continue;
+        const DecodePath recents(dock, "recents");
+        const DecodePath path(recents, i);
+        return failUnknown(path, desktop.dock->recents[i]);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool fromJSON(const JsonValue& v, DesktopHost& host) {
     if (!onlyKeys(v, {"name", "systemVersion"})) return false;
     ObjectReader r(v);
     r.optional("name", host.name).orDefault("systemVersion", host.systemVersion, DesktopHost{}.systemVersion);
-    return r.ok();
+    if (!r.ok()) return false;
+    return parseSystemVersion(host.systemVersion) ||
+           failField(r, "systemVersion",
+                     "expected \"Version <major>.<minor>[.<patch>] (Build <build>)\", found \"" + host.systemVersion +
+                         "\"");
 }
 
 bool fromJSON(const JsonValue& v, DesktopApplication& application) {
-    if (!onlyKeys(v, {"bundleIdentifier", "name", "path"})) return false;
+    if (!onlyKeys(v, {"bundleIdentifier", "name", "path", "running", "activationPolicy", "launchDate", "opens"}))
+        return false;
     ObjectReader r(v);
-    return requiredBundleIdentifier(r, "bundleIdentifier", application.bundleIdentifier) &&
-           requiredText(r, "name", application.name) && requiredAbsolutePath(r, "path", application.path);
+    if (!requiredBundleIdentifier(r, "bundleIdentifier", application.bundleIdentifier) ||
+        !requiredText(r, "name", application.name) || !requiredAbsolutePath(r, "path", application.path)) {
+        return false;
+    }
+    r.orDefault("running", application.running, false)
+        .orDefault("activationPolicy", application.activationPolicy, RawActivationPolicy::regular)
+        .optional("launchDate", application.launchDate)
+        .orDefault("opens", application.opens, {});
+    if (!r.ok()) return false;
+    for (auto& extension : application.opens) {
+        std::ranges::transform(extension, extension.begin(),
+                               [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    }
+    return true;
 }
 
-bool fromJSON(const JsonValue& v, Desktop& desktop) {
-    if (!onlyKeys(v, {"host", "program", "applications"})) return false;
+bool fromJSON(const JsonValue& v, DesktopDockTile& tile) {
     ObjectReader r(v);
-    r.orDefault("host", desktop.host, DesktopHost{}).orDefault("applications", desktop.applications, {});
+    std::string_view kind;
+    if (!r.ok() || !exactlyOneOf(r, {"application", "folder", "file", "url", "spacer"}, kind)) return false;
+    if (kind == "spacer") return onlyKeys(v, {"spacer"}) && readSpacer(r, tile);
+    if (kind == "folder" ? !onlyKeys(v, {"folder", "label", "showAs", "arrangement"})
+                         : !onlyKeys(v, {kind, "label"})) {
+        return false;
+    }
+    if (kind == "application") {
+        tile.kind = DesktopDockTileKind::application;
+        if (!requiredBundleIdentifier(r, "application", tile.target)) return false;
+    } else if (kind == "url") {
+        tile.kind = DesktopDockTileKind::url;
+        if (!requiredText(r, "url", tile.target)) return false;
+    } else {
+        tile.kind = kind == "folder" ? DesktopDockTileKind::folder : DesktopDockTileKind::file;
+        if (!requiredMacPath(r, kind, tile.target)) return false;
+    }
+    r.optional("label", tile.label).optional("showAs", tile.showAs).optional("arrangement", tile.arrangement);
+    return r.ok();
+}
+
+bool fromJSON(const JsonValue& v, DesktopDock& dock) {
+    if (!onlyKeys(v, {"fixed", "others", "recents", "showRecents"})) return false;
+    ObjectReader r(v);
+    r.orDefault("fixed", dock.fixed, {})
+        .orDefault("others", dock.others, {})
+        .orDefault("recents", dock.recents, {})
+        .orDefault("showRecents", dock.showRecents, true);
     if (!r.ok()) return false;
+    for (std::size_t i = 0; i < dock.fixed.size(); ++i) {
+        const auto kind = dock.fixed[i].kind;
+        if (kind == DesktopDockTileKind::folder || kind == DesktopDockTileKind::file ||
+            kind == DesktopDockTileKind::url) {
+            const DecodePath list(v.path(), "fixed");
+            const DecodePath entry(list, i);
+            return v.at(v.element(), entry).fail("only applications and spacers stand among the fixed tiles");
+        }
+    }
+    return true;
+}
+
+bool fromJSON(const JsonValue& v, DesktopScreen& screen) {
+    if (!onlyKeys(v, {"name", "number", "frame", "scale", "main", "desktopPicture"})) return false;
+    ObjectReader r(v);
+    std::vector<double> frame;
+    std::optional<std::int64_t> number;
+    if (!requiredText(r, "name", screen.name) || !r.required("frame", frame).ok()) return false;
+    if (frame.size() != 4 || !(frame[2] > 0) || !(frame[3] > 0)) {
+        return failField(r, "frame", "expected [x, y, width, height] with a width and height above 0");
+    }
+    screen.frame = Rect{frame[0], frame[1], frame[2], frame[3]};
+    if (!r.optional("number", number).orDefault("scale", screen.scale, 1.0).orDefault("main", screen.main, false).ok())
+        return false;
+    if (number && (*number < 0 || *number > std::numeric_limits<std::uint32_t>::max())) {
+        return failField(r, "number", "expected a display ID from 0 to 4294967295");
+    }
+    if (number) screen.number = static_cast<std::uint32_t>(*number);
+    if (!(screen.scale > 0)) return failField(r, "scale", "expected a number above 0");
+    if (r.find("desktopPicture")) {
+        screen.desktopPicture.emplace();
+        if (!requiredMacPath(r, "desktopPicture", *screen.desktopPicture)) return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The first screen holds the menu bar at the origin; display IDs are unique; one main screen at most.
+bool checkScreens(const JsonValue& v, const std::vector<DesktopScreen>& screens) {
+    const DecodePath list(v.path(), "screens");
+    std::set<std::uint32_t> numbers;
+    bool mainSeen = false;
+    for (std::size_t i = 0; i < screens.size(); ++i) {
+        const DecodePath entry(list, i);
+        const auto fail = [&](std::string_view key, const std::string& message) {
+            const DecodePath path(entry, key);
+            return v.at(v.element(), path).fail(message);
+        };
+        if (i == 0 && (screens[i].frame.x != 0 || screens[i].frame.y != 0)) {
+            return fail("frame", "the first screen holds the menu bar: its frame starts at 0, 0");
+        }
+        if (screens[i].number && !numbers.insert(*screens[i].number).second) {
+            return fail("number", "display " + std::to_string(*screens[i].number) + " is listed twice");
+        }
+        if (screens[i].main && std::exchange(mainSeen, true)) return fail("main", "only one screen is the main one");
+    }
+    return true;
+}
+
+}  // namespace
+
+bool fromJSON(const JsonValue& v, Desktop& desktop) {
+    if (!onlyKeys(v, {"host", "program", "applications", "frontmost", "dock", "screens", "mouseLocation"}))
+        return false;
+    ObjectReader r(v);
+    std::optional<std::vector<double>> mouse;
+    r.orDefault("host", desktop.host, DesktopHost{})
+        .orDefault("applications", desktop.applications, {})
+        .optional("frontmost", desktop.frontmost)
+        .optional("dock", desktop.dock)
+        .orDefault("screens", desktop.screens, Desktop{}.screens)
+        .optional("mouseLocation", mouse);
+    if (!r.ok() || !checkScreens(v, desktop.screens)) return false;
+    if (mouse) {
+        if (mouse->size() != 2) return failField(r, "mouseLocation", "expected [x, y]");
+        desktop.mouseLocation = Point{(*mouse)[0], (*mouse)[1]};
+    }
     if (const auto program = r.find("program")) {
         const DecodePath path(v.path(), "program");
         if (!readProgram(v.at(*program, path), desktop.program)) return false;
@@ -98,7 +307,31 @@ bool fromJSON(const JsonValue& v, Desktop& desktop) {
             return v.at(v.element(), path).fail("\"" + identifier + "\" is listed twice");
         }
     }
-    return true;
+    return checkReferences(v, desktop);
+}
+
+std::optional<OperatingSystemVersion> parseSystemVersion(std::string_view text) {
+    constexpr std::string_view prefix = "Version ";
+    if (!text.starts_with(prefix)) return std::nullopt;
+    text.remove_prefix(prefix.size());
+    int parts[3] = {0, 0, 0};
+    int count = 0;
+    for (; count < 3; ++count) {
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parts[count]);
+        if (error != std::errc{} || parts[count] < 0) return std::nullopt;
+        text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+        if (!text.starts_with('.')) break;
+        text.remove_prefix(1);
+    }
+    if (count == 0 || count == 3 || !text.starts_with(" (Build ") || !text.ends_with(')')) return std::nullopt;
+    return OperatingSystemVersion{parts[0], parts[1], parts[2]};
+}
+
+std::filesystem::path diskPath(const std::filesystem::path& homeFolder, const std::filesystem::path& macPath) {
+    const auto text = macPath.string();
+    if (text == "~") return homeFolder;
+    if (text.starts_with("~/")) return homeFolder / text.substr(2);
+    return homeFolder / macPath.relative_path();
 }
 
 std::expected<Desktop, DecodeError> loadDesktopFile(const std::filesystem::path& path) {

@@ -9,14 +9,37 @@
 //       "program": {"bundleIdentifier": "jp.fenwold.lomaret", "version": "1.0",
 //                   "path": "/Applications/Lomaret.app"},
 //       "applications": [
-//         {"bundleIdentifier": "com.apple.Safari", "name": "Safari", "path": "/Applications/Safari.app"}
-//       ]
+//         {"bundleIdentifier": "com.apple.finder", "name": "Finder",
+//          "path": "/System/Library/CoreServices/Finder.app", "running": true},
+//         {"bundleIdentifier": "com.apple.Safari", "name": "Safari", "path": "/Applications/Safari.app",
+//          "running": true, "launchDate": "2025-01-06T08:30:00Z", "opens": ["html", "webloc"]}
+//       ],
+//       "frontmost": "com.apple.Safari",
+//       "dock": {
+//         "fixed": [{"application": "com.apple.finder"}, {"spacer": "small"}, {"application": "com.apple.Safari"}],
+//         "others": [{"folder": "~/Downloads", "showAs": 2, "arrangement": 2},
+//                    {"url": "https://example.org/", "label": "Example"}],
+//         "recents": [], "showRecents": true
+//       },
+//       "screens": [
+//         {"name": "Built-in Retina Display", "number": 1, "frame": [0, 0, 1512, 982], "scale": 2,
+//          "desktopPicture": "/System/Library/Desktop Pictures/Lake.jpg"},
+//         {"name": "Studio Display", "number": 2, "frame": [1512, 0, 2560, 1440], "main": true}
+//       ],
+//       "mouseLocation": [2000, 700]
 //     }
 //
 // "host" and its keys may be left out (a host without a name of its own, also "name": null; a recent
 // system version), and so may "program" (the program in /Applications) and "applications"; a program or
-// application entry gives all three of its keys.
+// application entry gives its first three keys. An application is not running unless it says so; its
+// "activationPolicy" is "regular", "accessory" or "prohibited" (regular when left out). Without "dock"
+// the Mac has no Dock running.
+//
+// Paths are the simulated Mac's: its disk is its home folder, so "/Applications/Safari.app" lies at
+// "<home>/Applications/Safari.app", and "~/Downloads" at "<home>/Downloads". No path may step out
+// with "..".
 
+#include <cstdint>
 #include <expected>
 #include <filesystem>
 #include <optional>
@@ -24,7 +47,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Geometry.h"
 #include "platform/HostInfo.h"
+#include "platform/RunningApplication.h"
 #include "protocol/JsonCoding.h"
 
 namespace tavelin::sim {
@@ -40,7 +65,52 @@ struct DesktopApplication {
     std::string bundleIdentifier;
     std::string name;
     std::filesystem::path path;
+    bool running = false;
+    RawActivationPolicy activationPolicy = RawActivationPolicy::regular;
+    std::optional<Timestamp> launchDate;
+    // File name extensions of the documents it opens, in lower case ("pdf").
+    std::vector<std::string> opens;
     friend bool operator==(const DesktopApplication&, const DesktopApplication&) = default;
+};
+
+// One tile of the Dock, written {"application": bundle ID}, {"folder": path}, {"file": path},
+// {"url": link} or {"spacer": "regular" | "small" | "flex"}, with an optional "label" (not for spacers)
+// and, for folders, the Dock's raw "showAs" and "arrangement" numbers.
+enum class DesktopDockTileKind { application, folder, file, url, spacer, smallSpacer, flexSpacer };
+
+struct DesktopDockTile {
+    DesktopDockTileKind kind = DesktopDockTileKind::application;
+    std::string target;  // the bundle ID, path or link; empty for a spacer
+    std::optional<std::string> label;
+    std::optional<std::int64_t> showAs;
+    std::optional<std::int64_t> arrangement;
+    friend bool operator==(const DesktopDockTile&, const DesktopDockTile&) = default;
+};
+
+// The Dock as the user set it up: the fixed tiles left of the first separator (applications and
+// spacers), the other tiles right of the applications, and the recent applications by bundle ID. The
+// Finder leads the Dock also when "fixed" does not name it, and the Trash always ends it.
+struct DesktopDock {
+    std::vector<DesktopDockTile> fixed;
+    std::vector<DesktopDockTile> others;
+    std::vector<std::string> recents;
+    bool showRecents = true;
+    friend bool operator==(const DesktopDock&, const DesktopDock&) = default;
+};
+
+// One display. The first holds the menu bar, so its frame starts at 0, 0. "frame" is [x, y, width,
+// height] in points with y growing upwards; "number" the display's ID ("NSScreenNumber"), left out for
+// a display that has none; "scale" the pixels per point (1 unless given); "main" marks the screen of
+// the key window (the first unless one says so); "desktopPicture" the picture file the workspace names
+// for it, which need not exist.
+struct DesktopScreen {
+    std::string name;
+    Rect frame;
+    std::optional<std::uint32_t> number;
+    double scale = 1;
+    bool main = false;
+    std::optional<std::string> desktopPicture;  // a path of the simulated Mac
+    friend bool operator==(const DesktopScreen&, const DesktopScreen&) = default;
 };
 
 struct Desktop {
@@ -49,10 +119,23 @@ struct Desktop {
     DesktopHost host;
     BundleInfo program{"jp.fenwold.lomaret", "1.0", "/Applications/Lomaret.app"};
     std::vector<DesktopApplication> applications;
+    // The bundle ID of the running application in front.
+    std::optional<std::string> frontmost;
+    std::optional<DesktopDock> dock;
+    // Without "screens" one built-in display; "screens": [] is a Mac without any.
+    std::vector<DesktopScreen> screens{DesktopScreen{"Built-in Retina Display", Rect{0, 0, 1440, 900}, 1, 2}};
+    // "mouseLocation": [x, y] in screen coordinates; the middle of the first screen unless given.
+    std::optional<Point> mouseLocation;
     friend bool operator==(const Desktop&, const Desktop&) = default;
 };
 
 bool fromJSON(const JsonValue& v, Desktop& desktop);
+
+// "Version 14.5 (Build 23F79)" as 14.5.0; none for a text of another form.
+std::optional<OperatingSystemVersion> parseSystemVersion(std::string_view text);
+
+// Where a path of the simulated Mac ("/Applications/Safari.app", "~/Downloads") lies on disk.
+std::filesystem::path diskPath(const std::filesystem::path& homeFolder, const std::filesystem::path& macPath);
 
 // Reads and checks a desktop file; the error names the file and the key.
 std::expected<Desktop, DecodeError> loadDesktopFile(const std::filesystem::path& path);

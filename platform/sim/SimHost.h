@@ -14,6 +14,10 @@ class SimHost final : public HostInfo {
 
     std::optional<std::string> localizedName() const override { return host_.name; }
     std::string operatingSystemVersionString() const override { return host_.systemVersion; }
+    // Read from the version text; the desktop file admits only texts that read.
+    OperatingSystemVersion operatingSystemVersion() const override {
+        return parseSystemVersion(host_.systemVersion).value_or(OperatingSystemVersion{});
+    }
     BundleInfo mainBundle() const override { return program_; }
 
     void setLocalizedName(std::optional<std::string> name) { host_.name = std::move(name); }

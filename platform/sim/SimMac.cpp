@@ -2,11 +2,21 @@
 
 #include <system_error>
 
+#include "platform/PlistFile.h"
+
 namespace tavelin::sim {
+namespace {
+
+BundleInfo onDisk(const std::filesystem::path& homeFolder, BundleInfo program) {
+    program.path = diskPath(homeFolder, program.path);
+    return program;
+}
+
+}  // namespace
 
 std::expected<std::unique_ptr<SimMac>, SimMacError> SimMac::load(const std::filesystem::path& desktopFile,
                                                                  const std::filesystem::path& homeFolder,
-                                                                 SystemLog& log) {
+                                                                 Scheduler& scheduler, SystemLog& log) {
     auto desktop = loadDesktopFile(desktopFile);
     if (!desktop) return std::unexpected(SimMacError{std::move(desktop.error().message)});
     std::error_code error;
@@ -14,18 +24,76 @@ std::expected<std::unique_ptr<SimMac>, SimMacError> SimMac::load(const std::file
         return std::unexpected(
             SimMacError{homeFolder.string() + ": the home folder is missing or not a folder"});
     }
-    return std::make_unique<SimMac>(std::move(*desktop), homeFolder, log);
+    return std::make_unique<SimMac>(std::move(*desktop), homeFolder, scheduler, log);
 }
 
-SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, SystemLog& log)
+SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& scheduler, SystemLog& log)
     : homeFolder_(std::move(homeFolder)),
-      host_(std::move(desktop.host), std::move(desktop.program)),
+      log_(log),
+      host_(std::move(desktop.host), onDisk(homeFolder_, std::move(desktop.program))),
       userDefaults_(homeFolder_, log),
-      applications_(std::move(desktop.applications)) {}
+      folders_(homeFolder_),
+      workspace_(scheduler.main(), scheduler.clock()),
+      systemQueue_(scheduler.serialQueue("sim.system")),
+      screenCapture_(windowServer_, privacy_, scheduler),
+      displays_(std::move(desktop.screens), desktop.mouseLocation, homeFolder_, windowServer_, scheduler.main(),
+                {notificationCenter_, workspace_.notificationCenter()}, log) {
+    std::error_code error;
+    std::filesystem::create_directories(*folders_.trashDirectory(), error);
+    if (error) log_.log("SimMac: " + folders_.trashDirectory()->string() + ": " + error.message());
+
+    const auto program = host_.mainBundle();
+    makeBundle(program.path, PlistDict{{"CFBundleIdentifier", program.identifier},
+                                       {"CFBundleName", program.path.stem().string()},
+                                       {"CFBundleShortVersionString", program.version}});
+    workspace_.addRunningProcess(RunningApplication{
+        .bundleIdentifier = program.identifier,
+        .localizedName = program.path.stem().string(),
+        .bundlePath = program.path,
+        .activationPolicy = static_cast<std::int64_t>(RawActivationPolicy::accessory),
+        .launchDate = scheduler.clock().now(),
+    });
+
+    for (auto& application : desktop.applications) {
+        const auto path = diskPath(application.path);
+        makeBundle(path, PlistDict{{"CFBundleIdentifier", application.bundleIdentifier},
+                                   {"CFBundleName", application.name},
+                                   {"CFBundlePackageType", "APPL"}});
+        workspace_.install(SimApplication{application.bundleIdentifier, application.name, path,
+                                          static_cast<std::int64_t>(application.activationPolicy),
+                                          application.opens});
+        if (!application.running) continue;
+        workspace_.addRunningProcess(RunningApplication{
+            .bundleIdentifier = application.bundleIdentifier,
+            .localizedName = application.name,
+            .bundlePath = path,
+            .activationPolicy = static_cast<std::int64_t>(application.activationPolicy),
+            .launchDate = application.launchDate,
+            .isActive = application.bundleIdentifier == desktop.frontmost,
+        });
+    }
+
+    if (desktop.dock) {
+        dock_ = std::make_unique<SimDock>(workspace_, accessibility_, *userDefaults_.domain("com.apple.dock"),
+                                          homeFolder_);
+        dock_->start(std::move(*desktop.dock));
+    }
+    workspace_.setProcessesChangedHandler([this] {
+        if (dock_) dock_->refreshAccessibility();
+    });
+}
 
 UserDefaults& SimMac::standardUserDefaults() {
     // The desktop file admits only bundle identifiers that are valid domain names.
     return *userDefaults_.domain(host_.mainBundle().identifier);
+}
+
+void SimMac::makeBundle(const std::filesystem::path& path, PlistDict info) {
+    const auto file = path / "Contents" / "Info.plist";
+    std::error_code error;
+    if (std::filesystem::exists(file, error)) return;
+    const auto written = writePlistFile(file, PlistValue(std::move(info)), PlistFormat::xml);
+    if (!written) log_.log("SimMac: " + written.error().message);
 }
 
 }  // namespace tavelin::sim

@@ -1,8 +1,14 @@
 #pragma once
 
 // The simulated Mac: one world behind the platform interfaces, built from a desktop file and a home
-// folder on disk. The home folder is real; the user-defaults domains are the preference files in it.
-// Tests build the world in code (a `Desktop` value) or from a file and drive it through this class.
+// folder on disk. The home folder is real and is also the simulated Mac's disk (see Desktop.h): the
+// user-defaults domains are the preference files in it, and the program and every installed
+// application have a bundle there ("Contents/Info.plist", made when missing). Tests build the world in
+// code (a `Desktop` value) or from a file and drive it through this class and its parts.
+//
+// One world: starting an application adds its process, posts the workspace's notification and shows
+// it in the Dock's Accessibility tree; the Dock keeps its preference file in the home folder. The
+// program itself runs as an accessory process.
 //
 // Lives on the main thread, as the platform's own objects do; user defaults may be used from any thread.
 
@@ -10,11 +16,26 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/UserDefaultsDomains.h"
 #include "platform/sim/Desktop.h"
+#include "platform/sim/SimAccessibility.h"
+#include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimDisplays.h"
+#include "platform/sim/SimDock.h"
+#include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimHost.h"
+#include "platform/sim/SimLaunchServices.h"
+#include "platform/sim/SimPasteboard.h"
+#include "platform/sim/SimPrivacy.h"
+#include "platform/sim/SimScreenCapture.h"
+#include "platform/sim/SimUserNotificationCenter.h"
+#include "platform/sim/SimUserFolders.h"
+#include "platform/sim/SimWorkspace.h"
+#include "platform/sim/SimWindowServer.h"
+#include "platform/sim/SimWorkspaceActions.h"
+#include "platform/sim/SimWorkspaceIcons.h"
+#include "runtime/Scheduler.h"
 
 namespace tavelin::sim {
 
@@ -28,10 +49,10 @@ class SimMac {
     // Fails when the desktop file cannot be read or checked, or when the home folder is no folder.
     static std::expected<std::unique_ptr<SimMac>, SimMacError> load(const std::filesystem::path& desktopFile,
                                                                     const std::filesystem::path& homeFolder,
-                                                                    SystemLog& log);
+                                                                    Scheduler& scheduler, SystemLog& log);
 
-    // `homeFolder` must be an existing folder.
-    SimMac(Desktop desktop, std::filesystem::path homeFolder, SystemLog& log);
+    // `homeFolder` must be an existing folder. Files that cannot be made are reported through the log.
+    SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& scheduler, SystemLog& log);
 
     SimMac(const SimMac&) = delete;
     SimMac& operator=(const SimMac&) = delete;
@@ -41,13 +62,56 @@ class SimMac {
     UserDefaultsDomains& userDefaults() { return userDefaults_; }
     // The program's own domain, named after its bundle identifier.
     UserDefaults& standardUserDefaults();
-    const std::vector<DesktopApplication>& installedApplications() const { return applications_; }
+    SimUserFolders& folders() { return folders_; }
+    SimWorkspace& workspace() { return workspace_; }
+    SimAccessibility& accessibility() { return accessibility_; }
+    // The disk (the home folder's real files) with the refusals tests inject.
+    SimFileSystem& fileSystem() { return files_; }
+    SimPrivacy& privacy() { return privacy_; }
+    SimUserNotificationCenter& userNotifications() { return notifications_; }
+    SimLaunchServices& launchServices() { return launchServices_; }
+    SimWorkspaceActions& workspaceActions() { return workspaceActions_; }
+    SimPasteboard& dragPasteboard() { return dragPasteboard_; }
+    SimAlerts& alerts() { return alerts_; }
+    // The program's default notification centre, where the platform also posts its own notifications.
+    NotificationCenter& notificationCenter() { return notificationCenter_; }
+    SimDisplays& displays() { return displays_; }
+    SimWindowServer& windowServer() { return windowServer_; }
+    SimScreenCapture& screenCapture() { return screenCapture_; }
+    SimWorkspaceIcons& workspaceIcons() { return workspaceIcons_; }
+    // Null when the desktop describes no Dock.
+    SimDock* dock() { return dock_.get(); }
+
+    // Where a path of the simulated Mac lies on disk.
+    std::filesystem::path diskPath(const std::filesystem::path& macPath) const {
+        return sim::diskPath(homeFolder_, macPath);
+    }
 
   private:
+    void makeBundle(const std::filesystem::path& path, PlistDict info);
+
     const std::filesystem::path homeFolder_;
+    SystemLog& log_;
     SimHost host_;
     UserDefaultsDomains userDefaults_;
-    std::vector<DesktopApplication> applications_;
+    SimUserFolders folders_;
+    SimWorkspace workspace_;
+    SimAccessibility accessibility_;
+    std::unique_ptr<SimDock> dock_;
+    // The system's own queue, on which the platform's asynchronous answers arrive.
+    Queue& systemQueue_;
+    SimFileSystem files_;
+    SimPrivacy privacy_;
+    SimUserNotificationCenter notifications_{systemQueue_};
+    SimLaunchServices launchServices_{workspace_};
+    SimWorkspaceActions workspaceActions_{workspace_, files_, folders_, systemQueue_};
+    SimPasteboard dragPasteboard_;
+    SimAlerts alerts_;
+    NotificationCenter notificationCenter_;
+    SimWindowServer windowServer_;
+    SimScreenCapture screenCapture_;
+    SimDisplays displays_;
+    SimWorkspaceIcons workspaceIcons_{host_.mainBundle().path};
 };
 
 }  // namespace tavelin::sim

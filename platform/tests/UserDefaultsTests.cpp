@@ -171,6 +171,32 @@ TEST_F(UserDefaultsTest, EveryChangeIsWrittenAtOnceInBinaryFormByRename) {
     EXPECT_THAT(reopened->stringForKey("c"), Optional(std::string("new")));
 }
 
+TEST_F(UserDefaultsTest, APersistentDomainIsReadAndReplacedWhole) {
+    const auto defaults = open();
+    EXPECT_EQ(defaults->persistentDomain(), std::nullopt);
+
+    defaults->set("stale", true);
+    defaults->setPersistentDomain(PlistDict{{"persistent-apps", PlistArray{}}, {"show-recents", false}});
+    const PlistDict expected{{"persistent-apps", PlistArray{}}, {"show-recents", false}};
+    EXPECT_THAT(defaults->persistentDomain(), Optional(expected));
+    EXPECT_EQ(fileValue(), PlistValue(expected));
+    EXPECT_THAT(folderNames(), ElementsAre("jp.fenwold.lomaret.plist"));
+
+    defaults->setPersistentDomain({});
+    EXPECT_EQ(defaults->persistentDomain(), std::nullopt);
+}
+
+TEST_F(UserDefaultsTest, EachStoredChangeIsAnnouncedOnceItIsStored) {
+    const auto defaults = open();
+    std::vector<std::optional<PlistValue>> seen;  // the value of "a" as each announcement finds it
+    auto subscription = defaults->didChangePublisher().sink([&](std::monostate) { seen.push_back(defaults->object("a")); });
+    defaults->set("a", 1);
+    defaults->removeObject("missing");  // nothing changed
+    defaults->setPersistentDomain({{"a", 2}});
+    defaults->removeObject("a");
+    EXPECT_THAT(seen, ElementsAre(Optional(PlistValue(1)), Optional(PlistValue(2)), std::nullopt));
+}
+
 TEST_F(UserDefaultsTest, DamagedFileReadsAsEmptyAndIsKeptBeforeTheFirstWrite) {
     ASSERT_TRUE(writeFileAtomically(file(), "bplist00 cut short"));
     ASSERT_TRUE(writeFileAtomically(file().string() + ".corrupt", "an older damaged file"));

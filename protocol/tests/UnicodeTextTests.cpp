@@ -48,5 +48,16 @@ TEST(UnicodeText, TurkishLocaleKeepsDottedAndDotlessIApart) {
     EXPECT_TRUE(localizedCaseInsensitiveContains("ISTANBUL", "istanbul"));
 }
 
+TEST(UnicodeText, LowerCaseAndCaselessEquality) {
+    EXPECT_EQ(lowercased("Downloads"), "downloads");
+    EXPECT_EQ(lowercased("ÄPFEL Ω"), "äpfel ω");
+    EXPECT_EQ(lowercased("アプリケーション"), "アプリケーション");
+    EXPECT_TRUE(equalsIgnoringCase("Safari", "SAFARI"));
+    EXPECT_TRUE(equalsIgnoringCase("Straße", "STRASSE"));
+    EXPECT_TRUE(equalsIgnoringCase("ÉTÉ", "été"));
+    EXPECT_FALSE(equalsIgnoringCase("Safari", "Safari "));
+    EXPECT_FALSE(equalsIgnoringCase("cafe", "café"));
+}
+
 }  // namespace
 }  // namespace tavelin

@@ -6,6 +6,7 @@
 #include "platform/sim/SimMac.h"
 #include "platform/tests/PlistPrinting.h"
 #include "platform/tests/TemporaryFolder.h"
+#include "runtime/VirtualScheduler.h"
 
 namespace tavelin {
 namespace {
@@ -25,13 +26,14 @@ class AppSettingsTest : public ::testing::Test {
     }
     AppSettings& start() {
         macs_.push_back(
-            std::make_unique<sim::SimMac>(sim::Desktop{.host = {.name = hostName_}}, home_.path(), log_));
+            std::make_unique<sim::SimMac>(sim::Desktop{.host = {.name = hostName_}}, home_.path(), scheduler_, log_));
         settings_.push_back(std::make_unique<AppSettings>(defaults(), macs_.back()->host()));
         return *settings_.back();
     }
     UserDefaults& defaults() { return macs_.back()->standardUserDefaults(); }
 
     TemporaryFolder home_;
+    VirtualScheduler scheduler_;
     CapturedSystemLog log_;
     std::optional<std::string> hostName_;
     std::vector<std::unique_ptr<sim::SimMac>> macs_;

@@ -4,20 +4,23 @@
 #include "platform/FileContents.h"
 #include "platform/sim/SimMac.h"
 #include "platform/tests/TemporaryFolder.h"
+#include "runtime/VirtualScheduler.h"
 
 namespace tavelin::sim {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 using ::testing::Optional;
 
 std::expected<Desktop, DecodeError> decode(std::string_view json) { return decodeJSON<Desktop>(json); }
 
 TEST(SimMac, LoadsTheExampleDesktop) {
     const TemporaryFolder home;
+    VirtualScheduler scheduler;
     CapturedSystemLog log;
-    const auto mac =
-        SimMac::load(std::filesystem::path(TAVELIN_SOURCE_DIR) / "examples/desktop.json", home.path(), log);
+    const auto mac = SimMac::load(std::filesystem::path(TAVELIN_SOURCE_DIR) / "examples/desktop.json",
+                                  home.path(), scheduler, log);
     ASSERT_TRUE(mac) << mac.error().message;
     auto& world = **mac;
 
@@ -25,10 +28,23 @@ TEST(SimMac, LoadsTheExampleDesktop) {
     EXPECT_THAT(world.host().localizedName(), Optional(std::string("Studio Mac")));
     EXPECT_EQ(world.host().operatingSystemVersionString(), "Version 14.5 (Build 23F79)");
     EXPECT_EQ(world.host().mainBundle(),
-              (BundleInfo{"jp.fenwold.lomaret", "1.0", "/Applications/Lomaret.app"}));
-    ASSERT_EQ(world.installedApplications().size(), 5u);
-    EXPECT_EQ(world.installedApplications()[1],
-              (DesktopApplication{"com.apple.Safari", "Safari", "/Applications/Safari.app"}));
+              (BundleInfo{"jp.fenwold.lomaret", "1.0", home / "Applications/Lomaret.app"}));
+    ASSERT_EQ(world.workspace().installedApplications().size(), 8u);
+    EXPECT_EQ(world.workspace().installedApplications()[1].path, home / "Applications/Safari.app");
+    // Every bundle is on disk, the program's own included.
+    for (const auto* bundle : {"Applications/Lomaret.app", "Applications/Safari.app",
+                               "System/Applications/System Settings.app"}) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(home / bundle / "Contents/Info.plist")) << bundle;
+    }
+    EXPECT_THAT(world.workspace().frontmostApplication()->bundleIdentifier, Optional(std::string("com.apple.Safari")));
+    // The program, the five running applications and the Dock.
+    EXPECT_EQ(world.workspace().runningApplications().size(), 7u);
+    ASSERT_NE(world.dock(), nullptr);
+    EXPECT_EQ(world.dock()->configuration().fixed.size(), 6u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(home / "Library/Preferences/com.apple.dock.plist"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(home / "Documents/Quarterly Report.pdf"));
+    EXPECT_TRUE(std::filesystem::is_directory(home / ".Trash"));
+    EXPECT_THAT(log.lines(), IsEmpty());
 
     auto& defaults = world.standardUserDefaults();
     EXPECT_EQ(defaults.file(), home / "Library/Preferences/jp.fenwold.lomaret.plist");
@@ -74,6 +90,34 @@ TEST(SimMac, DesktopErrorsNameTheKey) {
         {R"({"program": {"bundleIdentifier": "x.y", "path": "/X.app"}})",
          R"(Desktop.program: missing required key "version")"},
         {R"({"host": {"name": "Mac"},})", "Desktop: invalid JSON"},
+        {R"({"applications": [{"bundleIdentifier": "a.b", "name": "B", "path": "/../../etc/B.app"}]})",
+         R"(Desktop.applications[0].path: must not step out with "..")"},
+        {R"({"applications": [{"bundleIdentifier": "a.b", "name": "B", "path": "/B.app", "activationPolicy": "agent"}]})",
+         R"(Desktop.applications[0].activationPolicy: no case "agent")"},
+        {R"({"applications": [{"bundleIdentifier": "a.b", "name": "B", "path": "/B.app", "launchDate": "yesterday"}]})",
+         "Desktop.applications[0].launchDate"},
+        {R"({"frontmost": "a.b", "applications": [{"bundleIdentifier": "a.b", "name": "B", "path": "/B.app"}]})",
+         R"(Desktop.frontmost: "a.b" is no running application)"},
+        {R"({"dock": {"fixed": [], "trash": {}}})", R"(Desktop.dock: unknown key "trash")"},
+        {R"({"dock": {"others": [{"folder": "~/Downloads", "showas": 2}]}})",
+         R"(Desktop.dock.others[0]: unknown key "showas")"},
+        {R"({"dock": {"others": [{"file": "~/a.pdf", "showAs": 2}]}})", R"(Desktop.dock.others[0]: unknown key "showAs")"},
+        {R"({"dock": {"others": [{"file": "~/a.pdf", "url": "https://a.b/"}]}})",
+         R"(Desktop.dock.others[0]: holds both "file" and "url")"},
+        {R"({"dock": {"others": [{"label": "x"}]}})",
+         R"(Desktop.dock.others[0]: expected one of the keys "application", "folder", "file", "url", "spacer")"},
+        {R"({"dock": {"others": [{"spacer": "wide"}]}})",
+         R"(Desktop.dock.others[0].spacer: expected "regular", "small" or "flex", found "wide")"},
+        {R"({"dock": {"others": [{"folder": "Downloads"}]}})",
+         R"(Desktop.dock.others[0].folder: expected a path starting with "/" or "~/", found "Downloads")"},
+        {R"({"dock": {"others": [{"folder": "~/../outside"}]}})",
+         R"(Desktop.dock.others[0].folder: must not step out with "..")"},
+        {R"({"dock": {"fixed": [{"url": "https://a.b/"}]}})",
+         "Desktop.dock.fixed[0]: only applications and spacers stand among the fixed tiles"},
+        {R"({"dock": {"fixed": [{"application": "com.apple.Safari"}]}})",
+         R"(Desktop.dock.fixed[0].application: "com.apple.Safari" is no installed application)"},
+        {R"({"dock": {"recents": ["com.apple.Safari"]}})",
+         R"(Desktop.dock.recents[0]: "com.apple.Safari" is no installed application)"},
     };
     for (const auto& [json, message] : cases) {
         const auto desktop = decode(json);
@@ -84,18 +128,19 @@ TEST(SimMac, DesktopErrorsNameTheKey) {
 
 TEST(SimMac, LoadingErrorsNameTheFile) {
     const TemporaryFolder folder;
+    VirtualScheduler scheduler;
     CapturedSystemLog log;
-    const auto missing = SimMac::load(folder / "missing.json", folder.path(), log);
+    const auto missing = SimMac::load(folder / "missing.json", folder.path(), scheduler, log);
     ASSERT_FALSE(missing);
     EXPECT_THAT(missing.error().message, HasSubstr("missing.json: No such file"));
 
     ASSERT_TRUE(writeFileAtomically(folder / "desktop.json", R"({"hots": {}})"));
-    const auto misspelt = SimMac::load(folder / "desktop.json", folder.path(), log);
+    const auto misspelt = SimMac::load(folder / "desktop.json", folder.path(), scheduler, log);
     ASSERT_FALSE(misspelt);
     EXPECT_THAT(misspelt.error().message, HasSubstr(R"(desktop.json: Desktop: unknown key "hots")"));
 
     ASSERT_TRUE(writeFileAtomically(folder / "desktop.json", "{}"));
-    const auto homeless = SimMac::load(folder / "desktop.json", folder / "nobody", log);
+    const auto homeless = SimMac::load(folder / "desktop.json", folder / "nobody", scheduler, log);
     ASSERT_FALSE(homeless);
     EXPECT_THAT(homeless.error().message, HasSubstr("nobody: the home folder is missing"));
 }

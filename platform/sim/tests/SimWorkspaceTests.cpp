@@ -1,0 +1,117 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/sim/SimMac.h"
+#include "platform/tests/TemporaryFolder.h"
+#include "runtime/VirtualScheduler.h"
+
+namespace tavelin::sim {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Optional;
+
+class SimWorkspaceTest : public ::testing::Test {
+  protected:
+    SimWorkspaceTest()
+        : mac_(Desktop{.applications = {{"com.apple.finder", "Finder",
+                                         "/System/Library/CoreServices/Finder.app", true},
+                                        {"com.apple.Notes", "Notes", "/System/Applications/Notes.app"},
+                                        {"com.apple.Preview",
+                                         "Preview",
+                                         "/System/Applications/Preview.app",
+                                         false,
+                                         RawActivationPolicy::regular,
+                                         std::nullopt,
+                                         {"pdf"}}}},
+               home_.path(), scheduler_, log_) {
+        for (const auto name : {kWorkspaceDidLaunchApplication, kWorkspaceDidTerminateApplication,
+                                kWorkspaceDidActivateApplication, kWorkspaceDidHideApplication,
+                                kWorkspaceDidUnhideApplication}) {
+            observers_.push_back(workspace().notificationCenter().addObserver(
+                std::string(name), nullptr, &scheduler_.main(), [this](const Notification& notification) {
+                    const auto* application =
+                        notification.userInfoValue<RunningApplication>(kWorkspaceApplicationKey);
+                    const auto shortName = notification.name.substr(11, notification.name.size() - 11 - 23);
+                    received_.push_back(shortName + " " +
+                                        (application ? application->bundleIdentifier.value_or("?") : "-"));
+                }));
+        }
+    }
+    SimWorkspace& workspace() { return mac_.workspace(); }
+
+    TemporaryFolder home_;
+    VirtualScheduler scheduler_;
+    CapturedSystemLog log_;
+    SimMac mac_;
+    std::vector<std::string> received_;
+    std::vector<ObserverToken> observers_;
+};
+
+TEST_F(SimWorkspaceTest, ChangesTakeEffectAtOnceAndAreNotifiedOnTheMainQueue) {
+    const auto notes = workspace().launch("com.apple.Notes");
+    ASSERT_TRUE(notes);
+    EXPECT_EQ(workspace().process(*notes)->launchDate, scheduler_.clock().now());
+    EXPECT_EQ(workspace().launch("com.apple.Notes"), notes) << "runs already";
+    EXPECT_EQ(workspace().launch("com.example.missing"), std::nullopt);
+    workspace().activate(*notes);
+    EXPECT_THAT(workspace().frontmostApplication()->bundleIdentifier,
+                Optional(std::string("com.apple.Notes")));
+
+    // A blocked main thread delivers nothing.
+    scheduler_.sleepBlocking(1s);
+    EXPECT_THAT(received_, IsEmpty());
+    scheduler_.runUntilIdle();
+    EXPECT_THAT(received_, ElementsAre("DidLaunch com.apple.Notes", "DidActivate com.apple.Notes"));
+
+    received_.clear();
+    workspace().hide(*notes);
+    EXPECT_TRUE(workspace().process(*notes)->isHidden);
+    EXPECT_FALSE(workspace().process(*notes)->isActive);
+    EXPECT_EQ(workspace().frontmostApplication(), std::nullopt);
+    workspace().unhide(*notes);
+    workspace().terminate(*notes);
+    EXPECT_EQ(workspace().process(*notes), std::nullopt);
+    EXPECT_FALSE(workspace().terminate(*notes));
+    scheduler_.runUntilIdle();
+    EXPECT_THAT(received_, ElementsAre("DidHide com.apple.Notes", "DidUnhide com.apple.Notes",
+                                       "DidTerminate com.apple.Notes"));
+}
+
+TEST_F(SimWorkspaceTest, TheNotifiedApplicationIsTheOneOfTheMoment) {
+    RunningApplication lastSeen;
+    const auto token = workspace().notificationCenter().addObserver(
+        std::string(kWorkspaceDidTerminateApplication), nullptr, &scheduler_.main(),
+        [&](const Notification& n) {
+            lastSeen = *n.userInfoValue<RunningApplication>(kWorkspaceApplicationKey);
+        });
+    const auto finder = workspace().process("com.apple.finder")->processIdentifier;
+    workspace().setKeyedValue(finder, "unseenAttentionRequest", true);
+    workspace().terminate(finder);
+    scheduler_.runUntilIdle();
+    EXPECT_TRUE(lastSeen.isTerminated);
+    EXPECT_EQ(lastSeen.processIdentifier, finder);
+    EXPECT_THAT(lastSeen.value("unseenAttentionRequest"), Optional(PlistValue(true)));
+}
+
+TEST_F(SimWorkspaceTest, ApplicationsAreFoundByBundleIDAndByTheFilesTheyOpen) {
+    EXPECT_THAT(workspace().urlForApplication("com.apple.Notes"),
+                Optional(home_ / "System/Applications/Notes.app"));
+    EXPECT_EQ(workspace().urlForApplication("com.example.missing"), std::nullopt);
+    std::filesystem::create_directories(home_ / "Docs");
+    std::ofstream{home_ / "Docs/Paper.PDF"};
+    const auto preview = home_ / "System/Applications/Preview.app";
+    EXPECT_THAT(workspace().urlForApplicationToOpen(home_ / "Docs/Paper.PDF"), Optional(preview));
+    EXPECT_THAT(workspace().urlForApplicationToOpen("/not/there/yet.pdf"), Optional(preview));
+    EXPECT_THAT(workspace().urlForApplicationToOpen(home_ / "Docs"),
+                Optional(home_ / "System/Library/CoreServices/Finder.app"));
+    EXPECT_EQ(workspace().urlForApplicationToOpen(home_ / "Docs/notes.txt"), std::nullopt);
+    EXPECT_EQ(workspace().urlForApplicationToOpen(home_ / "Docs/README"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tavelin::sim
