@@ -25,10 +25,6 @@ std::shared_ptr<WallpaperService> WallpaperService::create(Platform platform, Sc
     return std::shared_ptr<WallpaperService>(new WallpaperService(platform, scheduler, log));
 }
 
-// GCC 12 with the sanitizers takes the move of the empty picture that starts jpegData_ for a read of
-// an uninitialised vector.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 WallpaperService::WallpaperService(Platform platform, Scheduler& scheduler, SystemLog& log)
     : platform_(platform),
       scheduler_(scheduler),
@@ -45,7 +41,6 @@ WallpaperService::WallpaperService(Platform platform, Scheduler& scheduler, Syst
                                                  [this](const Notification&) { desktopChanged(); }));
     }
 }
-#pragma GCC diagnostic pop
 
 WallpaperService::~WallpaperService() { pollTask_.cancel(); }
 
