@@ -8,7 +8,9 @@
 #include <fstream>
 
 #include "mac/core/IconService.h"
+#include "mac/core/tests/DockStateWorld.h"
 #include "platform/ImageCoding.h"
+#include "platform/ManualFileWatcher.h"
 #include "platform/sim/SimMac.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/VirtualScheduler.h"
@@ -24,8 +26,10 @@ Bitmap appIcon(int side) {
             const double u = static_cast<double>(x) / side, v = static_cast<double>(y) / side;
             const double d = std::hypot(u - 0.5, v - 0.5);
             if (d > 0.48) continue;
-            bitmap.setPixel(x, y, Rgba{static_cast<std::uint8_t>(40 + 180 * u), static_cast<std::uint8_t>(90 + 120 * v),
-                                       static_cast<std::uint8_t>(230 - 200 * d), 255});
+            bitmap.setPixel(
+                x, y,
+                Rgba{static_cast<std::uint8_t>(40 + 180 * u), static_cast<std::uint8_t>(90 + 120 * v),
+                     static_cast<std::uint8_t>(230 - 200 * d), 255});
         }
     }
     return bitmap;
@@ -35,16 +39,17 @@ void writeIcon(const std::filesystem::path& bundle) {
     const auto file = bundle / "Contents/Resources/AppIcon.png";
     std::filesystem::create_directories(file.parent_path());
     const auto png = encodePNG(appIcon(1024));
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(png->data()),
-                                                static_cast<std::streamsize>(png->size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
 }
 
 struct IconWorld {
     TemporaryFolder home;
     VirtualScheduler scheduler;
     CapturedSystemLog log;
-    sim::SimMac mac{sim::Desktop{.applications = {{"com.apple.Safari", "Safari", "/Applications/Safari.app"}}},
-                    home.path(), scheduler, log};
+    sim::SimMac mac{
+        sim::Desktop{.applications = {{"com.apple.Safari", "Safari", "/Applications/Safari.app"}}},
+        home.path(), scheduler, log};
     IconService icons{{mac.workspaceIcons(), mac.workspace(), mac.fileSystem(), mac.folders(), mac.host(),
                        mac.notificationCenter()}};
     std::string safari = mac.diskPath("/Applications/Safari.app").string();
@@ -75,6 +80,50 @@ void BM_Png128CacheMiss(benchmark::State& state) {
     state.counters["pngBytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_Png128CacheMiss)->Unit(benchmark::kMillisecond);
+
+// 45 fixed applications and 15 other tiles (folders, files, web links); 30 applications running, 20
+// of them pinned and 10 not.
+sim::Desktop sixtyTileDesktop() {
+    sim::Desktop desktop{.dock = sim::DesktopDock{}};
+    for (int i = 0; i < 55; ++i) {
+        const auto name = "App" + std::to_string(i);
+        desktop.applications.push_back(
+            {"org.example." + name, name, "/Applications/" + name + ".app", i < 20 || i >= 45});
+        if (i < 45)
+            desktop.dock->fixed.push_back({sim::DesktopDockTileKind::application, "org.example." + name});
+    }
+    for (int i = 0; i < 15; ++i) {
+        const auto n = std::to_string(i);
+        switch (i % 3) {
+            case 0:
+                desktop.dock->others.push_back({sim::DesktopDockTileKind::folder, "~/Folder" + n});
+                break;
+            case 1:
+                desktop.dock->others.push_back(
+                    {sim::DesktopDockTileKind::file, "~/Documents/file" + n + ".txt"});
+                break;
+            default:
+                desktop.dock->others.push_back(
+                    {sim::DesktopDockTileKind::url, "https://example.org/" + n, "Link " + n});
+        }
+    }
+    return desktop;
+}
+
+void BM_DockStateRebuild60Tiles30Running(benchmark::State& state) {
+    TemporaryFolder home;
+    VirtualScheduler scheduler;
+    ManualFileWatcher watcher;
+    DockStateWorld world(home.path(), scheduler, watcher, sixtyTileDesktop());
+    for (const auto& application : world.mac.workspace().installedApplications()) writeIcon(application.path);
+    auto& service = world.start();
+    for (const auto& item : service.snapshot()->items) (void)world.icons.png128(item.path, item.bundleID);
+
+    for (auto _ : state) service.rebuild();
+    state.counters["items"] = static_cast<double>(service.snapshot()->items.size());
+    state.counters["running"] = static_cast<double>(world.runningApps.state().byBundleID.size());
+}
+BENCHMARK(BM_DockStateRebuild60Tiles30Running)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tavelin

@@ -86,7 +86,8 @@ class FileSystem {
 
     virtual std::expected<FileResourceValues, FileSystemError> resourceValues(
         const std::filesystem::path& path) const = 0;
-    virtual std::expected<VolumeFacts, FileSystemError> volumeFacts(const std::filesystem::path& path) const = 0;
+    virtual std::expected<VolumeFacts, FileSystemError> volumeFacts(
+        const std::filesystem::path& path) const = 0;
 
     // Whether this process may write the item, and may delete it (write its parent folder).
     virtual bool isWritableFile(const std::filesystem::path& path) const = 0;

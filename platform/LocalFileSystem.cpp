@@ -23,14 +23,15 @@ namespace fs = std::filesystem;
 std::string lowercasedExtension(const fs::path& path) {
     auto extension = path.extension().string();
     if (!extension.empty()) extension.erase(0, 1);
-    std::ranges::transform(extension, extension.begin(),
-                           [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+    std::ranges::transform(extension, extension.begin(), [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    });
     return extension;
 }
 
 bool isPackageExtension(std::string_view extension) {
-    static constexpr std::array<std::string_view, 9> packages = {"app", "appex",  "bundle", "framework", "kext",
-                                                                 "pkg", "plugin", "rtfd",   "xpc"};
+    static constexpr std::array<std::string_view, 9> packages = {
+        "app", "appex", "bundle", "framework", "kext", "pkg", "plugin", "rtfd", "xpc"};
     return std::ranges::find(packages, extension) != packages.end();
 }
 
@@ -54,9 +55,8 @@ std::unexpected<FileSystemError> failure(int code, const fs::path& path) {
 std::optional<bool> isRemovableDevice(dev_t device) {
     if (major(device) == 0) return false;  // no block device: a virtual or network file system
     std::error_code error;
-    auto node = fs::canonical("/sys/dev/block/" + std::to_string(major(device)) + ":" +
-                                  std::to_string(minor(device)),
-                              error);
+    auto node = fs::canonical(
+        "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device)), error);
     if (error) return std::nullopt;
     if (fs::exists(node / "partition", error)) node = node.parent_path();
     std::ifstream flag(node / "removable");
@@ -117,8 +117,9 @@ std::expected<std::vector<fs::path>, FileSystemError> LocalFileSystem::contentsO
     return paths;
 }
 
-std::expected<FileResourceValues, FileSystemError> LocalFileSystem::resourceValues(const fs::path& path) const {
-    struct statx status{};
+std::expected<FileResourceValues, FileSystemError> LocalFileSystem::resourceValues(
+    const fs::path& path) const {
+    struct statx status {};
     if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &status) != 0) {
         return failure(errno, path);
     }
@@ -135,18 +136,19 @@ std::expected<FileResourceValues, FileSystemError> LocalFileSystem::resourceValu
     if (status.stx_mask & STATX_BTIME) values.creationDate = timestampFrom(status.stx_btime);
     values.contentType = contentTypeOf(status, isApplication, isPackage);
     values.isWritable = isWritableFile(path);
-    struct statvfs volume{};
+    struct statvfs volume {};
     if (::statvfs(path.c_str(), &volume) == 0) values.volumeIsReadOnly = (volume.f_flag & ST_RDONLY) != 0;
     return values;
 }
 
 std::expected<VolumeFacts, FileSystemError> LocalFileSystem::volumeFacts(const fs::path& path) const {
-    struct stat status{};
-    struct statfs info{};
+    struct stat status {};
+    struct statfs info {};
     if (::stat(path.c_str(), &status) != 0 || ::statfs(path.c_str(), &info) != 0) return failure(errno, path);
     const auto removable = isRemovableDevice(status.st_dev);
     // Linux ejects what it can remove.
-    return VolumeFacts{.isRemovable = removable, .isEjectable = removable, .isLocal = !isNetworkFileSystem(info)};
+    return VolumeFacts{
+        .isRemovable = removable, .isEjectable = removable, .isLocal = !isNetworkFileSystem(info)};
 }
 
 bool LocalFileSystem::isWritableFile(const fs::path& path) const {
@@ -154,7 +156,7 @@ bool LocalFileSystem::isWritableFile(const fs::path& path) const {
 }
 
 bool LocalFileSystem::isDeletableFile(const fs::path& path) const {
-    struct stat status{};
+    struct stat status {};
     if (::lstat(path.c_str(), &status) != 0) return false;
     auto parent = path.parent_path();
     if (parent.empty()) parent = ".";
@@ -166,7 +168,8 @@ std::expected<void, FileSystemError> LocalFileSystem::copyItem(const fs::path& f
     if (fs::exists(fs::symlink_status(to, error))) return failure(EEXIST, to);
     if (!fs::exists(fs::symlink_status(from, error))) return failure(ENOENT, from);
     // A folder copied into itself would copy its own copy, until the disk is full.
-    if (fs::is_directory(fs::symlink_status(from, error)) && isSameOrInside(to, from)) return failure(EINVAL, to);
+    if (fs::is_directory(fs::symlink_status(from, error)) && isSameOrInside(to, from))
+        return failure(EINVAL, to);
     fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
     if (error) {
         std::error_code ignored;

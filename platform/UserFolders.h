@@ -18,6 +18,8 @@ class UserFolders {
     virtual std::optional<std::filesystem::path> desktopDirectory() const = 0;
     virtual std::optional<std::filesystem::path> documentsDirectory() const = 0;
     virtual std::optional<std::filesystem::path> downloadsDirectory() const = 0;
+    // The Applications folder of the local domain, where the program is meant to be installed.
+    virtual std::filesystem::path applicationsDirectory() const = 0;
 };
 
 }  // namespace tavelin

@@ -29,7 +29,8 @@ class UserNotificationCenter {
   public:
     using SettingsHandler = std::move_only_function<void(NotificationAuthorizationStatus)>;
     // Whether authorisation was granted, and the system's error, if one stopped the request.
-    using AuthorizationHandler = std::move_only_function<void(bool granted, std::optional<std::string> error)>;
+    using AuthorizationHandler =
+        std::move_only_function<void(bool granted, std::optional<std::string> error)>;
 
     virtual ~UserNotificationCenter() = default;
 

@@ -15,7 +15,9 @@ namespace fs = std::filesystem;
 constexpr std::string_view kDropNotAllowed = "drop not allowed";
 
 // The path without "." and ".." steps and without a trailing slash; links are not resolved.
-std::string standardized(const fs::path& path) { return droppingTrailingSlash(path.lexically_normal().string()); }
+std::string standardized(const fs::path& path) {
+    return droppingTrailingSlash(path.lexically_normal().string());
+}
 
 bool isSameOrInside(const std::string& inner, const std::string& outer) {
     return inner == outer || outer == "/" || inner.starts_with(outer + "/");
@@ -42,7 +44,8 @@ std::optional<std::string> bundleIdentifierAt(const fs::path& location) {
 }  // namespace
 
 std::vector<std::string> DockDropHandler::fileURLsOnDragPasteboard() const {
-    return platform_.dragPasteboard.readURLs(PasteboardURLs::fileURLsOnly).value_or(std::vector<std::string>{});
+    return platform_.dragPasteboard.readURLs(PasteboardURLs::fileURLsOnly)
+        .value_or(std::vector<std::string>{});
 }
 
 bool DockDropHandler::canAcceptDrop(const std::vector<std::string>& urls, const DockItem& target) const {
@@ -50,12 +53,13 @@ bool DockDropHandler::canAcceptDrop(const std::vector<std::string>& urls, const 
     if (files.empty()) return false;
     switch (target.kind) {
         case DockItemKind::app:
-            return std::ranges::all_of(files, [&](const fs::path& file) { return canApplication(target, file); });
+            return std::ranges::all_of(files,
+                                       [&](const fs::path& file) { return canApplication(target, file); });
         case DockItemKind::folder:
             return canImportIntoFolder(files, target);
         case DockItemKind::trash:
-            return std::ranges::all_of(files,
-                                       [&](const fs::path& file) { return platform_.files.isDeletableFile(file); });
+            return std::ranges::all_of(
+                files, [&](const fs::path& file) { return platform_.files.isDeletableFile(file); });
         case DockItemKind::file:
         case DockItemKind::url:
         case DockItemKind::unknown:
@@ -135,8 +139,8 @@ Task<CommandResultPayload> DockDropHandler::open(std::vector<fs::path> files, Do
     co_return CommandResultPayload::success();
 }
 
-CommandResultPayload DockDropHandler::importIntoFolder(const std::vector<fs::path>& files, const DockItem& item,
-                                                       bool copy) const {
+CommandResultPayload DockDropHandler::importIntoFolder(const std::vector<fs::path>& files,
+                                                       const DockItem& item, bool copy) const {
     if (!item.path || !folderDestinationAllowsDrop(*item.path)) {
         return CommandResultPayload::failure(ProtocolError::notFound());
     }

@@ -58,12 +58,12 @@ class DockDropHandler {
   private:
     std::optional<std::filesystem::path> applicationLocation(const DockItem& item) const;
     Task<CommandResultPayload> open(std::vector<std::filesystem::path> files, DockItem item) const;
-    CommandResultPayload importIntoFolder(const std::vector<std::filesystem::path>& files, const DockItem& item,
-                                          bool copy) const;
+    CommandResultPayload importIntoFolder(const std::vector<std::filesystem::path>& files,
+                                          const DockItem& item, bool copy) const;
     std::expected<void, FileSystemError> importOne(const std::filesystem::path& file,
                                                    const std::filesystem::path& folder, bool copy) const;
-    std::expected<void, FileSystemError> transfer(const std::filesystem::path& from, const std::filesystem::path& to,
-                                                  bool copy) const;
+    std::expected<void, FileSystemError> transfer(const std::filesystem::path& from,
+                                                  const std::filesystem::path& to, bool copy) const;
     void undoTransfer(const std::filesystem::path& from, const std::filesystem::path& to, bool copy) const;
     Task<CommandResultPayload> moveToTrash(std::vector<std::filesystem::path> files) const;
 

@@ -18,7 +18,8 @@ constexpr FileEvents kTrashEvents = kFolderEntriesChanged | FileEvent::write | F
 
 std::shared_ptr<DockStateService> DockStateService::create(Platform platform, Scheduler& scheduler,
                                                            RunningAppsService& runningApps,
-                                                           SnapshotComposer& composer, AppSettings& settings) {
+                                                           SnapshotComposer& composer,
+                                                           AppSettings& settings) {
     std::shared_ptr<DockStateService> service(
         new DockStateService(platform, scheduler, runningApps, composer, settings));
     service->rebuild();
@@ -119,18 +120,20 @@ void DockStateService::scheduleTrashIconRefreshAfterUserAction() {
 
 void DockStateService::startWatching() {
     const auto file = platform_.folders.homeDirectory() / "Library/Preferences/com.apple.dock.plist";
-    auto watch = platform_.fileWatcher.watch(file, kPreferenceFileEvents, queue_, [weak = weak_from_this()](FileEvents events) {
-        auto self = weak.lock();
-        if (!self) return;
-        // Replaced by a rename over it, the file is a new one: its watch has ended.
-        const bool replaced = events.contains(FileEvent::deleteSelf) || events.contains(FileEvent::moveSelf);
-        self->main_.asyncAfter(kPreferenceFileDelay, [self, replaced] {
-            self->rebuild();
-            if (!replaced) return;
-            self->dockWatcher_.cancel();
-            self->startWatching();
+    auto watch = platform_.fileWatcher.watch(
+        file, kPreferenceFileEvents, queue_, [weak = weak_from_this()](FileEvents events) {
+            auto self = weak.lock();
+            if (!self) return;
+            // Replaced by a rename over it, the file is a new one: its watch has ended.
+            const bool replaced =
+                events.contains(FileEvent::deleteSelf) || events.contains(FileEvent::moveSelf);
+            self->main_.asyncAfter(kPreferenceFileDelay, [self, replaced] {
+                self->rebuild();
+                if (!replaced) return;
+                self->dockWatcher_.cancel();
+                self->startWatching();
+            });
         });
-    });
     // A file that cannot be watched stays unwatched.
     dockWatcher_ = watch ? std::move(*watch) : FileWatch();
 }
@@ -138,17 +141,18 @@ void DockStateService::startWatching() {
 void DockStateService::startTrashWatching() {
     const auto trash = platform_.folders.trashDirectory();
     if (!trash) return;
-    auto watch = platform_.fileWatcher.watch(*trash, kTrashEvents, queue_, [weak = weak_from_this()](FileEvents) {
-        auto self = weak.lock();
-        if (!self) return;
-        // A burst of events gives one refresh, after its last event.
-        self->trashRefreshWorkItem_.cancel();
-        self->trashRefreshWorkItem_ = self->queue_.asyncAfter(kTrashDelay, [weak, &main = self->main_] {
-            main.async([weak] {
-                if (auto self = weak.lock()) self->refreshTrashIconIfChanged();
+    auto watch =
+        platform_.fileWatcher.watch(*trash, kTrashEvents, queue_, [weak = weak_from_this()](FileEvents) {
+            auto self = weak.lock();
+            if (!self) return;
+            // A burst of events gives one refresh, after its last event.
+            self->trashRefreshWorkItem_.cancel();
+            self->trashRefreshWorkItem_ = self->queue_.asyncAfter(kTrashDelay, [weak, &main = self->main_] {
+                main.async([weak] {
+                    if (auto self = weak.lock()) self->refreshTrashIconIfChanged();
+                });
             });
         });
-    });
     if (watch) trashWatcher_ = std::move(*watch);
 }
 
@@ -175,7 +179,8 @@ void DockStateService::subscribe() {
                                 .debounce(main_, kRunningAppsDebounce)
                                 .sink(rebuildWeakly));
     // Delivered after the change has taken effect.
-    cancellables_.push_back(settings_.objectWillChange().debounce(main_, kSettingsDebounce).sink(rebuildWeakly));
+    cancellables_.push_back(
+        settings_.objectWillChange().debounce(main_, kSettingsDebounce).sink(rebuildWeakly));
 }
 
 }  // namespace tavelin

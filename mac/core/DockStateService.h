@@ -66,12 +66,13 @@ class DockStateService : public ObservableObject, public std::enable_shared_from
     static constexpr Duration kTrashDelay = std::chrono::milliseconds(120);
     static constexpr Duration kRunningAppsDebounce = std::chrono::milliseconds(150);
     static constexpr Duration kSettingsDebounce = std::chrono::milliseconds(50);
-    static constexpr Duration kTrashRechecks[] = {std::chrono::milliseconds(350), std::chrono::milliseconds(1000)};
+    static constexpr Duration kTrashRechecks[] = {std::chrono::milliseconds(350),
+                                                  std::chrono::milliseconds(1000)};
 
     // Rebuilds once, then starts the watchers and the subscriptions.
     static std::shared_ptr<DockStateService> create(Platform platform, Scheduler& scheduler,
-                                                    RunningAppsService& runningApps, SnapshotComposer& composer,
-                                                    AppSettings& settings);
+                                                    RunningAppsService& runningApps,
+                                                    SnapshotComposer& composer, AppSettings& settings);
     ~DockStateService();
 
     // None until a rebuild has read the Dock's preferences.

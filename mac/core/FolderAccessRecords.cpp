@@ -5,7 +5,8 @@ namespace tavelin {
 FolderAccessState FolderAccessRecords::state(std::string_view path) const {
     const auto entries = textEntries();
     const auto* value = entries.find(path);
-    return value ? enumFromString<FolderAccessState>(*value->getIf<std::string>()).value_or(FolderAccessState::unknown)
+    return value ? enumFromString<FolderAccessState>(*value->getIf<std::string>())
+                       .value_or(FolderAccessState::unknown)
                  : FolderAccessState::unknown;
 }
 

@@ -44,7 +44,8 @@ DockItem subfolderItem(const DockItem& tile, const fs::path& path) {
 
 std::size_t FolderContentCache::KeyHash::operator()(const Key& key) const noexcept {
     const auto first = std::hash<ItemID>{}(key.itemID);
-    return first ^ (std::hash<std::string>{}(key.relativePath) + 0x9e3779b97f4a7c15ULL + (first << 6) + (first >> 2));
+    return first ^
+           (std::hash<std::string>{}(key.relativePath) + 0x9e3779b97f4a7c15ULL + (first << 6) + (first >> 2));
 }
 
 FolderContentCache::FolderContentCache(FolderService folders, const AppSettings& settings, IconService& icons,
@@ -75,7 +76,8 @@ FolderSnapshot FolderContentCache::snapshot(const DockItem& item, std::string_vi
         return FolderService::errorSnapshot(item, "missing");
     }
     const Key key{item.itemID, std::string(relativePath)};
-    if (const auto found = entries_.find(key); found != entries_.end() && isValid(found->second, item, relativePath)) {
+    if (const auto found = entries_.find(key);
+        found != entries_.end() && isValid(found->second, item, relativePath)) {
         return found->second.snapshot;
     }
 
@@ -163,7 +165,8 @@ FolderContentCache::FolderStatus FolderContentCache::folderStatus(const std::vec
 void FolderContentCache::invalidate(const std::optional<DockSnapshot>& dockSnapshot) {
     if (!dockSnapshot) return;
     const auto isInDock = [&](const ItemID& itemID) {
-        return std::ranges::any_of(dockSnapshot->items, [&](const DockItem& item) { return item.itemID == itemID; });
+        return std::ranges::any_of(dockSnapshot->items,
+                                   [&](const DockItem& item) { return item.itemID == itemID; });
     };
     std::erase_if(entries_, [&](const auto& entry) { return !isInDock(entry.first.itemID); });
     // Item identifiers change with every shift of the Dock: a watcher left behind would never be
@@ -172,15 +175,18 @@ void FolderContentCache::invalidate(const std::optional<DockSnapshot>& dockSnaps
     trimIfNeeded();
 }
 
-bool FolderContentCache::isValid(const Entry& entry, const DockItem& item, std::string_view relativePath) const {
-    if (!relativePath.empty()) return platform_.scheduler.clock().uptime() - entry.fetchedAt < kSubfolderLifetime;
+bool FolderContentCache::isValid(const Entry& entry, const DockItem& item,
+                                 std::string_view relativePath) const {
+    if (!relativePath.empty())
+        return platform_.scheduler.clock().uptime() - entry.fetchedAt < kSubfolderLifetime;
     return directoryModified(item.path) == entry.dirModified;
 }
 
 FolderSnapshot FolderContentCache::buildSnapshot(const DockItem& item, std::string_view relativePath) const {
     if (!item.path) return folders_.snapshot(item, settings_, icons_, std::nullopt);
     if (relativePath.empty()) return folders_.snapshot(item, settings_, icons_, item.path);
-    return folders_.snapshot(subfolderItem(item, fs::path(*item.path) / relativePath), settings_, icons_, item.path);
+    return folders_.snapshot(subfolderItem(item, fs::path(*item.path) / relativePath), settings_, icons_,
+                             item.path);
 }
 
 void FolderContentCache::store(FolderSnapshot listing, const ItemID& itemID, std::string relativePath) {

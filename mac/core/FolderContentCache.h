@@ -116,7 +116,9 @@ class FolderContentCache : public std::enable_shared_from_this<FolderContentCach
     void prefetch(const std::vector<DockItem>& folders);
     std::optional<Timestamp> directoryModified(const std::optional<std::string>& path) const;
     void trimIfNeeded();
-    static bool isPermissionDenied(const FileSystemError& error) { return FolderService::isPermissionError(error); }
+    static bool isPermissionDenied(const FileSystemError& error) {
+        return FolderService::isPermissionError(error);
+    }
     std::optional<DockSnapshot> currentDockSnapshot() const;
 
     std::unordered_map<Key, Entry, KeyHash> entries_;

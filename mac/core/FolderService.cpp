@@ -59,7 +59,9 @@ FolderArrangement effectiveOrder(const DockItem& item, const AppSettings& settin
     return item.folderArrangement.value_or(FolderArrangement::name);
 }
 
-Timestamp modifiedOrDistantPast(const FolderChild& child) { return child.modifiedAt.value_or(Timestamp::min()); }
+Timestamp modifiedOrDistantPast(const FolderChild& child) {
+    return child.modifiedAt.value_or(Timestamp::min());
+}
 
 }  // namespace
 
@@ -102,7 +104,8 @@ FolderSnapshot FolderService::errorSnapshot(const DockItem& item, std::string re
     return snapshot;
 }
 
-FolderChildKind FolderService::folderChildKind(const fs::path& url, const std::optional<FileResourceValues>& values) {
+FolderChildKind FolderService::folderChildKind(const fs::path& url,
+                                               const std::optional<FileResourceValues>& values) {
     const auto extension = lowercasedExtension(url);
     if (extension == "webloc" || extension == "inetloc") return FolderChildKind::url;
     if (values) {

@@ -135,8 +135,9 @@ std::optional<Bytes> IconService::png128(const std::optional<std::string>& path,
         image = platform_.icons.namedImage(isTrashFull() ? NamedImage::trashFull : NamedImage::trashEmpty);
     } else if (resolved.path && platform_.files.itemType(*resolved.path) != ItemType::missing) {
         image = platform_.icons.iconForFile(*resolved.path);
-    } else if (const auto application =
-                   resolved.bundleID ? platform_.workspace.urlForApplication(*resolved.bundleID) : std::nullopt) {
+    } else if (const auto application = resolved.bundleID
+                                            ? platform_.workspace.urlForApplication(*resolved.bundleID)
+                                            : std::nullopt) {
         image = platform_.icons.iconForFile(*application);
     } else {
         image = platform_.icons.namedImage(NamedImage::applicationIcon);
@@ -177,7 +178,8 @@ bool IconService::isTrashFull() const {
 }
 
 std::optional<Bytes> IconService::trashPNG128() const {
-    const auto image = platform_.icons.namedImage(isTrashFull() ? NamedImage::trashFull : NamedImage::trashEmpty);
+    const auto image =
+        platform_.icons.namedImage(isTrashFull() ? NamedImage::trashFull : NamedImage::trashEmpty);
     return image ? pngData(*image) : std::nullopt;
 }
 

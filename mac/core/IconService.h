@@ -96,7 +96,8 @@ class IconService {
 
     // The picture of a file or application at 128 pixels, cached by its resolved source (the Trash
     // never is); none when it cannot be rendered.
-    std::optional<Bytes> png128(const std::optional<std::string>& path, const std::optional<std::string>& bundleID);
+    std::optional<Bytes> png128(const std::optional<std::string>& path,
+                                const std::optional<std::string>& bundleID);
     // The program's own bundle for its own bundle ID; a path that exists; else the installed
     // application of the bundle ID; else what was given. The bundle ID always stays as given.
     IconSource resolvedIconSource(const std::optional<std::string>& path,

@@ -30,8 +30,9 @@ const icu::Collator* finderCollator() {
 int localizedStandardCompare(std::string_view a, std::string_view b) {
     if (const auto* collator = finderCollator()) {
         UErrorCode status = U_ZERO_ERROR;
-        const auto result = collator->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
-                                                  icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
+        const auto result =
+            collator->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
+                                  icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
         if (U_SUCCESS(status)) return result;
     }
     // Without ICU's data the byte order is still an order.

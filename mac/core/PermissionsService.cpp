@@ -36,7 +36,8 @@ void PermissionsService::refresh() {
     screenRecordingGranted = screenCapture;
 
     const auto trash = platform_.folders.trashDirectory();
-    fullDiskAccessGranted = trash && platform_.files.contentsOfDirectory(*trash, HiddenFiles::include).has_value();
+    fullDiskAccessGranted =
+        trash && platform_.files.contentsOfDirectory(*trash, HiddenFiles::include).has_value();
 
     switch (AppManagementAccess::query(platform_.privacy)) {
         case AppManagementAccessState::granted:
@@ -97,7 +98,8 @@ void PermissionsService::requestScreenRecordingAccess() {
     }
 }
 
-void PermissionsService::requestAllMissing(FolderContentCache& folderCache, const std::vector<DockItem>& dockItems) {
+void PermissionsService::requestAllMissing(FolderContentCache& folderCache,
+                                           const std::vector<DockItem>& dockItems) {
     const auto pending = pendingPermissionKinds(dockItems);
     if (pending.empty()) {
         platform_.alerts.runInformationalAlert(std::string(kRequestAllNoneMessage));
@@ -152,8 +154,9 @@ std::vector<PermissionsService::PermissionKind> PermissionsService::pendingPermi
         pending.push_back(PermissionKind::notifications);
     }
     if (!fullDiskAccessGranted.value()) pending.push_back(PermissionKind::fullDisk);
-    for (const auto& [category, kind] : {std::pair{VolumeCategory::removable, PermissionKind::removableVolume},
-                                        std::pair{VolumeCategory::network, PermissionKind::networkVolume}}) {
+    for (const auto& [category, kind] :
+         {std::pair{VolumeCategory::removable, PermissionKind::removableVolume},
+          std::pair{VolumeCategory::network, PermissionKind::networkVolume}}) {
         if (shouldShowVolumePermissionRow(dockItems, category) &&
             folderPermissionDisplayState(dockItems, category) == PermissionRowDisplayState::denied) {
             pending.push_back(kind);
@@ -164,7 +167,8 @@ std::vector<PermissionsService::PermissionKind> PermissionsService::pendingPermi
 
 PermissionRowDisplayState PermissionsService::appManagementDisplayState() const {
     if (!appManagementDetermined.value()) return PermissionRowDisplayState::indeterminate;
-    return appManagementGranted.value() ? PermissionRowDisplayState::granted : PermissionRowDisplayState::denied;
+    return appManagementGranted.value() ? PermissionRowDisplayState::granted
+                                        : PermissionRowDisplayState::denied;
 }
 
 PermissionRowDisplayState PermissionsService::notificationsDisplayState() const {
@@ -209,10 +213,12 @@ void PermissionsService::markFolderCheckDone() {
     platform_.defaults.set(kFolderCheckDoneKey, true);
 }
 
-std::optional<PermissionsService::VolumeCategory> PermissionsService::volumeCategory(std::string_view path) const {
+std::optional<PermissionsService::VolumeCategory> PermissionsService::volumeCategory(
+    std::string_view path) const {
     const auto facts = platform_.files.volumeFacts(std::filesystem::path(path));
     if (!facts) return std::nullopt;
-    if (facts->isRemovable.value_or(false) || facts->isEjectable.value_or(false)) return VolumeCategory::removable;
+    if (facts->isRemovable.value_or(false) || facts->isEjectable.value_or(false))
+        return VolumeCategory::removable;
     if (facts->isLocal == false) return VolumeCategory::network;
     return std::nullopt;
 }

@@ -100,7 +100,8 @@ class PermissionsService : public ObservableObject, public std::enable_shared_fr
     void requestScreenRecordingAccess();
     // Asks for the first pending permission only, or tells the user that nothing is missing.
     void requestAllMissing(FolderContentCache& folderCache, const std::vector<DockItem>& dockItems);
-    void performRequest(PermissionKind kind, FolderContentCache& folderCache, const std::vector<DockItem>& dockItems);
+    void performRequest(PermissionKind kind, FolderContentCache& folderCache,
+                        const std::vector<DockItem>& dockItems);
     std::vector<PermissionKind> pendingPermissionKinds(const std::vector<DockItem>& dockItems) const;
 
     PermissionRowDisplayState appManagementDisplayState() const;
@@ -141,8 +142,8 @@ class PermissionsService : public ObservableObject, public std::enable_shared_fr
 
 template <>
 struct EnumText<PermissionsService::PermissionKind> {
-    static constexpr std::string_view names[] = {"screenRecording", "accessibility",   "appManagement",
-                                                 "standardFolders", "notifications",   "fullDisk",
+    static constexpr std::string_view names[] = {"screenRecording", "accessibility", "appManagement",
+                                                 "standardFolders", "notifications", "fullDisk",
                                                  "removableVolume", "networkVolume"};
 };
 
@@ -154,8 +155,10 @@ inline constexpr std::string_view accessibility =
     "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
 inline constexpr std::string_view appManagement =
     "x-apple.systempreferences:com.apple.preference.security?Privacy_AppManagement";
-inline constexpr std::string_view notifications = "x-apple.systempreferences:com.apple.Notifications-Settings.extension";
-inline constexpr std::string_view fullDisk = "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
+inline constexpr std::string_view notifications =
+    "x-apple.systempreferences:com.apple.Notifications-Settings.extension";
+inline constexpr std::string_view fullDisk =
+    "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
 inline constexpr std::string_view filesAndFolders =
     "x-apple.systempreferences:com.apple.preference.security?Privacy_FilesAndFolders";
 }  // namespace SettingsPane

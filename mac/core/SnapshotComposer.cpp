@@ -36,7 +36,8 @@ bool SnapshotComposer::isOnDisk(const DockItem& item) const {
             return item.path && exists(*item.path);
         case DockItemKind::url:
             if (!item.path) return false;
-            return item.path->starts_with("http://") || item.path->starts_with("https://") || exists(*item.path);
+            return item.path->starts_with("http://") || item.path->starts_with("https://") ||
+                   exists(*item.path);
         case DockItemKind::trash:
             return true;
         case DockItemKind::unknown:

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/Accessibility.h"
+#include "platform/sim/SimCallTrace.h"
 
 namespace tavelin::sim {
 
@@ -32,11 +33,16 @@ struct SimAXNode {
 
 class SimAccessibility final : public Accessibility {
   public:
-    bool isProcessTrusted() const override { return trusted_; }
+    bool isProcessTrusted() const override {
+        if (trace_) trace_->record("Accessibility.isProcessTrusted");
+        return trusted_;
+    }
     std::expected<AXValue, AXError> copyAttributeValue(const AXElement& element,
                                                        std::string_view attribute) const override;
 
     void setProcessTrusted(bool trusted) { trusted_ = trusted; }
+    // The world's call trace, once the world has set it.
+    void setCallTrace(SimCallTrace* trace) { trace_ = trace; }
     // `root` becomes the application element of the process.
     void setTree(std::int32_t processIdentifier, const SimAXNode& root);
     // The process has no Accessibility elements any more (it quit).
@@ -52,6 +58,7 @@ class SimAccessibility final : public Accessibility {
     std::uint64_t add(std::int32_t processIdentifier, const SimAXNode& node);
 
     bool trusted_ = false;
+    SimCallTrace* trace_ = nullptr;
     std::unordered_map<std::int32_t, std::uint64_t> roots_;
     std::unordered_map<std::uint64_t, Element> elements_;
     std::uint64_t nextElement_ = 1;  // 0 names the application element

@@ -79,6 +79,7 @@ const SimDisplays::Display* SimDisplays::find(std::uint64_t identity) const {
 }
 
 std::vector<Screen> SimDisplays::screens() const {
+    if (trace_) trace_->record("Screens.screens");
     std::vector<Screen> screens;
     for (const auto& display : displays_) screens.push_back(screenOf(display));
     return screens;

@@ -25,6 +25,7 @@
 #include "platform/DesktopPictures.h"
 #include "platform/Screens.h"
 #include "platform/sim/Desktop.h"
+#include "platform/sim/SimCallTrace.h"
 #include "platform/sim/SimWindowServer.h"
 #include "runtime/NotificationCenter.h"
 #include "runtime/SystemLog.h"
@@ -72,6 +73,9 @@ class SimDisplays final : public Screens, public DesktopPictures {
 
     void wake();
 
+    // The world's call trace, once the world has set it.
+    void setCallTrace(SimCallTrace* trace) { trace_ = trace; }
+
   private:
     struct Display {
         std::uint64_t identity = 0;
@@ -93,6 +97,7 @@ class SimDisplays final : public Screens, public DesktopPictures {
     std::vector<Display> displays_;
     std::uint64_t nextIdentity_ = 1;
     Point mouseLocation_;
+    SimCallTrace* trace_ = nullptr;
     // Notifications still queued hold it weakly and are dropped once it is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>();
 };

@@ -16,8 +16,9 @@ std::vector<std::filesystem::path> SimLaunchServices::applicationURLsForURL(cons
     auto extension = file.extension().string();
     if (extension.size() < 2) return {};
     extension.erase(0, 1);
-    std::ranges::transform(extension, extension.begin(),
-                           [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+    std::ranges::transform(extension, extension.begin(), [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    });
     std::vector<std::filesystem::path> applications;
     for (const auto& application : workspace_.installedApplications()) {
         if (std::ranges::find(application.opens, extension) != application.opens.end()) {

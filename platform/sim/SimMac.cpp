@@ -81,6 +81,12 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
     workspace_.setProcessesChangedHandler([this] {
         if (dock_) dock_->refreshAccessibility();
     });
+    // Recorded from here on: what the world does to build itself is not the program's asking.
+    accessibility_.setCallTrace(&calls_);
+    privacy_.setCallTrace(&calls_);
+    notifications_.setCallTrace(&calls_);
+    workspace_.setCallTrace(&calls_);
+    displays_.setCallTrace(&calls_);
 }
 
 UserDefaults& SimMac::standardUserDefaults() {

@@ -21,14 +21,21 @@
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimAppWindows.h"
+#include "platform/sim/SimProgram.h"
+#include "platform/sim/SimCallTrace.h"
 #include "platform/sim/SimDisplays.h"
 #include "platform/sim/SimDock.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimHost.h"
+#include "platform/sim/SimKeychain.h"
 #include "platform/sim/SimLaunchServices.h"
+#include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPasteboard.h"
 #include "platform/sim/SimPrivacy.h"
 #include "platform/sim/SimScreenCapture.h"
+#include "platform/sim/SimShell.h"
+#include "platform/sim/SimStatusBar.h"
 #include "platform/sim/SimUserNotificationCenter.h"
 #include "platform/sim/SimUserFolders.h"
 #include "platform/sim/SimWorkspace.h"
@@ -82,6 +89,19 @@ class SimMac {
     // Null when the desktop describes no Dock.
     SimDock* dock() { return dock_.get(); }
 
+    // What the program asked of the world, in order (see SimCallTrace.h).
+    SimCallTrace& calls() { return calls_; }
+    // The program's own application object, windows and shell.
+    SimProgram& application() { return application_; }
+    SimAppWindows& appWindows() { return appWindows_; }
+    SimStatusBar& statusBar() { return statusBar_; }
+    SimWindowServerConnection& windowServerConnection() { return windowServerConnection_; }
+    SimLoginItems& loginItems() { return loginItems_; }
+    SimSymbolicHotKeys& symbolicHotKeys() { return symbolicHotKeys_; }
+    SimSoftwareUpdater& softwareUpdater() { return softwareUpdater_; }
+    SimKeychain& keychain() { return keychain_; }
+    SimNetwork& network() { return network_; }
+
     // Where a path of the simulated Mac lies on disk.
     std::filesystem::path diskPath(const std::filesystem::path& macPath) const {
         return sim::diskPath(homeFolder_, macPath);
@@ -92,6 +112,7 @@ class SimMac {
 
     const std::filesystem::path homeFolder_;
     SystemLog& log_;
+    SimCallTrace calls_;
     SimHost host_;
     UserDefaultsDomains userDefaults_;
     SimUserFolders folders_;
@@ -112,6 +133,15 @@ class SimMac {
     SimScreenCapture screenCapture_;
     SimDisplays displays_;
     SimWorkspaceIcons workspaceIcons_{host_.mainBundle().path};
+    SimProgram application_{workspace_, host_.mainBundle().identifier, calls_};
+    SimAppWindows appWindows_{calls_};
+    SimStatusBar statusBar_{calls_};
+    SimWindowServerConnection windowServerConnection_{calls_};
+    SimLoginItems loginItems_{calls_};
+    SimSymbolicHotKeys symbolicHotKeys_{calls_};
+    SimSoftwareUpdater softwareUpdater_{calls_};
+    SimKeychain keychain_{calls_};
+    SimNetwork network_{calls_};
 };
 
 }  // namespace tavelin::sim

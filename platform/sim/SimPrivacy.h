@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Privacy.h"
+#include "platform/sim/SimCallTrace.h"
 
 namespace tavelin::sim {
 
@@ -20,7 +21,10 @@ class SimPrivacy final : public Privacy {
         grantAfterRelaunch,  // the grant is recorded, but this process sees it only after a relaunch
     };
 
-    bool preflightScreenCaptureAccess() const override { return screenCaptureVisible_; }
+    bool preflightScreenCaptureAccess() const override {
+        if (trace_) trace_->record("Privacy.preflightScreenCaptureAccess");
+        return screenCaptureVisible_;
+    }
     bool requestScreenCaptureAccess() override;
     std::optional<int> tccAccessPreflight(std::string_view serviceConstant) const override;
 
@@ -37,11 +41,14 @@ class SimPrivacy final : public Privacy {
 
     // Without a framework, every preflight gives none; with it, a service without an answer too.
     void setTCCFrameworkPresent(bool present) { tccFrameworkPresent_ = present; }
+    // The world's call trace, once the world has set it.
+    void setCallTrace(SimCallTrace* trace) { trace_ = trace; }
     void setTCCAnswer(std::string serviceConstant, int result) {
         tccAnswers_.insert_or_assign(std::move(serviceConstant), result);
     }
 
   private:
+    SimCallTrace* trace_ = nullptr;
     bool screenCaptureGranted_ = false;
     bool screenCaptureVisible_ = false;
     ScreenCaptureAnswer screenCaptureAnswer_ = ScreenCaptureAnswer::deny;

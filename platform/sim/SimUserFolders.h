@@ -1,7 +1,7 @@
 #pragma once
 
 // The simulated Mac's standard folders: its home folder, the Trash ".Trash" in it, and its Desktop,
-// Documents and Downloads folders.
+// Documents, Downloads and Applications folders.
 
 #include "platform/UserFolders.h"
 
@@ -20,6 +20,7 @@ class SimUserFolders final : public UserFolders {
     std::optional<std::filesystem::path> downloadsDirectory() const override {
         return homeFolder_ / "Downloads";
     }
+    std::filesystem::path applicationsDirectory() const override { return homeFolder_ / "Applications"; }
 
   private:
     std::filesystem::path homeFolder_;

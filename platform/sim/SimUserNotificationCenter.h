@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/UserNotificationCenter.h"
+#include "platform/sim/SimCallTrace.h"
 #include "runtime/Queue.h"
 
 namespace tavelin::sim {
@@ -26,9 +27,12 @@ class SimUserNotificationCenter final : public UserNotificationCenter {
     void setUserAllows(bool allows) { userAllows_ = allows; }
     // The options of every request, in order.
     const std::vector<std::uint32_t>& authorizationRequests() const { return requests_; }
+    // The world's call trace, once the world has set it.
+    void setCallTrace(SimCallTrace* trace) { trace_ = trace; }
 
   private:
     Queue& systemQueue_;
+    SimCallTrace* trace_ = nullptr;
     NotificationAuthorizationStatus status_ = NotificationAuthorizationStatus::notDetermined;
     bool userAllows_ = true;
     std::vector<std::uint32_t> requests_;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/Workspace.h"
+#include "platform/sim/SimCallTrace.h"
 #include "runtime/Clock.h"
 #include "runtime/Queue.h"
 
@@ -38,7 +39,10 @@ class SimWorkspace final : public Workspace {
   public:
     SimWorkspace(Queue& mainQueue, const Clock& clock);
 
-    std::vector<RunningApplication> runningApplications() const override { return processes_; }
+    std::vector<RunningApplication> runningApplications() const override {
+        if (trace_) trace_->record("Workspace.runningApplications");
+        return processes_;
+    }
     std::optional<RunningApplication> frontmostApplication() const override;
     NotificationCenter& notificationCenter() override { return *notificationCenter_; }
     std::optional<std::filesystem::path> urlForApplication(std::string_view bundleIdentifier) const override;
@@ -78,6 +82,8 @@ class SimWorkspace final : public Workspace {
 
     // Called at once after every change of the processes (the simulated Dock follows them).
     void setProcessesChangedHandler(std::function<void()> handler) { processesChanged_ = std::move(handler); }
+    // The world's call trace, once the world has set it.
+    void setCallTrace(SimCallTrace* trace) { trace_ = trace; }
 
   private:
     RunningApplication* find(std::int32_t processIdentifier);
@@ -92,6 +98,7 @@ class SimWorkspace final : public Workspace {
     std::optional<std::int32_t> frontmost_;
     std::int32_t nextProcessIdentifier_ = 501;
     std::function<void()> processesChanged_;
+    SimCallTrace* trace_ = nullptr;
 };
 
 }  // namespace tavelin::sim

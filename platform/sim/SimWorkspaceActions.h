@@ -25,7 +25,8 @@ class SimWorkspaceActions final : public WorkspaceActions {
         friend bool operator==(const OpenRequest&, const OpenRequest&) = default;
     };
 
-    SimWorkspaceActions(SimWorkspace& workspace, FileSystem& files, const UserFolders& folders, Queue& systemQueue)
+    SimWorkspaceActions(SimWorkspace& workspace, FileSystem& files, const UserFolders& folders,
+                        Queue& systemQueue)
         : workspace_(workspace), files_(files), folders_(folders), systemQueue_(systemQueue) {}
 
     bool openURL(std::string_view url) override;
@@ -37,7 +38,9 @@ class SimWorkspaceActions final : public WorkspaceActions {
 
     const std::vector<std::string>& openedURLs() const { return openedURLs_; }
     const std::vector<OpenRequest>& openRequests() const { return openRequests_; }
-    const std::vector<std::vector<std::filesystem::path>>& recycleRequests() const { return recycleRequests_; }
+    const std::vector<std::vector<std::filesystem::path>>& recycleRequests() const {
+        return recycleRequests_;
+    }
     // Every later request fails with the error, doing nothing; none lets them work again.
     void setOpenError(std::optional<WorkspaceError> error) { openError_ = std::move(error); }
     void setRecycleError(std::optional<WorkspaceError> error) { recycleError_ = std::move(error); }

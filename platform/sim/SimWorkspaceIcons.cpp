@@ -40,7 +40,8 @@ Bitmap drawDocument() {
     fill(bitmap, 48, 16, 208, 240, {150, 150, 150, 255});
     fill(bitmap, 52, 20, 204, 236, {255, 255, 255, 255});
     fill(bitmap, 168, 16, 208, 56, {210, 210, 210, 255});  // the folded corner
-    for (int line = 0; line < 6; ++line) fill(bitmap, 76, 80 + line * 24, 180, 88 + line * 24, {190, 190, 190, 255});
+    for (int line = 0; line < 6; ++line)
+        fill(bitmap, 76, 80 + line * 24, 180, 88 + line * 24, {190, 190, 190, 255});
     return bitmap;
 }
 

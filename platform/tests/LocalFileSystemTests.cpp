@@ -1,5 +1,3 @@
-#include "platform/LocalFileSystem.h"
-
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,6 +6,7 @@
 #include <cerrno>
 #include <fstream>
 
+#include "platform/LocalFileSystem.h"
 #include "platform/tests/TemporaryFolder.h"
 
 namespace tavelin {
@@ -46,7 +45,8 @@ TEST_F(LocalFileSystemTest, ListsOneLevelWithOrWithoutHiddenEntries) {
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().domain, FileErrorDomain::posix);
     EXPECT_EQ(missing.error().code, ENOENT);
-    EXPECT_EQ(missing.error().localizedDescription, (folder_ / "nope").string() + ": No such file or directory");
+    EXPECT_EQ(missing.error().localizedDescription,
+              (folder_ / "nope").string() + ": No such file or directory");
     EXPECT_FALSE(files_.contentsOfDirectory(folder_ / "a.txt", HiddenFiles::skip));
 }
 
@@ -133,7 +133,8 @@ TEST_F(LocalFileSystemTest, MovingNeverReplacesAndRemovingTakesEverything) {
 TEST_F(LocalFileSystemTest, AMoveAcrossVolumesCopiesAndRemovesTheSource) {
     std::error_code error;
     const auto otherVolume = fs::path("/dev/shm");
-    struct stat here{}, there{};
+    struct stat here {
+    }, there{};
     if (::stat(folder_.path().c_str(), &here) != 0 || ::stat(otherVolume.c_str(), &there) != 0 ||
         here.st_dev == there.st_dev || !files_.isWritableFile(otherVolume)) {
         GTEST_SKIP() << "no second writable volume at " << otherVolume;

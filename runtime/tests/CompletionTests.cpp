@@ -1,9 +1,8 @@
-#include "runtime/Completion.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "runtime/Completion.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin {
@@ -18,7 +17,8 @@ struct Operation {
     int started = 0;
 };
 
-Task<void> awaitOperation(Operation& operation, Queue& taskQueue, std::string& result, bool& resumedOnTaskQueue) {
+Task<void> awaitOperation(Operation& operation, Queue& taskQueue, std::string& result,
+                          bool& resumedOnTaskQueue) {
     result = co_await awaitCompletion<std::string>([&](CompletionAwaiter<std::string>::Done done) {
         ++operation.started;
         operation.handler = std::move(done);

@@ -1,10 +1,9 @@
-#include "mac/core/DockDropHandler.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
+#include "mac/core/DockDropHandler.h"
 #include "mac/core/tests/FolderWorld.h"
 #include "platform/FileURL.h"
 
@@ -24,15 +23,16 @@ Task<void> runDrop(const DockDropHandler& drops, std::vector<std::string> urls, 
 
 class DockDropHandlerTest : public FolderWorld {
   protected:
-    DockDropHandler drops{{mac().workspace(), mac().launchServices(), mac().fileSystem(), mac().workspaceActions(),
-                           mac().dragPasteboard()}};
+    DockDropHandler drops{{mac().workspace(), mac().launchServices(), mac().fileSystem(),
+                           mac().workspaceActions(), mac().dragPasteboard()}};
 
     CommandResultPayload perform(std::vector<std::string> urls, const DockItem& target, bool copy = true) {
         std::optional<CommandResultPayload> result;
         startTask(scheduler_.main(), runDrop(drops, std::move(urls), target, copy, result));
         scheduler_.runUntilIdle();
         EXPECT_TRUE(result.has_value());
-        return result.value_or(CommandResultPayload::failure(ProtocolError::internal("the drop did not finish")));
+        return result.value_or(
+            CommandResultPayload::failure(ProtocolError::internal("the drop did not finish")));
     }
 
     static std::string url(const fs::path& path) { return fileURL(path, false); }
@@ -50,7 +50,8 @@ class DockDropHandlerTest : public FolderWorld {
     // Everything in the folder, hidden entries too.
     std::vector<std::string> namesIn(const fs::path& folder) {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
         return names;
     }
 };
@@ -78,11 +79,13 @@ TEST_F(DockDropHandlerTest, AnApplicationTakesWhatLaunchServicesOpensWithIt) {
     const auto report = makeFile("Elsewhere/Report.pdf", "pdf");
 
     EXPECT_FALSE(drops.canAcceptDrop({url(notes)}, application("com.apple.Preview", std::nullopt)));
-    EXPECT_FALSE(drops.canAcceptDrop({url(notes), url(report)}, application("com.apple.TextEdit", std::nullopt)));
+    EXPECT_FALSE(
+        drops.canAcceptDrop({url(notes), url(report)}, application("com.apple.TextEdit", std::nullopt)));
     EXPECT_TRUE(drops.canAcceptDrop({url(notes)}, application("com.apple.TextEdit", std::nullopt)));
     // By the application's path when the workspace does not know the bundle ID, compared standardized.
     EXPECT_TRUE(drops.canAcceptDrop(
-        {url(report)}, application("com.example.unknown", installed("com.apple.Preview") / "Contents" / "..")));
+        {url(report)},
+        application("com.example.unknown", installed("com.apple.Preview") / "Contents" / "..")));
 
     // A copy of TextEdit elsewhere: its bundle's identifier matches the candidate's.
     makeFolder("Old");
@@ -102,7 +105,8 @@ TEST_F(DockDropHandlerTest, DroppingOnAnApplicationOpensEveryFileInOneRequest) {
     const auto second = makeFile("Elsewhere/second.txt");
     const auto textEdit = application("com.apple.TextEdit", std::nullopt);
 
-    EXPECT_EQ(perform({url(first), "https://example.org/", url(second)}, textEdit), CommandResultPayload::success());
+    EXPECT_EQ(perform({url(first), "https://example.org/", url(second)}, textEdit),
+              CommandResultPayload::success());
     ASSERT_EQ(mac().workspaceActions().openRequests().size(), 1u);
     const auto& request = mac().workspaceActions().openRequests()[0];
     EXPECT_THAT(request.files, ElementsAre(first, second));
@@ -186,9 +190,9 @@ TEST_F(DockDropHandlerTest, TheSecondOfThreeFilesFailingEndsTheDropAndKeepsWhatW
     const auto c = makeFile("Elsewhere/c.txt", "c");
     files().refuse(Operation::copy, b, FileSystemError::posix(ENOSPC, b));
 
-    EXPECT_EQ(perform({url(a), url(b), url(c)}, dock, true),
-              CommandResultPayload::failure(
-                  ProtocolError::unavailable(b.string() + ": No space left on device")));
+    EXPECT_EQ(
+        perform({url(a), url(b), url(c)}, dock, true),
+        CommandResultPayload::failure(ProtocolError::unavailable(b.string() + ": No space left on device")));
     EXPECT_EQ(readFile(home_ / "Dock/a.txt"), "a");
     EXPECT_EQ(readFile(home_ / "Dock/b.txt"), "the user's b");  // not removed before the copy
     EXPECT_FALSE(fs::exists(home_ / "Dock/c.txt"));
@@ -202,9 +206,8 @@ TEST_F(DockDropHandlerTest, AReplacementThatCannotBeSwappedInPutsEverythingBack)
     files().refuse(Operation::move, existing, FileSystemError::posix(EBUSY, existing));
 
     for (const bool copy : {true, false}) {
-        EXPECT_EQ(perform({url(a)}, dock, copy),
-                  CommandResultPayload::failure(
-                      ProtocolError::unavailable(existing.string() + ": Device or resource busy")));
+        EXPECT_EQ(perform({url(a)}, dock, copy), CommandResultPayload::failure(ProtocolError::unavailable(
+                                                     existing.string() + ": Device or resource busy")));
         EXPECT_EQ(readFile(existing), "the user's a");
         EXPECT_EQ(readFile(a), "dropped a") << "copy " << copy;
         EXPECT_THAT(namesIn(*dock.path), ElementsAre("a.txt"));
@@ -244,7 +247,8 @@ TEST_F(DockDropHandlerTest, TheTrashTakesDeletableFilesInOneRecycleOperation) {
 
 TEST_F(DockDropHandlerTest, TheDragPasteboardGivesItsFileURLsOnly) {
     mac().dragPasteboard().setURLs({"file:///Users/me/a.txt", "https://example.org/", "file:///Users/me/b/"});
-    EXPECT_THAT(drops.fileURLsOnDragPasteboard(), ElementsAre("file:///Users/me/a.txt", "file:///Users/me/b/"));
+    EXPECT_THAT(drops.fileURLsOnDragPasteboard(),
+                ElementsAre("file:///Users/me/a.txt", "file:///Users/me/b/"));
     mac().dragPasteboard().setReadable(false);
     EXPECT_THAT(drops.fileURLsOnDragPasteboard(), IsEmpty());
 }

@@ -1,15 +1,17 @@
-#include "mac/core/DockStateService.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "mac/core/DockStateService.h"
 #include "mac/core/tests/DockStateWorld.h"
 #include "platform/FileContents.h"
 #include "platform/ImageCoding.h"
 #include "platform/InotifyFileWatcher.h"
+#include "platform/ManualFileWatcher.h"
+#include "platform/tests/TemporaryFolder.h"
 #include "runtime/LiveScheduler.h"
+#include "runtime/VirtualScheduler.h"
 
 namespace tavelin {
 namespace {
@@ -20,11 +22,20 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
+}  // namespace
+
+inline void PrintTo(const DockItem& item, std::ostream* out) {
+    const auto json = encodeJSON(item);
+    *out << (json ? *json : json.error().message);
+}
+
+namespace {
+
 // One publication of the snapshot, as a subscriber saw it.
 struct Publication {
     std::int64_t dockGeneration = 0;
     std::int64_t eventSequence = 0;
-    Duration at{};                              // uptime
+    Duration at{};                               // uptime
     std::optional<std::int64_t> diffGeneration;  // lastDiff's toGeneration at that moment
     friend bool operator==(const Publication&, const Publication&) = default;
 };
@@ -176,9 +187,9 @@ TEST_F(DockStateServiceTest, EachPreferenceFileEventRebuilds200msLater) {
 
 TEST_F(DockStateServiceTest, AReplacedPreferenceFileIsWatchedAgainAfterItsRebuild) {
     start();
-    const ManualFileWatcher::Watched preferences{world_.preferenceFile(), FileEvent::write | FileEvent::extend |
-                                                                              FileEvent::deleteSelf |
-                                                                              FileEvent::moveSelf};
+    const ManualFileWatcher::Watched preferences{
+        world_.preferenceFile(),
+        FileEvent::write | FileEvent::extend | FileEvent::deleteSelf | FileEvent::moveSelf};
     EXPECT_THAT(watcher_.watches(), Contains(preferences));
     watcher_.emit(world_.preferenceFile(), FileEvent::deleteSelf);
     scheduler_.advance(200ms);
@@ -201,9 +212,11 @@ TEST_F(DockStateServiceTest, EachChangeOfTheDocksDefaultsRebuilds250msLater) {
     scheduler_.advance(249ms - 100ms);
     EXPECT_THAT(published_, IsEmpty());
     scheduler_.advance(1s);
-    EXPECT_THAT(published_, ElementsAre(Publication{2, 2, first + 250ms, 2}, Publication{3, 3, first + 350ms, 3}));
-    EXPECT_THAT(service().snapshot()->items,
-                Contains(::testing::Field(&DockItem::path, std::optional<std::string>("https://example.org/"))));
+    EXPECT_THAT(published_,
+                ElementsAre(Publication{2, 2, first + 250ms, 2}, Publication{3, 3, first + 350ms, 3}));
+    EXPECT_THAT(
+        service().snapshot()->items,
+        Contains(::testing::Field(&DockItem::path, std::optional<std::string>("https://example.org/"))));
 }
 
 TEST_F(DockStateServiceTest, UnreadablePreferencesChangeNothing) {
@@ -350,13 +363,14 @@ TEST_F(DockStateLiveTest, AnAtomicReplaceOfThePreferenceFileIsSeenAndSoAreLaterE
     ASSERT_TRUE(contents);
 
     // Only the watch of the file hears these writes: the Dock's defaults do not change.
-    auto subscription = service.snapshotPublisher().dropFirst().sink([&](const std::optional<DockSnapshot>& snapshot) {
-        // Queued, so that it runs after the watch was made again.
-        main_.async([&, generation = snapshot->dockGeneration] {
-            if (generation == 2) std::ofstream(file, std::ios::binary | std::ios::trunc) << *contents;
-            if (generation == 3) scheduler_.stop();
+    auto subscription =
+        service.snapshotPublisher().dropFirst().sink([&](const std::optional<DockSnapshot>& snapshot) {
+            // Queued, so that it runs after the watch was made again.
+            main_.async([&, generation = snapshot->dockGeneration] {
+                if (generation == 2) std::ofstream(file, std::ios::binary | std::ios::trunc) << *contents;
+                if (generation == 3) scheduler_.stop();
+            });
         });
-    });
     ASSERT_TRUE(writeFileAtomically(file, *contents));
     runWithWatchdog();
     EXPECT_GE(service.generation(), 3);
@@ -367,11 +381,12 @@ TEST_F(DockStateLiveTest, TheDocksOwnRewriteOfItsPreferencesReachesTheSnapshot) 
     auto dock = world_.mac.dock()->configuration();
     dock.others.push_back({sim::DesktopDockTileKind::folder, "~/Projects"});
     const auto projects = world_.mac.diskPath("~/Projects").string();
-    auto subscription = service.snapshotPublisher().dropFirst().sink([&](const std::optional<DockSnapshot>& snapshot) {
-        for (const auto& item : snapshot->items) {
-            if (item.path == projects) scheduler_.stop();
-        }
-    });
+    auto subscription =
+        service.snapshotPublisher().dropFirst().sink([&](const std::optional<DockSnapshot>& snapshot) {
+            for (const auto& item : snapshot->items) {
+                if (item.path == projects) scheduler_.stop();
+            }
+        });
     main_.async([&] { world_.mac.dock()->configure(dock); });
     runWithWatchdog();
 }

@@ -1,31 +1,20 @@
 #pragma once
 
 // A simulated Mac with a running Dock, and the services of the live dock snapshot made over it: the
-// settings, the running applications, the icons, the composer and the dock state service. Virtual
-// time and a file watcher that the test drives by hand, unless the test brings its own scheduler and
-// watcher (the real ones).
-
-#include <gtest/gtest.h>
+// settings, the running applications, the icons, the composer and the dock state service. The
+// scheduler and the file watcher are the caller's: virtual time and a watcher driven by hand, or the
+// real ones.
 
 #include <memory>
-#include <ostream>
 
 #include "mac/core/DockStateService.h"
 #include "mac/core/IconService.h"
 #include "mac/core/RunningAppsService.h"
 #include "mac/core/SnapshotComposer.h"
 #include "mac/settings/AppSettings.h"
-#include "platform/ManualFileWatcher.h"
 #include "platform/sim/SimMac.h"
-#include "platform/tests/TemporaryFolder.h"
-#include "runtime/VirtualScheduler.h"
 
 namespace tavelin {
-
-inline void PrintTo(const DockItem& item, std::ostream* out) {
-    const auto json = encodeJSON(item);
-    *out << (json ? *json : json.error().message);
-}
 
 struct DockStateWorld {
     // Finder and Safari running; Notes pinned; Mail and Terminal installed.
@@ -35,12 +24,12 @@ struct DockStateWorld {
                              {"com.apple.Safari", "Safari", "/Applications/Safari.app", true},
                              {"com.apple.Notes", "Notes", "/System/Applications/Notes.app"},
                              {"com.apple.mail", "Mail", "/System/Applications/Mail.app"},
-                             {"com.apple.Terminal", "Terminal", "/System/Applications/Utilities/Terminal.app"}},
-            .dock = sim::DesktopDock{
-                .fixed = {{sim::DesktopDockTileKind::application, "com.apple.finder"},
-                          {sim::DesktopDockTileKind::application, "com.apple.Safari"},
-                          {sim::DesktopDockTileKind::application, "com.apple.Notes"}},
-                .others = {{sim::DesktopDockTileKind::folder, "~/Downloads"}}}};
+                             {"com.apple.Terminal", "Terminal",
+                              "/System/Applications/Utilities/Terminal.app"}},
+            .dock = sim::DesktopDock{.fixed = {{sim::DesktopDockTileKind::application, "com.apple.finder"},
+                                               {sim::DesktopDockTileKind::application, "com.apple.Safari"},
+                                               {sim::DesktopDockTileKind::application, "com.apple.Notes"}},
+                                     .others = {{sim::DesktopDockTileKind::folder, "~/Downloads"}}}};
     }
 
     DockStateWorld(const std::filesystem::path& home, Scheduler& scheduler, FileWatcher& watcher,

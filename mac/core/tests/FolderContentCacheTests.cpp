@@ -1,5 +1,3 @@
-#include "mac/core/FolderContentCache.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,6 +5,7 @@
 #include <cerrno>
 
 #include "mac/core/DockStateService.h"
+#include "mac/core/FolderContentCache.h"
 #include "mac/core/tests/FolderWorld.h"
 
 namespace tavelin {
@@ -177,8 +176,17 @@ TEST_F(FolderContentCacheTest, ListingsRecordAccessButAMissingFolderRecordsNothi
 TEST_F(FolderContentCacheTest, ARelativePathFromOutsideNeverLeavesTheTilesFolder) {
     grant(tile);
     makeFile("secret.txt", "outside");
-    const std::vector<std::string> hostile = {"..",  "../",     "Sub/../..", "/etc",  "/",      "Sub//Deeper",
-                                              "./Sub", "Sub/.", "Sub/",      "../Stacks/Sub", std::string("Sub\0x", 5)};
+    const std::vector<std::string> hostile = {"..",
+                                              "../",
+                                              "Sub/../..",
+                                              "/etc",
+                                              "/",
+                                              "Sub//Deeper",
+                                              "./Sub",
+                                              "Sub/.",
+                                              "Sub/",
+                                              "../Stacks/Sub",
+                                              std::string("Sub\0x", 5)};
     for (const auto& relative : hostile) {
         const auto refused = cache->snapshot(tile, relative, false);
         EXPECT_FALSE(refused.isReadable) << relative;
@@ -320,7 +328,8 @@ TEST_F(FolderContentCacheTest, AListingsTokensLeadToTheChildrensPictures) {
     grant(tile);
     const auto listing = cache->snapshot(tile, "", false);
     ASSERT_EQ(listing.children.size(), 2u);
-    const auto icons = this->icons().iconData({*listing.children[0].iconToken, *listing.children[1].iconToken}, {});
+    const auto icons =
+        this->icons().iconData({*listing.children[0].iconToken, *listing.children[1].iconToken}, {});
     ASSERT_EQ(icons.size(), 2u);
     EXPECT_EQ(icons[1].token, *listing.children[1].iconToken);
     EXPECT_EQ(icons[1].pixelSize, 128);

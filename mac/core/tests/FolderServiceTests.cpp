@@ -1,11 +1,10 @@
-#include "mac/core/FolderService.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
 
+#include "mac/core/FolderService.h"
 #include "mac/core/tests/FolderWorld.h"
 
 namespace tavelin {
@@ -222,7 +221,8 @@ TEST_F(FolderServiceTest, TheTilesArrangementCountsOnlyWhenTheSettingIsTheDocksD
 }
 
 TEST_F(FolderServiceTest, NamesSortLikeTheFinderAndIndicesFollowTheDisplayOrder) {
-    for (const char* name : {"File 10.txt", "file 2.txt", "File 1.txt", "Éclair.txt", "eclair.txt", "Zebra.txt"}) {
+    for (const char* name :
+         {"File 10.txt", "file 2.txt", "File 1.txt", "Éclair.txt", "eclair.txt", "Zebra.txt"}) {
         makeFile(std::string("Names/") + name);
     }
     const auto snapshot = list(folderItem("names", home_ / "Names"));

@@ -135,14 +135,15 @@ class FolderWorld : public ::testing::Test {
     }
 
     std::shared_ptr<PermissionsService> makePermissions() {
-        return std::make_shared<PermissionsService>(PermissionsService::Platform{
-            mac_.accessibility(), mac_.privacy(), mac_.userNotifications(), mac_.workspaceActions(), mac_.alerts(),
-            mac_.fileSystem(), mac_.folders(), mac_.standardUserDefaults(), scheduler_.main()});
+        return std::make_shared<PermissionsService>(
+            PermissionsService::Platform{mac_.accessibility(), mac_.privacy(), mac_.userNotifications(),
+                                         mac_.workspaceActions(), mac_.alerts(), mac_.fileSystem(),
+                                         mac_.folders(), mac_.standardUserDefaults(), scheduler_.main()});
     }
     std::shared_ptr<FolderContentCache> makeCache(std::weak_ptr<PermissionsService> permissions) {
-        return std::make_shared<FolderContentCache>(FolderService(mac_.fileSystem(), scheduler_.clock()), settings_,
-                                                    icons_, std::move(permissions),
-                                                    FolderContentCache::Platform{scheduler_, mac_.fileSystem(), watcher_});
+        return std::make_shared<FolderContentCache>(
+            FolderService(mac_.fileSystem(), scheduler_.clock()), settings_, icons_, std::move(permissions),
+            FolderContentCache::Platform{scheduler_, mac_.fileSystem(), watcher_});
     }
 
     // The live Dock snapshot, read in the Dock's Accessibility order.
@@ -163,8 +164,8 @@ class FolderWorld : public ::testing::Test {
     CapturedSystemLog log_;
     sim::SimMac mac_;
     AppSettings settings_;
-    IconService icons_{{mac_.workspaceIcons(), mac_.workspace(), mac_.fileSystem(), mac_.folders(), mac_.host(),
-                        mac_.notificationCenter()}};
+    IconService icons_{{mac_.workspaceIcons(), mac_.workspace(), mac_.fileSystem(), mac_.folders(),
+                        mac_.host(), mac_.notificationCenter()}};
     ManualFileWatcher watcher_;
     RunningAppsService runningApps_{mac_.workspace(), mac_.host(), scheduler_.main()};
     SnapshotComposer composer_{settings_, icons_, mac_.workspace(), mac_.fileSystem()};

@@ -1,5 +1,3 @@
-#include "mac/core/IconService.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "mac/core/IconService.h"
 #include "platform/BitmapScaling.h"
 #include "platform/ImageCoding.h"
 #include "platform/sim/SimMac.h"
@@ -23,10 +22,11 @@ using ::testing::IsEmpty;
 class IconServiceTest : public ::testing::Test {
   protected:
     static sim::Desktop desktop() {
-        return sim::Desktop{.applications = {
-                                {"com.apple.finder", "Finder", "/System/Library/CoreServices/Finder.app", true},
-                                {"com.apple.Safari", "Safari", "/Applications/Safari.app", true},
-                            }};
+        return sim::Desktop{
+            .applications = {
+                {"com.apple.finder", "Finder", "/System/Library/CoreServices/Finder.app", true},
+                {"com.apple.Safari", "Safari", "/Applications/Safari.app", true},
+            }};
     }
 
     IconServiceTest() {
@@ -47,8 +47,8 @@ class IconServiceTest : public ::testing::Test {
         std::filesystem::create_directories(file.parent_path());
         const auto png = encodePNG(Bitmap(width, height, colour));
         ASSERT_TRUE(png);
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(png->data()),
-                                                    static_cast<std::streamsize>(png->size()));
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
     }
 
     static Bitmap decoded(const std::optional<Bytes>& png) {
@@ -67,13 +67,13 @@ class IconServiceTest : public ::testing::Test {
         return Bytes{png ? *png : std::vector<std::uint8_t>{}};
     }
 
-    void fillTrash(const std::string& name = "old.txt") {
-        std::ofstream(home_ / ".Trash" / name) << "x";
-    }
+    void fillTrash(const std::string& name = "old.txt") { std::ofstream(home_ / ".Trash" / name) << "x"; }
 
     static DockItem item(std::string id, DockItemKind kind, std::optional<std::string> path,
                          std::optional<std::string> bundleID = std::nullopt) {
-        return DockItem{.itemID = ItemID(std::move(id)), .kind = kind, .bundleID = std::move(bundleID),
+        return DockItem{.itemID = ItemID(std::move(id)),
+                        .kind = kind,
+                        .bundleID = std::move(bundleID),
                         .path = std::move(path)};
     }
 
@@ -81,8 +81,8 @@ class IconServiceTest : public ::testing::Test {
     VirtualScheduler scheduler_;
     CapturedSystemLog log_;
     sim::SimMac mac_{desktop(), home_.path(), scheduler_, log_};
-    IconService icons_{{mac_.workspaceIcons(), mac_.workspace(), mac_.fileSystem(), mac_.folders(), mac_.host(),
-                        mac_.notificationCenter()}};
+    IconService icons_{{mac_.workspaceIcons(), mac_.workspace(), mac_.fileSystem(), mac_.folders(),
+                        mac_.host(), mac_.notificationCenter()}};
     // The tokens of each "tavelin.iconInvalidated", posted on any thread.
     std::vector<std::vector<IconToken>> invalidated() {
         std::lock_guard lock(invalidatedMutex_);
@@ -224,7 +224,8 @@ TEST_F(IconServiceTest, AnUnreadableOrMissingTrashIsEmpty) {
     const auto trash = home_ / ".Trash";
     fillTrash();
     EXPECT_TRUE(icons_.isTrashFull());
-    mac_.fileSystem().refuse(sim::SimFileSystem::Operation::list, trash, FileSystemError::posix(EACCES, trash));
+    mac_.fileSystem().refuse(sim::SimFileSystem::Operation::list, trash,
+                             FileSystemError::posix(EACCES, trash));
     EXPECT_FALSE(icons_.isTrashFull());
     mac_.fileSystem().allow(sim::SimFileSystem::Operation::list, trash);
     std::filesystem::remove_all(trash);

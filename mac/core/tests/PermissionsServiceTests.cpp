@@ -1,11 +1,10 @@
-#include "mac/core/PermissionsService.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
 #include "mac/core/FolderContentCache.h"
+#include "mac/core/PermissionsService.h"
 #include "mac/core/tests/FolderWorld.h"
 
 namespace tavelin {
@@ -67,7 +66,8 @@ TEST_F(PermissionsServiceTest, RefreshReadsEveryFlagAndTheNotificationAnswerCome
     EXPECT_THAT(permissions->pendingPermissionKinds({}), IsEmpty());
 
     // Full Disk Access is whether the Trash can be listed.
-    files().refuse(sim::SimFileSystem::Operation::list, home() / ".Trash", FileSystemError::posix(EPERM, ".Trash"));
+    files().refuse(sim::SimFileSystem::Operation::list, home() / ".Trash",
+                   FileSystemError::posix(EPERM, ".Trash"));
     refreshed();
     EXPECT_FALSE(permissions->fullDiskAccessGranted.value());
     EXPECT_THAT(permissions->pendingPermissionKinds({}), ElementsAre(Kind::fullDisk));
@@ -83,7 +83,8 @@ TEST_F(PermissionsServiceTest, RefreshingAnnouncesEveryFlagEachTimeAlsoWhenNothi
     int announcements = 0;
     int accessibilityValues = 0;
     auto objectChanges = permissions->objectWillChange().sink([&](auto) { ++announcements; });
-    auto accessibility = permissions->accessibilityTrusted.publisher().sink([&](bool) { ++accessibilityValues; });
+    auto accessibility =
+        permissions->accessibilityTrusted.publisher().sink([&](bool) { ++accessibilityValues; });
     refreshed();
     const int first = announcements;
     EXPECT_EQ(first, 7);  // five flags at once, the two of notifications later
@@ -112,14 +113,16 @@ TEST_F(PermissionsServiceTest, AppManagementIsPendingOnlyWhenDenied) {
 TEST_F(PermissionsServiceTest, NotificationsArePendingUnlessGranted) {
     grantEverything();
     const std::vector<std::pair<std::int64_t, Display>> matrix = {
-        {0, Display::indeterminate}, {1, Display::denied}, {2, Display::granted},
+        {0, Display::indeterminate}, {1, Display::denied},  {2, Display::granted},
         {3, Display::granted},       {4, Display::granted}, {9, Display::indeterminate},
     };
     for (const auto& [status, display] : matrix) {
-        mac().userNotifications().setAuthorizationStatus(static_cast<NotificationAuthorizationStatus>(status));
+        mac().userNotifications().setAuthorizationStatus(
+            static_cast<NotificationAuthorizationStatus>(status));
         refreshed();
         EXPECT_EQ(permissions->notificationsDisplayState(), display) << status;
-        EXPECT_EQ(permissions->pendingPermissionKinds({}).size(), display == Display::granted ? 0u : 1u) << status;
+        EXPECT_EQ(permissions->pendingPermissionKinds({}).size(), display == Display::granted ? 0u : 1u)
+            << status;
     }
 }
 
@@ -201,7 +204,8 @@ TEST_F(PermissionsServiceTest, NotificationsAreAskedForOnceThenTheirPaneOpens) {
 
     permissions->performRequest(Kind::notifications, *cache, {});
     EXPECT_EQ(mac().userNotifications().authorizationRequests().size(), 1u);
-    EXPECT_THAT(openedURLs(), ElementsAre("x-apple.systempreferences:com.apple.Notifications-Settings.extension"));
+    EXPECT_THAT(openedURLs(),
+                ElementsAre("x-apple.systempreferences:com.apple.Notifications-Settings.extension"));
 }
 
 TEST_F(PermissionsServiceTest, VolumeCategoriesComeFromTheVolumesFacts) {

@@ -1,10 +1,9 @@
-#include "mac/core/SnapshotComposer.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "mac/core/SnapshotComposer.h"
 #include "platform/sim/SimMac.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/VirtualScheduler.h"
@@ -37,7 +36,9 @@ class SnapshotComposerTest : public ::testing::Test {
                         .isRunning = true};
     }
     static DockItem other(std::string id, DockItemKind kind, std::optional<std::string> path) {
-        return DockItem{.itemID = ItemID(std::move(id)), .region = DockRegion::dockOthers, .kind = kind,
+        return DockItem{.itemID = ItemID(std::move(id)),
+                        .region = DockRegion::dockOthers,
+                        .kind = kind,
                         .path = std::move(path)};
     }
     std::vector<std::string> filtered(std::vector<DockItem> items) {
@@ -52,8 +53,8 @@ class SnapshotComposerTest : public ::testing::Test {
                                                    {"com.apple.Notes", "Notes", "/Applications/Notes.app"}}},
                      home_.path(), scheduler_, log_};
     AppSettings settings_{mac_.standardUserDefaults(), mac_.host()};
-    IconService icons_{{mac_.workspaceIcons(), mac_.workspace(), mac_.fileSystem(), mac_.folders(), mac_.host(),
-                        mac_.notificationCenter()}};
+    IconService icons_{{mac_.workspaceIcons(), mac_.workspace(), mac_.fileSystem(), mac_.folders(),
+                        mac_.host(), mac_.notificationCenter()}};
     SnapshotComposer composer_{settings_, icons_, mac_.workspace(), mac_.fileSystem()};
 };
 
@@ -73,7 +74,8 @@ TEST_F(SnapshotComposerTest, RunningApplicationsPassTheirOwnRulesFirst) {
     EXPECT_THAT(filtered({hidden, accessory, recentAccessory, pinnedHidden}),
                 ElementsAre("running-com.apple.Safari", "recent-notes", "fixed-safari"));
     settings_.hiddenApps.set(HiddenAppsSetting::hide);
-    EXPECT_THAT(filtered({hidden, recentAccessory, pinnedHidden}), ElementsAre("recent-notes", "fixed-safari"));
+    EXPECT_THAT(filtered({hidden, recentAccessory, pinnedHidden}),
+                ElementsAre("recent-notes", "fixed-safari"));
 
     // The exclusion list leaves the fixed applications alone.
     settings_.hiddenApps.set(HiddenAppsSetting::show);
@@ -135,7 +137,8 @@ class SnapshotDiffTest : public ::testing::Test {
 
 TEST_F(SnapshotDiffTest, SnapshotsThatDifferOnlyInGenerationGiveTheFullOrderAndNothingElse) {
     const std::vector<DockItem> items{item("a", "A"), item("b", "B")};
-    const std::vector<DockSeparator> separators{DockSeparator{.separatorID = "ax-separator-2", .dockIndex = 2}};
+    const std::vector<DockSeparator> separators{
+        DockSeparator{.separatorID = "ax-separator-2", .dockIndex = 2}};
     const auto diff = SnapshotComposer::diff(snapshot(4, items, separators), snapshot(5, items, separators));
     EXPECT_EQ(diff.fromGeneration, 4);
     EXPECT_EQ(diff.toGeneration, 5);
@@ -157,7 +160,8 @@ TEST_F(SnapshotDiffTest, ChangedNewAndRemovedItemsAndChangedSeparators) {
     EXPECT_THAT(ids(diff.reorders), ElementsAre("c", "a", "d", "b"));
     EXPECT_EQ(diff.separators, std::vector<DockSeparator>{});  // cleared, not unchanged
 
-    const auto renamed = SnapshotComposer::diff(to, snapshot(3, {item("c", "C"), item("a", "Renamed"), item("b", "B")}));
+    const auto renamed =
+        SnapshotComposer::diff(to, snapshot(3, {item("c", "C"), item("a", "Renamed"), item("b", "B")}));
     EXPECT_THAT(ids(renamed.upserts), ElementsAre("a"));
     EXPECT_THAT(ids(renamed.removes), ElementsAre("d"));
 }
