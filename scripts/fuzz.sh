@@ -19,7 +19,7 @@ if [ "$share" -lt 1 ]; then share=1; fi
 mkdir -p "$build/findings"
 for seeds in "${corpora[@]}"; do
   name="$(basename "$seeds")"
-  # New inputs go to a working corpus in the build folder; the seeds in the repository stay as they are.
+  # New inputs go to a working corpus in the build folder; the sample inputs in the repository stay as they are.
   work="$build/corpus/$name"
   mkdir -p "$work"
   echo "Fuzzing $name for ${share}s"
