@@ -22,7 +22,8 @@ class Keychain {
     virtual ~Keychain() = default;
 
     // None when there is no such item.
-    virtual std::expected<std::optional<Bytes>, KeychainError> copyGenericPassword(std::string_view service) = 0;
+    virtual std::expected<std::optional<Bytes>, KeychainError> copyGenericPassword(
+        std::string_view service) = 0;
     // Fails when an item of that service exists already.
     virtual std::expected<void, KeychainError> addGenericPassword(std::string_view service, Bytes data) = 0;
 };

@@ -8,7 +8,10 @@
 namespace tavelin {
 
 DeviceStore::DeviceStore(Platform platform)
-    : platform_(platform), machineID_(loadMachineID()), machineKey_(loadMachineKey()), devices_(loadDevices()) {}
+    : platform_(platform),
+      machineID_(loadMachineID()),
+      machineKey_(loadMachineKey()),
+      devices_(loadDevices()) {}
 
 std::filesystem::path DeviceStore::devicesFile(const UserFolders& folders) {
     return folders.homeDirectory() / "Library/Application Support/Lomaret/devices.json";
@@ -33,7 +36,8 @@ std::optional<Bytes> DeviceStore::loadMachineKey() {
     if (*stored) {
         if (isValidP256PrivateKey(**stored)) return std::move(**stored);
         // Replacing it would lose every pairing made with it.
-        platform_.log.log("Tavelin DeviceStore: machine key in the keychain is not a P-256 key; left as it is");
+        platform_.log.log(
+            "Tavelin DeviceStore: machine key in the keychain is not a P-256 key; left as it is");
         return std::nullopt;
     }
     auto fresh = generateP256PrivateKey();
@@ -47,7 +51,7 @@ std::optional<Bytes> DeviceStore::loadMachineKey() {
                            added.error().message.c_str());
         return std::nullopt;
     }
-    return fresh;
+    return std::move(*fresh);
 }
 
 std::vector<PairedDevice> DeviceStore::loadDevices() {

@@ -16,7 +16,8 @@ namespace tavelin {
 
 struct ServerPush {
     // "dock.snapshot", "icon.data", "wallpaper.data", "permissions.changed", "icon.invalidated".
-    using Payload = std::variant<DockSnapshot, std::vector<IconData>, WallpaperData, PermissionState, IconInvalidated>;
+    using Payload =
+        std::variant<DockSnapshot, std::vector<IconData>, WallpaperData, PermissionState, IconInvalidated>;
 
     MessageType messageType = MessageType::dockSnapshot;
     Payload payload;

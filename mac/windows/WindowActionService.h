@@ -16,7 +16,9 @@ class WindowActionService {
   public:
     WindowActionService(std::shared_ptr<WindowListService> listService, AppSettings& settings,
                         std::shared_ptr<WindowActionDisplayResolver> displayResolver)
-        : listService_(std::move(listService)), settings_(&settings), displayResolver_(std::move(displayResolver)) {}
+        : listService_(std::move(listService)),
+          settings_(&settings),
+          displayResolver_(std::move(displayResolver)) {}
 
     WindowListService& listService() const { return *listService_; }
     AppSettings& settings() const { return *settings_; }

@@ -30,7 +30,9 @@ class SimAppWindows::Window final : public AppWindow {
     }
 
   private:
-    void record(const char* call) { windows_.trace_.record(std::string("Windows.") + call + " " + state_->configuration.title); }
+    void record(const char* call) {
+        windows_.trace_.record(std::string("Windows.") + call + " " + state_->configuration.title);
+    }
 
     SimAppWindows& windows_;
     std::shared_ptr<WindowState> state_;

@@ -8,7 +8,8 @@ constexpr int kDuplicateItem = -25299;
 
 }  // namespace
 
-std::expected<std::optional<Bytes>, KeychainError> SimKeychain::copyGenericPassword(std::string_view service) {
+std::expected<std::optional<Bytes>, KeychainError> SimKeychain::copyGenericPassword(
+    std::string_view service) {
     trace_.record("Keychain.copy " + std::string(service));
     std::lock_guard lock(mutex_);
     if (failure_) return std::unexpected(*failure_);
@@ -22,7 +23,8 @@ std::expected<void, KeychainError> SimKeychain::addGenericPassword(std::string_v
     std::lock_guard lock(mutex_);
     if (failure_) return std::unexpected(*failure_);
     if (items_.contains(service)) {
-        return std::unexpected(KeychainError{kDuplicateItem, "The specified item already exists in the keychain."});
+        return std::unexpected(
+            KeychainError{kDuplicateItem, "The specified item already exists in the keychain."});
     }
     items_.emplace(std::string(service), std::move(data));
     return {};

@@ -29,8 +29,8 @@ class SimNetwork final : public NetworkListeners {
 
     explicit SimNetwork(SimCallTrace& trace) : trace_(trace) {}
 
-    std::unique_ptr<NetworkListener> listen(std::string_view label, std::optional<std::uint16_t> port, Queue& queue,
-                                            StateHandler stateHandler) override;
+    std::unique_ptr<NetworkListener> listen(std::string_view label, std::optional<std::uint16_t> port,
+                                            Queue& queue, StateHandler stateHandler) override;
 
     // --- The world's side ---
 

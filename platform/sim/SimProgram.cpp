@@ -9,7 +9,8 @@ void SimProgram::setActivationPolicy(RawActivationPolicy policy) {
 
 void SimProgram::activate(bool ignoringOtherApps) {
     trace_.record(ignoringOtherApps ? "Application.activate ignoringOtherApps" : "Application.activate");
-    if (const auto process = workspace_.process(bundleIdentifier_)) workspace_.activate(process->processIdentifier);
+    if (const auto process = workspace_.process(bundleIdentifier_))
+        workspace_.activate(process->processIdentifier);
 }
 
 void SimProgram::terminate() {

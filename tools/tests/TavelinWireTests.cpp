@@ -8,33 +8,17 @@
 #include <set>
 #include <sstream>
 
+#include "tools/tests/ProgramRun.h"
+
 namespace {
 
-struct Run {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using tavelin::slurp;
 
 // Runs the built tavelin-wire with `input` on standard input.
-Run runWire(const std::string& arguments, const std::string& input) {
+tavelin::ProgramRun runWire(const std::string& arguments, const std::string& input) {
     const auto dir = std::filesystem::temp_directory_path() / ("tavelin-wire-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    std::ofstream(dir / "in") << input;
-    const std::string command = std::string(TAVELIN_WIRE_PATH) + " " + arguments + " <" + (dir / "in").string() +
-                                " >" + (dir / "out").string() + " 2>" + (dir / "err").string();
-    Run run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = slurp(dir / "out");
-    run.err = slurp(dir / "err");
+    auto run = tavelin::runProgram(std::string(TAVELIN_WIRE_PATH) + " " + arguments, input, dir);
     std::filesystem::remove_all(dir);
     return run;
 }

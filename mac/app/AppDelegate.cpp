@@ -1,0 +1,79 @@
+#include "mac/app/AppDelegate.h"
+
+#include "mac/app/MoveToApplicationsFolder.h"
+#include "mac/app/TavelinApplication.h"
+
+namespace tavelin {
+
+AppDelegate::AppDelegate(TavelinApplication& application)
+    : application_(application),
+      systemSwitcherKeys_(application.platform().symbolicHotKeys, application.platform().log) {}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    const auto& platform = application_.platform();
+
+    platform.windowServerConnection.mainConnectionID();
+
+    if (application_.claimNotificationAuthorizationRequest()) {
+        platform.userNotifications.requestAuthorization(kNotificationAuthorizationOptions,
+                                                        [](bool, std::optional<std::string>) {});
+    }
+
+    auto& services = application_.sharedServices();
+    services.start();
+
+    const MoveToApplicationsFolder::Platform move{
+        platform.host,        platform.folders, platform.files, platform.alerts, platform.standardDefaults,
+        platform.application, platform.log};
+    if (!MoveToApplicationsFolder::moveIfNecessary(move, false, true, nullptr)) return;
+
+    settingsWindow_ = std::make_unique<SettingsWindowController>(services, scrollState_, platform.application,
+                                                                 platform.windows);
+
+    onboardingWindow_ = std::make_unique<OnboardingWindowController>(services, platform.standardDefaults,
+                                                                     platform.application, platform.windows);
+    onboardingWindow_->showIfNeeded();
+
+    statusItem_ = std::make_unique<StatusItemController>(services.settings, statusItemActions(),
+                                                         platform.statusBar, platform.scheduler.main());
+
+    // Steps 8 and 9, the switcher controller (also stored in services.windowActionDisplayResolver) and
+    // the trigger engine attached to it, come with the switcher panel.
+
+    updaterController();
+}
+
+void AppDelegate::applicationWillTerminate() { systemSwitcherKeys_.applyReplacement(false, false); }
+
+UpdaterController& AppDelegate::updaterController() {
+    if (!updater_) updater_ = std::make_unique<UpdaterController>(application_.platform().updater);
+    return *updater_;
+}
+
+StatusItemController::Actions AppDelegate::statusItemActions() {
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    return {
+        // Opens the switcher's panel once there is a switcher; there is none yet.
+        .onShowSwitcher = [] {},
+        .onOpenSettings =
+            [weak] {
+                if (auto self = weak.lock(); self && self->settingsWindow_)
+                    self->settingsWindow_->show(SettingsTab::general);
+            },
+        .onAddDevice =
+            [weak] {
+                if (auto self = weak.lock(); self && self->settingsWindow_)
+                    self->settingsWindow_->show(SettingsTab::devices);
+            },
+        .onCheckUpdates =
+            [weak] {
+                if (auto self = weak.lock()) self->updaterController().updater().checkForUpdates();
+            },
+        .onQuit =
+            [weak] {
+                if (auto self = weak.lock()) self->application_.platform().application.terminate();
+            },
+    };
+}
+
+}  // namespace tavelin

@@ -1,0 +1,77 @@
+#pragma once
+
+// Everything the application asks of the system, in one place: the scheduler, the logs and the file
+// watcher, and each platform interface. The program fills it in from the Mac it runs on (the simulated
+// one: SimAppPlatform.h); the service container and the shell take from it what each part needs.
+
+#include "platform/Accessibility.h"
+#include "platform/Alerts.h"
+#include "platform/AppWindows.h"
+#include "platform/Application.h"
+#include "platform/DesktopPictures.h"
+#include "platform/FileSystem.h"
+#include "platform/FileWatcher.h"
+#include "platform/HostInfo.h"
+#include "platform/Keychain.h"
+#include "platform/LoginItems.h"
+#include "platform/NetworkListeners.h"
+#include "platform/Privacy.h"
+#include "platform/ScreenCapture.h"
+#include "platform/Screens.h"
+#include "platform/SoftwareUpdater.h"
+#include "platform/StatusBar.h"
+#include "platform/SymbolicHotKeys.h"
+#include "platform/UserDefaults.h"
+#include "platform/UserDefaultsDomains.h"
+#include "platform/UserFolders.h"
+#include "platform/UserNotificationCenter.h"
+#include "platform/WindowServer.h"
+#include "platform/WindowServerConnection.h"
+#include "platform/Workspace.h"
+#include "platform/WorkspaceActions.h"
+#include "platform/WorkspaceIcons.h"
+#include "runtime/NotificationCenter.h"
+#include "runtime/Scheduler.h"
+#include "runtime/SystemLog.h"
+
+namespace tavelin {
+
+struct AppPlatform {
+    Scheduler& scheduler;
+    SystemLog& log;
+    FileWatcher& fileWatcher;
+
+    // The program's own defaults domain, and every domain by name.
+    UserDefaults& standardDefaults;
+    UserDefaultsDomains& userDefaults;
+    const HostInfo& host;
+    const UserFolders& folders;
+    FileSystem& files;
+    NotificationCenter& notificationCenter;  // the program's default centre
+
+    Workspace& workspace;
+    WorkspaceActions& workspaceActions;
+    WorkspaceIcons& workspaceIcons;
+    const Accessibility& accessibility;
+    Privacy& privacy;
+    UserNotificationCenter& userNotifications;
+    Screens& screens;
+    DesktopPictures& desktopPictures;
+    WindowServer& windowServer;
+    ScreenCapture& screenCapture;
+
+    LoginItems& loginItems;
+    NetworkListeners& network;
+    Keychain& keychain;
+
+    // The shell.
+    Application& application;
+    AppWindows& windows;
+    StatusBar& statusBar;
+    Alerts& alerts;
+    WindowServerConnection& windowServerConnection;
+    SymbolicHotKeys& symbolicHotKeys;
+    SoftwareUpdater& updater;
+};
+
+}  // namespace tavelin

@@ -1,0 +1,39 @@
+#include "mac/app/SimAppPlatform.h"
+
+namespace tavelin {
+
+AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& log, FileWatcher& fileWatcher) {
+    return AppPlatform{
+        .scheduler = scheduler,
+        .log = log,
+        .fileWatcher = fileWatcher,
+        .standardDefaults = mac.standardUserDefaults(),
+        .userDefaults = mac.userDefaults(),
+        .host = mac.host(),
+        .folders = mac.folders(),
+        .files = mac.fileSystem(),
+        .notificationCenter = mac.notificationCenter(),
+        .workspace = mac.workspace(),
+        .workspaceActions = mac.workspaceActions(),
+        .workspaceIcons = mac.workspaceIcons(),
+        .accessibility = mac.accessibility(),
+        .privacy = mac.privacy(),
+        .userNotifications = mac.userNotifications(),
+        .screens = mac.displays(),
+        .desktopPictures = mac.displays(),
+        .windowServer = mac.windowServer(),
+        .screenCapture = mac.screenCapture(),
+        .loginItems = mac.loginItems(),
+        .network = mac.network(),
+        .keychain = mac.keychain(),
+        .application = mac.application(),
+        .windows = mac.appWindows(),
+        .statusBar = mac.statusBar(),
+        .alerts = mac.alerts(),
+        .windowServerConnection = mac.windowServerConnection(),
+        .symbolicHotKeys = mac.symbolicHotKeys(),
+        .updater = mac.softwareUpdater(),
+    };
+}
+
+}  // namespace tavelin

@@ -1,0 +1,12 @@
+#pragma once
+
+// The application's platform on the simulated Mac: every interface answered by the one SimMac world.
+
+#include "mac/app/AppPlatform.h"
+#include "platform/sim/SimMac.h"
+
+namespace tavelin {
+
+AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& log, FileWatcher& fileWatcher);
+
+}  // namespace tavelin

@@ -1,0 +1,42 @@
+#include "tools/StandardInputLines.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string_view>
+#include <utility>
+
+namespace tavelin {
+
+StandardInputLines::StandardInputLines(int descriptor, Handler handler)
+    : descriptor_(descriptor), handler_(std::move(handler)), thread_([this] { run(); }) {}
+
+void StandardInputLines::stop() {
+    stopping_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+void StandardInputLines::run() {
+    std::string pending;
+    char buffer[512];
+    while (!stopping_) {
+        pollfd request{descriptor_, POLLIN, 0};
+        const int ready = ::poll(&request, 1, 100);
+        if (ready < 0 && errno != EINTR) break;
+        if (ready <= 0) continue;
+        const auto count = ::read(descriptor_, buffer, sizeof buffer);
+        if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (count <= 0) break;
+        for (const char c : std::string_view(buffer, static_cast<std::size_t>(count))) {
+            if (c == '\n' || pending.size() == kMaxLineBytes) {
+                handler_(std::exchange(pending, {}));
+                if (c == '\n') continue;
+            }
+            pending.push_back(c);
+        }
+    }
+    if (!pending.empty() && !stopping_) handler_(std::move(pending));
+}
+
+}  // namespace tavelin

@@ -1,0 +1,93 @@
+// The built tavelin program, run as a person runs it: on a temporary home folder, fed commands on its
+// standard input, ended by --exit-after.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include "platform/tests/TemporaryFolder.h"
+#include "protocol/DockSnapshot.h"
+#include "tools/tests/ProgramRun.h"
+
+namespace tavelin {
+namespace {
+
+using ::testing::HasSubstr;
+
+ProgramRun runTavelin(const TemporaryFolder& scratch, const std::string& arguments,
+                      const std::string& input) {
+    return runProgram(std::string(TAVELIN_PATH) + " " + arguments, input, scratch.path());
+}
+
+// Whether the snapshot shows the application running.
+std::optional<bool> isRunning(const DockSnapshot& snapshot, std::string_view bundleID) {
+    for (const auto& item : snapshot.items) {
+        if (item.bundleID == bundleID) return item.isRunning;
+    }
+    return std::nullopt;
+}
+
+TEST(Tavelin, ALaunchTypedOnStandardInputShowsInTheNextSnapshot) {
+    const TemporaryFolder scratch;
+    const TemporaryFolder home;
+    const auto run = runTavelin(scratch, "--home " + home.path().string() + " --json --exit-after 3",
+                                "launch com.apple.Notes\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("launched com.apple.Notes"));
+
+    std::vector<DockSnapshot> snapshots;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        auto snapshot = decodeJSON<DockSnapshot>(line);
+        ASSERT_TRUE(snapshot) << snapshot.error().message << "\n" << line;
+        snapshots.push_back(std::move(*snapshot));
+    }
+    ASSERT_GE(snapshots.size(), 2u) << run.out << run.err;
+    // The first is the Dock at the end of start-up: Notes is in the Dock, not running.
+    EXPECT_EQ(isRunning(snapshots.front(), "com.apple.Notes"), false);
+    // A later one has it running (start-up's own changes may come in between), and it stays so.
+    const auto running = std::ranges::find_if(snapshots, [](const DockSnapshot& snapshot) {
+        return isRunning(snapshot, "com.apple.Notes") == true;
+    });
+    ASSERT_NE(running, snapshots.end()) << run.out;
+    EXPECT_GT(running->dockGeneration, snapshots.front().dockGeneration);
+    EXPECT_EQ(isRunning(snapshots.back(), "com.apple.Notes"), true);
+    // The Dock's preference file lives in the home folder given, and start-up ran through to the end.
+    EXPECT_TRUE(std::filesystem::exists(home / "Library/Preferences/com.apple.dock.plist"));
+    EXPECT_THAT(run.err, HasSubstr("Tavelin symbolic hotkeys tab=1 grave=1"));
+}
+
+TEST(Tavelin, WithoutAHomeItMakesAFreshOneInTheTemporaryFolderAndSaysWhere) {
+    const TemporaryFolder scratch;
+    const auto run = runTavelin(scratch, "--exit-after 0.5", "");
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(run.err, found, std::regex("in the home folder (\\S+);"))) << run.err;
+    const std::filesystem::path made = found[1].str();
+    EXPECT_EQ(made.parent_path(), std::filesystem::temp_directory_path());
+    EXPECT_TRUE(std::filesystem::exists(made / "Applications/Safari.app/Contents/Info.plist"));
+    EXPECT_THAT(run.out,
+                HasSubstr("Dock: generation 2, event sequence 2\n  fixed apps:    Finder (running)"));
+    std::filesystem::remove_all(made);
+}
+
+TEST(Tavelin, BadArgumentsAndAMissingDesktopAreClearErrors) {
+    const TemporaryFolder scratch;
+    auto run = runTavelin(scratch, "--exit-after later", "");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_THAT(run.err, HasSubstr("tavelin: --exit-after needs a number of seconds\nusage: tavelin"));
+
+    const TemporaryFolder home;
+    run = runTavelin(scratch,
+                     "--home " + home.path().string() + " --desktop " + (scratch / "none.json").string(), "");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("none.json"));
+    EXPECT_EQ(run.out, "");
+}
+
+}  // namespace
+}  // namespace tavelin
