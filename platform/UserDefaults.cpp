@@ -188,4 +188,19 @@ void UserDefaults::setPersistentDomain(PlistDict values) {
     didChange_.send({});
 }
 
+std::expected<bool, std::string> UserDefaults::synchronize() {
+    auto contents = readPlistFile(file_);
+    if (!contents) return std::unexpected(contents.error().message);
+    auto* values = contents->getIf<PlistDict>();
+    if (!values) return std::unexpected(file_.string() + " holds no dictionary");
+    {
+        const std::lock_guard lock(mutex_);
+        if (values_ == *values) return false;
+        values_ = std::move(*values);
+        fileDamaged_ = false;  // what is on disk now reads well
+    }
+    didChange_.send({});
+    return true;
+}
+
 }  // namespace tavelin

@@ -13,6 +13,7 @@
 // Any thread may call; one lock guards the values and the file.
 
 #include <cstdint>
+#include <expected>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -59,6 +60,11 @@ class UserDefaults {
     std::optional<PlistDict> persistentDomain() const;
     // Replaces every value of the domain at once, with one write of its file.
     void setPersistentDomain(PlistDict values);
+
+    // Takes the values of the file as it now is on disk, when someone else has edited it: announced like
+    // a change when they differ, never written back. A file that is missing or cannot be read as a
+    // dictionary changes nothing (its reason comes back). True when the values changed.
+    std::expected<bool, std::string> synchronize();
 
     // Announced after each change made through this object (set, a removal, a new persistent domain),
     // once it is stored, on the thread that made it: the platform's did-change notification.

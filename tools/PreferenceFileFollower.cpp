@@ -1,7 +1,5 @@
 #include "tools/PreferenceFileFollower.h"
 
-#include "platform/PlistFile.h"
-
 namespace tavelin {
 
 PreferenceFileFollower::PreferenceFileFollower(UserDefaults& domain, FileWatcher& watcher, Queue& mainQueue,
@@ -35,20 +33,12 @@ void PreferenceFileFollower::watchFile() {
 void PreferenceFileFollower::fileChanged() {
     std::error_code error;
     if (!std::filesystem::exists(domain_.file(), error)) return;
-    auto contents = readPlistFile(domain_.file());
-    if (!contents) {
-        log_.log("tavelin: " + domain_.file().string() +
-                 " unreadable, kept as it was: " + contents.error().message);
-        return;
+    const auto changed = domain_.synchronize();
+    if (!changed) {
+        log_.log("tavelin: " + domain_.file().string() + " unreadable, kept as it was: " + changed.error());
+    } else if (*changed) {
+        log_.log("tavelin: " + domain_.file().filename().string() + " was edited; reading it again");
     }
-    auto* values = contents->getIf<PlistDict>();
-    if (!values) {
-        log_.log("tavelin: " + domain_.file().string() + " holds no dictionary, kept as it was");
-        return;
-    }
-    if (domain_.persistentDomain() == *values) return;
-    log_.log("tavelin: " + domain_.file().filename().string() + " was edited; reading it again");
-    domain_.setPersistentDomain(std::move(*values));
 }
 
 }  // namespace tavelin

@@ -197,6 +197,30 @@ TEST_F(UserDefaultsTest, EachStoredChangeIsAnnouncedOnceItIsStored) {
     EXPECT_THAT(seen, ElementsAre(Optional(PlistValue(1)), Optional(PlistValue(2)), std::nullopt));
 }
 
+TEST_F(UserDefaultsTest, SynchronizeTakesAnOutsideEditWithoutWritingItBack) {
+    const auto defaults = openWith({{"tilesize", 48}});
+    int announcements = 0;
+    auto subscription = defaults->didChangePublisher().sink([&](std::monostate) { ++announcements; });
+
+    ASSERT_TRUE(writePlistFile(file(), PlistDict{{"tilesize", 64}, {"autohide", true}}, PlistFormat::xml));
+    const auto xmlText = readFileContents(file(), 1 << 20);
+    ASSERT_TRUE(xmlText.has_value());
+    EXPECT_EQ(defaults->synchronize(), true);
+    EXPECT_EQ(defaults->integerForKey("tilesize"), 64);
+    EXPECT_TRUE(defaults->boolForKey("autohide"));
+    EXPECT_EQ(announcements, 1);
+    EXPECT_EQ(readFileContents(file(), 1 << 20), xmlText) << "the file stays as its editor wrote it";
+
+    EXPECT_EQ(defaults->synchronize(), false);
+    EXPECT_EQ(announcements, 1);
+
+    ASSERT_TRUE(writeFileAtomically(file(), "<?xml version=\"1.0\"?><plist><dict><key>tile"));
+    const auto damaged = defaults->synchronize();
+    EXPECT_FALSE(damaged.has_value());
+    EXPECT_EQ(defaults->integerForKey("tilesize"), 64) << "a half-written file changes nothing";
+    EXPECT_EQ(announcements, 1);
+}
+
 TEST_F(UserDefaultsTest, DamagedFileReadsAsEmptyAndIsKeptBeforeTheFirstWrite) {
     ASSERT_TRUE(writeFileAtomically(file(), "bplist00 cut short"));
     ASSERT_TRUE(writeFileAtomically(file().string() + ".corrupt", "an older damaged file"));
