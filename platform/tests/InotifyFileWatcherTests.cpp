@@ -8,6 +8,7 @@
 
 #include <fstream>
 
+#include "runtime/tests/RunLoopWithWatchdog.h"
 #include "platform/InotifyFileWatcher.h"
 #include "platform/tests/FileEventsPrinting.h"
 #include "platform/tests/TemporaryFolder.h"
@@ -31,15 +32,7 @@ class InotifyFileWatcherTest : public ::testing::Test {
         append(marker, "m");
     }
 
-    void runWithWatchdog() {
-        WorkItem watchdog = main.asyncAfter(30s, [this] {
-            timedOut = true;
-            scheduler.stop();
-        });
-        scheduler.run();
-        watchdog.cancel();
-        ASSERT_FALSE(timedOut);
-    }
+    void runWithWatchdog() { ASSERT_TRUE(testing::runLoopWithWatchdog(scheduler)) << "the run did not end by itself"; }
 
     FileWatch watch(const std::filesystem::path& path, FileEvents events, Queue& queue,
                     FileWatcher::Handler handler) {
@@ -60,7 +53,6 @@ class InotifyFileWatcherTest : public ::testing::Test {
     Queue& main = scheduler.main();
     Queue& dockState = scheduler.serialQueue("tavelin.dock-state");
     InotifyFileWatcher watcher;  // after the scheduler, so that its reader stops before the queues go
-    bool timedOut = false;
 };
 
 constexpr FileEvents kPreferenceFileEvents =

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <thread>
 
+#include "runtime/tests/RunLoopWithWatchdog.h"
 #include "runtime/LiveScheduler.h"
 #include "runtime/Task.h"
 
@@ -17,17 +18,8 @@ protected:
     LiveScheduler scheduler;
     Queue& main = scheduler.main();
     Queue& dockState = scheduler.serialQueue("tavelin.dock-state");
-    bool timedOut = false;
 
-    void runWithWatchdog() {
-        WorkItem watchdog = main.asyncAfter(30s, [this] {
-            timedOut = true;
-            scheduler.stop();
-        });
-        scheduler.run();
-        watchdog.cancel();
-        ASSERT_FALSE(timedOut);
-    }
+    void runWithWatchdog() { ASSERT_TRUE(testing::runLoopWithWatchdog(scheduler)) << "the run did not end by itself"; }
 };
 
 TEST_F(LiveSchedulerTest, SerialQueuesRunOnTheirOwnThreadAndHandBackToMain) {

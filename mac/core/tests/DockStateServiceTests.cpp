@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "runtime/tests/RunLoopWithWatchdog.h"
 #include "mac/core/DockStateService.h"
 #include "mac/core/tests/DockStateWorld.h"
 #include "platform/FileContents.h"
@@ -337,22 +338,13 @@ TEST_F(DockStateServiceTest, DestroyingTheServiceEndsItsWatchesAndDropsWhatIsPen
 // when what it waits for has arrived; the watchdog only ends a run that went wrong, and fails it.
 class DockStateLiveTest : public ::testing::Test {
   protected:
-    void runWithWatchdog() {
-        WorkItem watchdog = main_.asyncAfter(30s, [this] {
-            timedOut_ = true;
-            scheduler_.stop();
-        });
-        scheduler_.run();
-        watchdog.cancel();
-        ASSERT_FALSE(timedOut_);
-    }
+    void runWithWatchdog() { ASSERT_TRUE(testing::runLoopWithWatchdog(scheduler_)) << "the run did not end by itself"; }
 
     TemporaryFolder home_;
     LiveScheduler scheduler_;
     Queue& main_ = scheduler_.main();
     InotifyFileWatcher watcher_;  // after the scheduler, so that its reader stops before the queues go
     DockStateWorld world_{home_.path(), scheduler_, watcher_};
-    bool timedOut_ = false;
 };
 
 TEST_F(DockStateLiveTest, AnAtomicReplaceOfThePreferenceFileIsSeenAndSoAreLaterEdits) {
