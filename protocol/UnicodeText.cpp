@@ -12,6 +12,31 @@ namespace tavelin {
 
 namespace {
 
+// Length of the valid UTF-8 sequence at the start of `s`, or 0 when it is not one.
+std::size_t validSequenceLength(std::string_view s) {
+    const auto b0 = static_cast<unsigned char>(s[0]);
+    std::size_t length = 0;
+    std::uint32_t lowest = 0;
+    std::uint32_t cp = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2, lowest = 0x80, cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3, lowest = 0x800, cp = b0 & 0x0F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4, lowest = 0x10000, cp = b0 & 0x07;
+    } else {
+        return 0;
+    }
+    if (s.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < lowest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return length;
+}
+
 bool isASCII(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
@@ -99,6 +124,26 @@ std::string lowercased(std::string_view text) {
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (isASCII(a) && isASCII(b)) return std::ranges::equal(a, b, {}, asciiLower, asciiLower);
     return unicodeFromUTF8(a).caseCompare(unicodeFromUTF8(b), U_FOLD_CASE_DEFAULT) == 0;
+}
+
+std::string replaceInvalidUtf8(std::string_view text) {
+    std::string repaired;
+    repaired.reserve(text.size() + 8);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            repaired.push_back(text[i++]);
+            continue;
+        }
+        if (const auto n = validSequenceLength(text.substr(i))) {
+            repaired.append(text.substr(i, n));
+            i += n;
+        } else {
+            repaired.append("\xEF\xBF\xBD");
+            ++i;
+        }
+    }
+    return repaired;
 }
 
 }  // namespace tavelin

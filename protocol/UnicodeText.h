@@ -24,4 +24,8 @@ std::string lowercased(std::string_view text);
 // normalisation.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
+// `text` with each byte that does not start a valid UTF-8 sequence replaced by U+FFFD: file names may
+// hold any bytes, and neither JSON nor text drawing takes them as they are.
+std::string replaceInvalidUtf8(std::string_view text);
+
 }  // namespace tavelin

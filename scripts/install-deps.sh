@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-16 libclang-rt-16-dev
   libpng-dev libturbojpeg0-dev
+  libcairo2-dev libpango1.0-dev fonts-dejavu-core
 )
 
 missing=()
