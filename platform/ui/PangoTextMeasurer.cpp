@@ -1,3 +1,4 @@
+#include <cstring>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -43,8 +44,12 @@ class PangoTextMeasurer final : public TextMeasurer {
     }
 
   private:
+    // The size's bits and the weight: formatting a number on every lookup would cost more than the lookup.
     static std::string keyFor(const Font& font) {
-        return std::to_string(font.size) + '/' + std::to_string(static_cast<int>(font.weight)) + '/';
+        std::string key(sizeof font.size + 1, '\0');
+        std::memcpy(key.data(), &font.size, sizeof font.size);
+        key.back() = static_cast<char>(font.weight);
+        return key;
     }
 
     PangoContext* context_;
