@@ -38,6 +38,9 @@ class Accessibility {
     virtual ~Accessibility() = default;
 
     virtual bool isProcessTrusted() const = 0;
+    // As isProcessTrusted(); with `prompt`, an untrusted process also makes the system show its request
+    // to grant trust (the answer comes later, through the system's settings).
+    virtual bool isProcessTrustedWithOptions(bool prompt) const = 0;
     AXElement createApplication(std::int32_t processIdentifier) const { return {processIdentifier, 0}; }
     virtual std::expected<AXValue, AXError> copyAttributeValue(const AXElement& element,
                                                                std::string_view attribute) const = 0;

@@ -6,10 +6,14 @@
 // application is about to end. Main thread.
 
 #include <filesystem>
+#include <string_view>
 
 #include "platform/RunningApplication.h"
 
 namespace tavelin {
+
+// Posted on the program's default centre when the program becomes the frontmost application.
+inline constexpr std::string_view kApplicationDidBecomeActive = "NSApplicationDidBecomeActiveNotification";
 
 class ApplicationDelegate {
   public:

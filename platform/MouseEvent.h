@@ -5,19 +5,9 @@
 
 #include <cstdint>
 
-namespace tavelin {
+#include "platform/InputEvent.h"
 
-// Raw event types; an event may carry any other number too.
-enum class EventType : std::uint32_t {
-    leftMouseDown = 1,
-    leftMouseUp = 2,
-    rightMouseDown = 3,
-    rightMouseUp = 4,
-    scrollWheel = 22,
-    otherMouseDown = 25,
-    otherMouseUp = 26,
-    otherMouseDragged = 27,
-};
+namespace tavelin {
 
 struct MouseEvent {
     EventType type = EventType::leftMouseDown;

@@ -28,7 +28,7 @@
 #include "mac/app/SettingsScrollState.h"
 #include "mac/app/SettingsWindowController.h"
 #include "mac/app/StatusItemController.h"
-#include "mac/app/SystemAppSwitcherHotKeys.h"
+#include "mac/switcher/SystemAppSwitcherHotKeys.h"
 #include "mac/app/UpdaterController.h"
 #include "platform/Application.h"
 

@@ -62,21 +62,39 @@ std::uint32_t keyCodeForKeyName(std::string_view keyName) {
     return kTabKeyCode;
 }
 
-bool mouseButtonMatches(TriggerMouseButton button, const MouseEvent& event) {
-    std::int64_t expected = 0;
+TriggerModifierMasks triggerModifierMasks(TriggerModifiers modifiers) {
+    switch (modifiers) {
+        case TriggerModifiers::option:
+            return {0x800, 0x80000, false, true, false};
+        case TriggerModifiers::command:
+            return {0x100, 0x100000, true, false, false};
+        case TriggerModifiers::control:
+            return {0x1000, 0x40000, false, false, true};
+        case TriggerModifiers::optionCommand:
+            return {0x900, 0x180000, true, true, false};
+        case TriggerModifiers::controlOption:
+            return {0x1800, 0xC0000, false, true, true};
+    }
+    return {};
+}
+
+std::optional<std::int64_t> triggerMouseButtonNumber(TriggerMouseButton button) {
     switch (button) {
         case TriggerMouseButton::none:
-            return false;
+            return std::nullopt;
         case TriggerMouseButton::middle:
-            expected = 2;
-            break;
+            return 2;
         case TriggerMouseButton::button4:
-            expected = 3;
-            break;
+            return 3;
         case TriggerMouseButton::button5:
-            expected = 4;
-            break;
+            return 4;
     }
+    return std::nullopt;
+}
+
+bool mouseButtonMatches(TriggerMouseButton button, const MouseEvent& event) {
+    const auto expected = triggerMouseButtonNumber(button);
+    if (!expected) return false;
     switch (event.type) {
         case EventType::leftMouseDown:
         case EventType::leftMouseUp:
@@ -84,7 +102,7 @@ bool mouseButtonMatches(TriggerMouseButton button, const MouseEvent& event) {
         case EventType::rightMouseUp:
         case EventType::otherMouseDown:
         case EventType::otherMouseUp:
-            return event.buttonNumber == expected;
+            return event.buttonNumber == *expected;
         default:
             return false;
     }

@@ -5,6 +5,7 @@
 // the system's own switcher keys, whether a mouse event is the trigger's button).
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "platform/MouseEvent.h"
@@ -40,6 +41,21 @@ inline bool replacesSystemCommandTab(TriggerModifiers modifiers, std::uint32_t k
 inline bool replacesSystemCommandGrave(TriggerModifiers modifiers, std::uint32_t keyCode) {
     return modifiers == TriggerModifiers::command && keyCode == kGraveKeyCode;
 }
+
+// What the trigger's modifiers are to each path that watches them: the hot key's modifier mask, the
+// event flags that must all be held, and which of Command, Option and Control the chord has.
+struct TriggerModifierMasks {
+    std::uint32_t hotKeyModifiers = 0;
+    std::uint64_t eventFlags = 0;
+    bool requiresCommand = false;
+    bool requiresOption = false;
+    bool requiresControl = false;
+    friend bool operator==(const TriggerModifierMasks&, const TriggerModifierMasks&) = default;
+};
+TriggerModifierMasks triggerModifierMasks(TriggerModifiers modifiers);
+
+// The trigger button's number (middle 2, button4 3, button5 4); none for `none`.
+std::optional<std::int64_t> triggerMouseButtonNumber(TriggerMouseButton button);
 
 // Whether `event` presses or releases `button`: only the mouse-down and mouse-up types count (drags,
 // moves and the scroll wheel never do).

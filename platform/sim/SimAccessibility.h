@@ -37,10 +37,20 @@ class SimAccessibility final : public Accessibility {
         if (trace_) trace_->record("Accessibility.isProcessTrusted");
         return trusted_;
     }
+    bool isProcessTrustedWithOptions(bool prompt) const override {
+        if (trace_) trace_->record(prompt ? "Accessibility.isProcessTrustedWithOptions prompt"
+                                          : "Accessibility.isProcessTrustedWithOptions");
+        if (prompt && !trusted_) ++prompts_;
+        return trusted_;
+    }
     std::expected<AXValue, AXError> copyAttributeValue(const AXElement& element,
                                                        std::string_view attribute) const override;
 
     void setProcessTrusted(bool trusted) { trusted_ = trusted; }
+    // The trust as the world knows it; asking here records nothing.
+    bool isTrustedNow() const { return trusted_; }
+    // How often the system showed its request for trust.
+    int trustPromptCount() const { return prompts_; }
     // The world's call trace, once the world has set it.
     void setCallTrace(SimCallTrace* trace) { trace_ = trace; }
     // `root` becomes the application element of the process.
@@ -58,6 +68,7 @@ class SimAccessibility final : public Accessibility {
     std::uint64_t add(std::int32_t processIdentifier, const SimAXNode& node);
 
     bool trusted_ = false;
+    mutable int prompts_ = 0;  // the request is the system's, asked through a query
     SimCallTrace* trace_ = nullptr;
     std::unordered_map<std::int32_t, std::uint64_t> roots_;
     std::unordered_map<std::uint64_t, Element> elements_;

@@ -42,14 +42,24 @@ SimDock::SimDock(SimWorkspace& workspace, SimAccessibility& accessibility, UserD
       preferences_(preferences),
       homeFolder_(std::move(homeFolder)) {}
 
-void SimDock::start(DesktopDock dock) {
-    processIdentifier_ = workspace_.addRunningProcess(RunningApplication{
+RunningApplication SimDock::dockProcess() const {
+    return RunningApplication{
         .bundleIdentifier = "com.apple.dock",
         .localizedName = "Dock",
         .bundlePath = diskPath(homeFolder_, "/System/Library/CoreServices/Dock.app"),
         .activationPolicy = static_cast<std::int64_t>(RawActivationPolicy::accessory),
-    });
+    };
+}
+
+void SimDock::start(DesktopDock dock) {
+    processIdentifier_ = workspace_.addRunningProcess(dockProcess());
     configure(std::move(dock));
+}
+
+void SimDock::relaunch() {
+    if (processIdentifier_) workspace_.terminate(*processIdentifier_);
+    processIdentifier_ = workspace_.launchProcess(dockProcess());
+    refreshAccessibility();
 }
 
 void SimDock::configure(DesktopDock dock) {

@@ -38,12 +38,15 @@ class SimDock {
     void configure(DesktopDock dock);
     const DesktopDock& configuration() const { return dock_; }
 
+    // The Dock process quits and starts again, as after a crash or a `killall`.
+    void relaunch();
     // None before start() and after the Dock process quit.
     std::optional<std::int32_t> processIdentifier() const;
     // Shows the tree again for the current processes; the world calls it after every change of them.
     void refreshAccessibility();
 
   private:
+    RunningApplication dockProcess() const;
     PlistDict preferences() const;
     SimAXNode tree() const;
     SimAXNode applicationTile(std::string_view bundleIdentifier,

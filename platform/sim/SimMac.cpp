@@ -37,7 +37,10 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
       systemQueue_(scheduler.serialQueue("sim.system")),
       screenCapture_(windowServer_, privacy_, scheduler),
       displays_(std::move(desktop.screens), desktop.mouseLocation, homeFolder_, windowServer_, scheduler.main(),
-                {notificationCenter_, workspace_.notificationCenter()}, log) {
+                {notificationCenter_, workspace_.notificationCenter()}, log),
+      eventTaps_(accessibility_, scheduler.main(), calls_),
+      input_(SimInputStream::World{scheduler, eventTaps_, hotKeys_, symbolicHotKeys_, workspace_, displays_,
+                                   host_.mainBundle().identifier, calls_}) {
     std::error_code error;
     std::filesystem::create_directories(*folders_.trashDirectory(), error);
     if (error) log_.log("SimMac: " + folders_.trashDirectory()->string() + ": " + error.message());
@@ -81,12 +84,30 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
     workspace_.setProcessesChangedHandler([this] {
         if (dock_) dock_->refreshAccessibility();
     });
+    programActivation_ = workspace_.notificationCenter().addObserver(
+        std::string(kWorkspaceDidActivateApplication), nullptr, &scheduler.main(),
+        [this, program = host_.mainBundle().identifier](const Notification& notification) {
+            const auto* application = notification.userInfoValue<RunningApplication>(kWorkspaceApplicationKey);
+            if (application && application->bundleIdentifier == program)
+                notificationCenter_.post(Notification{std::string(kApplicationDidBecomeActive)});
+        });
     // Recorded from here on: what the world does to build itself is not the program's asking.
     accessibility_.setCallTrace(&calls_);
     privacy_.setCallTrace(&calls_);
     notifications_.setCallTrace(&calls_);
     workspace_.setCallTrace(&calls_);
     displays_.setCallTrace(&calls_);
+}
+
+void SimMac::wake() {
+    symbolicHotKeys_.restoreAll();
+    displays_.wake();
+}
+
+void SimMac::relaunchDock() {
+    if (!dock_) return;
+    dock_->relaunch();
+    symbolicHotKeys_.restoreAll();
 }
 
 UserDefaults& SimMac::standardUserDefaults() {

@@ -26,7 +26,10 @@
 #include "platform/sim/SimCallTrace.h"
 #include "platform/sim/SimDisplays.h"
 #include "platform/sim/SimDock.h"
+#include "platform/sim/SimEventTaps.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimHotKeys.h"
+#include "platform/sim/SimInputStream.h"
 #include "platform/sim/SimHost.h"
 #include "platform/sim/SimKeychain.h"
 #include "platform/sim/SimLaunchServices.h"
@@ -101,6 +104,15 @@ class SimMac {
     SimSoftwareUpdater& softwareUpdater() { return softwareUpdater_; }
     SimKeychain& keychain() { return keychain_; }
     SimNetwork& network() { return network_; }
+    // The keyboard, mouse and wheel (see SimInputStream.h), the event taps and hot keys they pass.
+    SimInputStream& input() { return input_; }
+    SimEventTaps& eventTaps() { return eventTaps_; }
+    SimHotKeys& hotKeys() { return hotKeys_; }
+
+    // The Mac wakes from sleep: the system turns its own shortcuts back on and tells the workspace.
+    void wake();
+    // The Dock process quits and starts again; the system turns its own shortcuts back on.
+    void relaunchDock();
 
     // Where a path of the simulated Mac lies on disk.
     std::filesystem::path diskPath(const std::filesystem::path& macPath) const {
@@ -142,6 +154,11 @@ class SimMac {
     SimSoftwareUpdater softwareUpdater_{calls_};
     SimKeychain keychain_{calls_};
     SimNetwork network_{calls_};
+    SimEventTaps eventTaps_;
+    SimHotKeys hotKeys_{calls_};
+    SimInputStream input_;
+    // Tells the program that it became active when its process comes to the front.
+    ObserverToken programActivation_;
 };
 
 }  // namespace tavelin::sim

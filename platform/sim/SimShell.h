@@ -81,6 +81,8 @@ class SimSymbolicHotKeys final : public SymbolicHotKeys {
     }
     // A system without the private call.
     void setAvailable(bool available) { available_ = available; }
+    // The system turns every one on again (the Dock relaunched, the Mac woke).
+    void restoreAll() { enabled_.clear(); }
 
   private:
     SimCallTrace& trace_;

@@ -1,4 +1,4 @@
-#include "mac/app/SystemAppSwitcherHotKeys.h"
+#include "mac/switcher/SystemAppSwitcherHotKeys.h"
 
 namespace tavelin {
 

@@ -5,7 +5,7 @@
 // four are switched on. The private call behind them is looked up on first use; when the system has
 // none, that is logged once and nothing is ever applied.
 //
-// One per process, main thread: the application delegate owns it and hands it to the trigger engine.
+// One per process, main thread: the application delegate owns it and shares it with the trigger engine.
 
 #include <cstdint>
 #include <map>

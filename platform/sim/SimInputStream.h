@@ -1,0 +1,130 @@
+#pragma once
+
+// The simulated Mac's one input stream: the keyboard, the mouse and the wheel, and the hardware state
+// they leave (the modifiers held, the buttons held, the pointer).
+//
+// Each input happens at its stamp: now, or a delay from now as one of the world's own events, so that
+// it also happens while the main thread is blocked. At the stamp the hardware state changes and the
+// event is made (a key or a button carries the modifiers held then, a mouse event the pointer). The
+// event then travels on the main run loop, as the system delivers it, so a busy main thread delays it
+// and several inputs made before the main queue runs arrive one after another in one turn:
+//
+//  1. to the event taps whose mask holds its type (hardware level, then session level);
+//  2. if passed, to the system's own shortcuts: its application switcher takes Command-Tab while the
+//     symbolic hot keys 1 (2 with Shift) are on, Command-` while 6 (7 with Shift) are;
+//  3. then, for a key-down, to the registered hot keys;
+//  4. then to an application: keys to the frontmost one, mouse events to the one whose window is under
+//     the pointer. For the program, its local monitors see it first, in the order they were added (one
+//     that returns nothing consumes it); for another application, the program's global monitors see it.
+//
+// What reached an application is recorded for the tests. Main thread.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/EventMonitors.h"
+#include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimDisplays.h"
+#include "platform/sim/SimEventTaps.h"
+#include "platform/sim/SimHotKeys.h"
+#include "platform/sim/SimShell.h"
+#include "platform/sim/SimWorkspace.h"
+#include "runtime/Scheduler.h"
+
+namespace tavelin::sim {
+
+// An event and the application (bundle identifier; empty for none) it reached.
+struct SimDelivery {
+    std::string application;
+    InputEvent event;
+    friend bool operator==(const SimDelivery&, const SimDelivery&) = default;
+};
+
+class SimInputStream final : public EventMonitors {
+  public:
+    struct World {
+        Scheduler& scheduler;
+        SimEventTaps& taps;
+        SimHotKeys& hotKeys;
+        SimSymbolicHotKeys& symbolicHotKeys;
+        SimWorkspace& workspace;
+        SimDisplays& displays;  // holds the pointer
+        std::string programBundleIdentifier;
+        SimCallTrace& trace;
+    };
+
+    explicit SimInputStream(World world) : world_(std::move(world)) {}
+
+    EventMonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) override;
+    EventMonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
+    void removeMonitor(EventMonitorToken token) override;
+    std::uint64_t modifierFlags() const override { return flags_; }
+    std::uint64_t pressedMouseButtons() const override { return buttons_; }
+
+    // --- Input, each `after` from now ---
+
+    // The event as given, its flags its own; a modifier change sets the held modifiers to its flags.
+    void post(InputEvent event, Duration after = {});
+    // Modifier keys pressed or released (kEventFlag... bits): a modifier change.
+    void pressModifiers(std::uint64_t flags, Duration after = {});
+    void releaseModifiers(std::uint64_t flags, Duration after = {});
+    void keyDown(std::int64_t keyCode, Duration after = {});
+    void keyUp(std::int64_t keyCode, Duration after = {});
+    // Button 0 left, 1 right, 2 and up the others.
+    void mouseDown(std::int64_t button, Duration after = {});
+    void mouseUp(std::int64_t button, Duration after = {});
+    // One notch or swipe step of the vertical axis; negative moves content up.
+    void scrollWheel(std::int64_t lineDelta, std::int64_t pointDelta, Duration after = {});
+    void moveMouse(Point location, Duration after = {});
+
+    // --- The world's side ---
+
+    // Which application's window lies under a point (bundle identifier); until the world knows its
+    // windows, mouse events go to the frontmost application.
+    void setWindowOwnerAt(std::function<std::optional<std::string>(Point)> owner) { windowOwnerAt_ = std::move(owner); }
+
+    // Events that reached an application, in order.
+    const std::vector<SimDelivery>& applicationDeliveries() const { return deliveries_; }
+    // Events that the system's application switcher took.
+    const std::vector<InputEvent>& systemSwitcherEvents() const { return systemSwitcher_; }
+    struct MonitorState {
+        bool local = false;
+        EventMask mask = 0;
+        friend bool operator==(const MonitorState&, const MonitorState&) = default;
+    };
+    // The monitors in place now, in the order they were added.
+    std::vector<MonitorState> monitors() const;
+
+  private:
+    struct Monitor {
+        std::uint64_t token = 0;
+        MonitorState state;
+        LocalHandler local;
+        GlobalHandler global;
+    };
+
+    void happen(Duration after, std::function<InputEvent()> make);
+    void apply(const InputEvent& event);
+    void deliver(InputEvent event);
+    bool takenBySystemSwitcher(const InputEvent& event);
+    std::string receiver(const InputEvent& event) const;
+    InputEvent mouseEvent(EventType type, std::int64_t button) const;
+    std::uint64_t addMonitor(Monitor monitor);
+
+    World world_;
+    std::uint64_t flags_ = 0;
+    std::uint64_t buttons_ = 0;
+    std::vector<Monitor> monitors_;
+    std::uint64_t nextToken_ = 1;
+    std::function<std::optional<std::string>(Point)> windowOwnerAt_;
+    std::vector<SimDelivery> deliveries_;
+    std::vector<InputEvent> systemSwitcher_;
+    // Inputs still scheduled or queued hold it weakly and are dropped once the stream is gone.
+    std::shared_ptr<int> alive_ = std::make_shared<int>();
+};
+
+}  // namespace tavelin::sim
