@@ -31,7 +31,8 @@
 //     runs to its end, clean-up included. For work that must finish what it began (release a pin).
 // Either way, once cancel() returns no step of the task starts without seeing the cancellation, and a
 // step running on another thread has come to its suspension (cancel() waits for it, unless called
-// from that step itself). Cancelling a task cancels the children it started, in its own kind.
+// from that step itself; two steps running at once must therefore not cancel each other's tasks).
+// Cancelling a task cancels the children it started, in its own kind.
 //
 // Lifetimes: a started task's frames live until it ends, or, when nothing can resume it any more (its
 // scheduler is gone with the pending wake-up), until its last TaskHandle goes. A child is held only by

@@ -95,6 +95,10 @@ template <class T>
 class TimeoutAwaiter {
 public:
     TimeoutAwaiter(Duration limit, StartAnswering<T> start) : limit_(limit), start_(std::move(start)) {}
+    // Also when a stopped task's frame goes in the middle of the wait: the answer then comes too late.
+    ~TimeoutAwaiter() { slot_->abandon(); }
+    TimeoutAwaiter(const TimeoutAwaiter&) = delete;
+    TimeoutAwaiter& operator=(const TimeoutAwaiter&) = delete;
 
     bool await_ready() noexcept { return false; }
     template <class P>

@@ -39,6 +39,11 @@ public:
 protected:
     static constexpr int kRounds = 200;
 
+    // What the loops use outlives the scheduler, whose end waits for them to stop.
+    std::atomic<bool> delivered_ = false, stopSending_ = false;
+    std::atomic<int> cancelledRound_ = -1, late_ = 0;
+    Subject<int> values;
+    NotificationCenter center;
     LiveScheduler scheduler;
     Queue& sending = scheduler.serialQueue("tavelin.test.sending");
     Queue& delivering = scheduler.serialQueue("tavelin.test.delivering");
@@ -72,15 +77,10 @@ protected:
     }
 
     void TearDown() override { stopSending_ = true; }
-
-private:
-    std::atomic<bool> delivered_ = false, stopSending_ = false;
-    std::atomic<int> cancelledRound_ = -1, late_ = 0;
 };
 
 TEST_F(CancelAcrossThreadsTest, ASubscriptionReceivedOnASerialQueue) {
-    Subject<int> values;
-    sendInALoop([values] { values.send(1); });
+    sendInALoop([this] { values.send(1); });
     expectNoDeliveryAfterCancel([&](Receiver& receiver, int round) {
         return values.publisher().receiveOn(delivering).sink(
             [this, &receiver, round](const int&) { deliver(receiver, round); });
@@ -88,8 +88,7 @@ TEST_F(CancelAcrossThreadsTest, ASubscriptionReceivedOnASerialQueue) {
 }
 
 TEST_F(CancelAcrossThreadsTest, ANotificationObserverOnASerialQueue) {
-    NotificationCenter center;
-    sendInALoop([&center] { center.post(Notification{"tavelin.test.tick"}); });
+    sendInALoop([this] { center.post(Notification{"tavelin.test.tick"}); });
     expectNoDeliveryAfterCancel([&](Receiver& receiver, int round) {
         return center.addObserver("tavelin.test.tick", nullptr, &delivering,
                                   [this, &receiver, round](const Notification&) { deliver(receiver, round); });

@@ -74,6 +74,17 @@ TEST_F(TimeoutTest, ACooperativelyCancelledTaskStopsWaitingAtOnce) {
     EXPECT_FALSE(operation.answer->give(7));
 }
 
+TEST_F(TimeoutTest, AStoppedTaskTakesNoAnswer) {
+    TaskHandle task = startTask(scheduler.main(), askWithin(1h, scheduler.clock(), operation, outcome));
+    scheduler.advance(1s);
+    task.cancel();
+    scheduler.runUntilIdle();
+    EXPECT_TRUE(task.isFinished());
+    EXPECT_FALSE(operation.answer->isAwaited());
+    EXPECT_FALSE(operation.answer->give(7));
+    EXPECT_FALSE(outcome.resumed);
+}
+
 TEST_F(TimeoutTest, ABlockingWaitRunsTheWorldUntilTheAnswerOrTheDuration) {
     const auto answerAfter = [&](Duration delay) {
         return waitBlockingWithTimeout<int>(scheduler, 3s, [&](Answer<int> answer) {
