@@ -50,6 +50,7 @@ class SimWorkspace final : public Workspace {
     // extension.
     std::optional<std::filesystem::path> urlForApplicationToOpen(
         const std::filesystem::path& path) const override;
+    bool accessibilityDisplayShouldReduceMotion() const override { return reduceMotion_; }
 
     // --- The world's side ---
 
@@ -74,9 +75,12 @@ class SimWorkspace final : public Workspace {
     // Hiding the active application deactivates it; nothing else comes to the front.
     bool hide(std::int32_t processIdentifier);
     bool unhide(std::int32_t processIdentifier);
+    void setReduceMotion(bool reduce) { reduceMotion_ = reduce; }
     // Sets one keyed property that the application answers (a value of nothing answers with nothing).
     bool setKeyedValue(std::int32_t processIdentifier, std::string key, std::optional<PlistValue> value);
 
+    // The running processes, in the workspace's order, without recording a call.
+    const std::vector<RunningApplication>& processes() const { return processes_; }
     std::optional<RunningApplication> process(std::int32_t processIdentifier) const;
     std::optional<RunningApplication> process(std::string_view bundleIdentifier) const;
 
@@ -99,6 +103,7 @@ class SimWorkspace final : public Workspace {
     std::int32_t nextProcessIdentifier_ = 501;
     std::function<void()> processesChanged_;
     SimCallTrace* trace_ = nullptr;
+    bool reduceMotion_ = false;
 };
 
 }  // namespace tavelin::sim
