@@ -25,10 +25,12 @@ enum class AXError {
     noValue,
     cannotComplete,  // the process does not answer
     apiDisabled,     // this process is not trusted
-    illegalArgument,     // a value of the wrong type for the attribute
-    actionUnsupported,   // the element has no such action
-    attributeUnsettable, // the attribute cannot be written
+    illegalArgument,    // a value of the wrong type for the attribute
+    actionUnsupported,  // the element has no such action
 };
+
+// The platform's number for the error, as log lines print it.
+std::int32_t axErrorCode(AXError error);
 
 // A handle on one element of another process; the element number 0 is the process's application
 // element. Handles compare by value.

@@ -151,7 +151,7 @@ std::expected<void, AXError> SimAccessibility::setAttributeValue(const AXElement
     if (trace_) trace_->record("Accessibility.set " + std::string(attribute));
     if (auto reached = reach(element); !reached) return reached;
     if (element.element < kWindowElements || partOf(element.element) != Part::window) {
-        return std::unexpected(AXError::attributeUnsettable);
+        return std::unexpected(AXError::attributeUnsupported);
     }
     const auto state = worldWindow(element);
     if (!state) return std::unexpected(state.error());
@@ -191,7 +191,7 @@ std::expected<void, AXError> SimAccessibility::setAttributeValue(const AXElement
         });
         return {};
     }
-    return std::unexpected(AXError::attributeUnsettable);
+    return std::unexpected(AXError::attributeUnsupported);
 }
 
 std::expected<void, AXError> SimAccessibility::performAction(const AXElement& element, std::string_view action) const {

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/RunningApplicationActions.h"
 #include "platform/Workspace.h"
 #include "platform/sim/SimCallTrace.h"
 #include "runtime/Clock.h"
@@ -35,7 +36,7 @@ struct SimApplication {
     friend bool operator==(const SimApplication&, const SimApplication&) = default;
 };
 
-class SimWorkspace final : public Workspace {
+class SimWorkspace final : public Workspace, public RunningApplicationActions {
   public:
     SimWorkspace(Queue& mainQueue, const Clock& clock);
 
@@ -72,6 +73,8 @@ class SimWorkspace final : public Workspace {
     bool terminate(std::int32_t processIdentifier);
     // Makes it the frontmost application; the previous one becomes inactive.
     bool activate(std::int32_t processIdentifier);
+    // The program's request, recorded ("RunningApplication.activate <pid> options=<bits>").
+    bool activate(std::int32_t processIdentifier, std::uint32_t options) override;
     // Hiding the active application deactivates it; nothing else comes to the front.
     bool hide(std::int32_t processIdentifier);
     bool unhide(std::int32_t processIdentifier);

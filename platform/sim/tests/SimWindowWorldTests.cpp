@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/sim/SimMac.h"
+#include "platform/sim/tests/TwoScreenDesktop.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/VirtualScheduler.h"
 
@@ -15,28 +16,10 @@ namespace {
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 
-// Two screens: the built-in one (scale 2, two Spaces) and an external one to its right, taller.
-// Safari has a window on each Space of the built-in screen and one on the external screen; Notes one
-// window. Safari is in front.
 class WindowWorldTest : public ::testing::Test {
   protected:
     WindowWorldTest() {
-        auto desktop = decodeJSON<Desktop>(R"json({
-            "applications": [
-              {"bundleIdentifier": "com.apple.Safari", "name": "Safari", "path": "/Applications/Safari.app", "running": true},
-              {"bundleIdentifier": "com.apple.Notes", "name": "Notes", "path": "/Applications/Notes.app", "running": true}
-            ],
-            "frontmost": "com.apple.Safari",
-            "screens": [
-              {"name": "Built-in", "number": 1, "frame": [0, 0, 1440, 900], "scale": 2, "spaces": 2},
-              {"name": "Studio", "number": 2, "frame": [1440, 0, 1920, 1080]}
-            ],
-            "windows": [
-              {"application": "com.apple.Safari", "title": "Front", "frame": [100, 100, 800, 600]},
-              {"application": "com.apple.Notes", "title": "Notes", "frame": [200, 200, 400, 300]},
-              {"application": "com.apple.Safari", "title": "Elsewhere", "frame": [100, 100, 800, 600], "space": 1},
-              {"application": "com.apple.Safari", "title": "Studio", "frame": [1540, 100, 800, 600]}
-            ]})json");
+        auto desktop = decodeJSON<Desktop>(kTwoScreenDesktop);
         EXPECT_TRUE(desktop) << desktop.error().message;
         mac = std::make_unique<SimMac>(std::move(*desktop), home.path(), scheduler, log);
         mac->accessibility().setProcessTrusted(true);
