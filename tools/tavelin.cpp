@@ -66,7 +66,8 @@ int run(const TavelinOptions& options) {
     std::cerr << "tavelin: the simulated Mac of " << desktop.string() << " in the home folder "
               << home.string() << "; type help for commands\n";
 
-    TavelinApplication application(simAppPlatform(mac, scheduler, log, watcher));
+    WindowActionFileLog windowActionLog(home, scheduler.clock());
+    TavelinApplication application(simAppPlatform(mac, scheduler, log, windowActionLog, watcher));
     mac.application().setDelegate(&application.delegate());
     mac.application().setTerminationHandler([&scheduler] { scheduler.stop(); });
     std::optional<PreferenceFileFollower> dockPreferences;

@@ -54,6 +54,21 @@ TEST(SimMac, LoadsTheExampleDesktop) {
 
     world.host().setLocalizedName(std::nullopt);
     EXPECT_EQ(world.host().localizedName(), std::nullopt);
+
+    // Windows front to back; Mail's is minimized and the Reading List is on the built-in screen's second
+    // Space, so neither is on screen.
+    std::vector<std::string> titles, shown;
+    for (const auto& state : world.windowWorld().windows()) {
+        if (state.window.layer != 0) continue;
+        titles.push_back(*state.window.name);
+        if (state.onScreen) shown.push_back(*state.window.name);
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"Apple", "Downloads", "zsh — 80×24", "Inbox", "Reading List"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Apple", "Downloads", "zsh — 80×24"}));
+    const auto spaces = world.windowWorld().displaySpaces();
+    ASSERT_EQ(spaces.size(), 2u);
+    EXPECT_EQ(spaces[0].spaces.size(), 2u);
+    EXPECT_EQ(spaces[0].currentSpace, spaces[0].spaces[0]);
 }
 
 TEST(SimMac, AnEmptyDesktopIsANamelessMacWithTheProgramInApplications) {
