@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "runtime/tests/RunLoopWithWatchdog.h"
@@ -300,6 +301,41 @@ TEST_F(DockStateServiceTest, ABurstOfTrashEventsGivesOneRefresh120msAfterItsLast
     scheduler_.advance(1s);
     EXPECT_THAT(published_, ElementsAre(Publication{1, 1, first + 90ms + 120ms, std::nullopt}));
     EXPECT_EQ(pushed_.size(), 1u);
+}
+
+TEST_F(DockStateServiceTest, ATrashDeletedOrRenamedAndMadeAgainIsStillFollowed) {
+    start();
+    const auto trash = world_.trash();
+    const auto home = trash.parent_path();
+
+    // Made again at once: watched again where it is.
+    std::filesystem::rename(trash, home / "Old Trash");
+    watcher_.emit(trash, FileEvent::moveSelf);
+    std::filesystem::create_directory(trash);
+    scheduler_.advance(120ms);
+    fillTrash();
+    watcher_.emit(trash, FileEvent::entryCreated);
+    scheduler_.advance(120ms);
+    EXPECT_EQ(trashToken(), IconToken(kTrashTokenFull));
+
+    // Made again later: the home folder tells.
+    std::filesystem::remove_all(trash);
+    watcher_.emit(trash, FileEvent::deleteSelf);
+    scheduler_.advance(120ms);
+    EXPECT_EQ(trashToken(), IconToken(kTrashTokenEmpty));
+    std::filesystem::create_directory(trash);
+    watcher_.emit(home, FileEvent::entryCreated);
+    scheduler_.advance(120ms);
+    fillTrash();
+    watcher_.emit(trash, FileEvent::entryCreated);
+    scheduler_.advance(120ms);
+    EXPECT_EQ(trashToken(), IconToken(kTrashTokenFull));
+    emptyTrash();
+    watcher_.emit(trash, FileEvent::entryDeleted);
+    scheduler_.advance(120ms);
+    EXPECT_EQ(trashToken(), IconToken(kTrashTokenEmpty));
+    EXPECT_EQ(std::ranges::count(watcher_.watches(), trash, &ManualFileWatcher::Watched::path), 1);
+    EXPECT_EQ(std::ranges::count(watcher_.watches(), home, &ManualFileWatcher::Watched::path), 0);
 }
 
 TEST_F(DockStateServiceTest, AfterAUserActionTheTrashIsCheckedNowAndAgainLater) {
