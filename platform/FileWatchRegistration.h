@@ -1,8 +1,8 @@
 #pragma once
 
 // One watch as the file watchers keep it: what it asked for, where its handler runs, what waits to be
-// handed to it, and whether it was cancelled. The watchers share it with the jobs they queue, so a job outlives neither its handler
-// nor the check that drops it after a cancel.
+// handed to it, and whether it was cancelled. The watchers share it with the jobs they queue, so a job
+// outlives neither its handler nor the check that drops it after a cancel.
 
 #include <atomic>
 #include <filesystem>

@@ -40,7 +40,8 @@ fs::path temporaryName() { return ".tavelin-" + randomUUIDString().substr(0, 8);
 // Two items of one name would land on the same place, the second replacing the first.
 bool haveDistinctNames(const std::vector<fs::path>& files) {
     std::set<fs::path> names;
-    return std::ranges::all_of(files, [&](const fs::path& file) { return names.insert(file.filename()).second; });
+    return std::ranges::all_of(files,
+                               [&](const fs::path& file) { return names.insert(file.filename()).second; });
 }
 
 CommandResultPayload unavailable(std::string reason) {
@@ -218,8 +219,8 @@ std::expected<void, FileSystemError> DockDropHandler::swapIn(const fs::path& inc
 
 void DockDropHandler::restore(const fs::path& hidden, const fs::path& visible) const {
     if (auto renamed = platform_.files.renameItem(hidden, visible); !renamed) {
-        platform_.log.logf("Tavelin drop: could not put back %s, kept at %s: %s", visible.c_str(), hidden.c_str(),
-                           renamed.error().localizedDescription.c_str());
+        platform_.log.logf("Tavelin drop: could not put back %s, kept at %s: %s", visible.c_str(),
+                           hidden.c_str(), renamed.error().localizedDescription.c_str());
     }
 }
 

@@ -12,9 +12,10 @@
 // - Nothing is touched when the drop is refused: two dropped items of the same name (one would
 //   replace the other), a folder dropped into itself or a folder below it.
 // - An item that replaces one of its name is first made whole under a short hidden name in the
-//   folder, then swapped in; when that fails, the old item is put back and a moved source stays where
-//   it was. The old item is then removed; when it cannot be, the new item stays, the old one is kept
-//   under its hidden name (the log says where) and the drop goes on.
+//   folder, then swapped in; when that fails, the old item is put back (what cannot go back stays
+//   under its hidden name, and the log says where) and a moved source stays where it was. The old item is
+//   then removed; when it cannot be, the new item stays, the old one is kept under its hidden name (the log
+//   says where) and the drop goes on.
 // - A move within a volume renames. A move across volumes copies, puts the copy in place, and only
 //   then removes the source; when that removal fails, the new item stands under its own name, the
 //   source keeps what is left of it, and the drop ends with the failure, which names the source.

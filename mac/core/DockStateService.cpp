@@ -144,8 +144,8 @@ void DockStateService::startWatching() {
 void DockStateService::startTrashWatching() {
     const auto trash = platform_.folders.trashDirectory();
     if (!trash) return;
-    auto watch =
-        platform_.fileWatcher.watch(*trash, kTrashEvents, queue_, [weak = weak_from_this()](FileEvents events) {
+    auto watch = platform_.fileWatcher.watch(
+        *trash, kTrashEvents, queue_, [weak = weak_from_this()](FileEvents events) {
             // Deleted or renamed, the Trash is watched again where it is now.
             if (auto self = weak.lock()) {
                 self->scheduleTrashRefresh(events.contains(FileEvent::deleteSelf) ||

@@ -137,7 +137,8 @@ std::vector<fs::path> SimFileSystem::listedFolders() const {
 std::optional<FileSystemError> SimFileSystem::refusal(Operation operation, const fs::path& path,
                                                       const fs::path& to) const {
     std::lock_guard lock(mutex_);
-    if (const auto found = refusals_.find({operation, key(path)}); found != refusals_.end()) return found->second;
+    if (const auto found = refusals_.find({operation, key(path)}); found != refusals_.end())
+        return found->second;
     for (const auto& [refused, match, error] : matchedRefusals_) {
         if (refused == operation && match(key(path), to.empty() ? to : key(to))) return error;
     }

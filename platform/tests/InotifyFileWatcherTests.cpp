@@ -10,11 +10,11 @@
 #include <future>
 #include <string>
 
-#include "runtime/tests/RunLoopWithWatchdog.h"
 #include "platform/InotifyFileWatcher.h"
 #include "platform/tests/FileEventsPrinting.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/LiveScheduler.h"
+#include "runtime/tests/RunLoopWithWatchdog.h"
 
 namespace tavelin {
 namespace {
@@ -34,7 +34,9 @@ class InotifyFileWatcherTest : public ::testing::Test {
         append(marker, "m");
     }
 
-    void runWithWatchdog() { ASSERT_TRUE(testing::runLoopWithWatchdog(scheduler)) << "the run did not end by itself"; }
+    void runWithWatchdog() {
+        ASSERT_TRUE(testing::runLoopWithWatchdog(scheduler)) << "the run did not end by itself";
+    }
 
     FileWatch watch(const std::filesystem::path& path, FileEvents events, Queue& queue,
                     FileWatcher::Handler handler) {

@@ -56,9 +56,9 @@ Heard heardFrom(const std::string& input) {
 TEST(StandardInputLines, AnOverlongLineIsDiscardedWholeAndReadingGoesOn) {
     constexpr auto kMax = StandardInputLines::kMaxLineBytes;
     const std::string fits(kMax, 'f');
-    const auto heard = heardFrom(std::string(kMax, 'x') + "quit\n" +                   // its rest is no command
+    const auto heard = heardFrom(std::string(kMax, 'x') + "quit\n" +  // its rest is no command
                                  "trash-add " + std::string(kMax - 10, 'y') + "trash-add pwned\n" +
-                                 std::string(3 * kMax, 'z') + "\n" +                   // one report, however long
+                                 std::string(3 * kMax, 'z') + "\n" +  // one report, however long
                                  "launch com.apple.Notes\n" + fits + "\n" + "\n");
     EXPECT_THAT(heard.lines, ElementsAre("launch com.apple.Notes", fits, "", "end"));
     EXPECT_EQ(heard.discarded, 3);

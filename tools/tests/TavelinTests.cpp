@@ -101,7 +101,8 @@ TEST(Tavelin, NamedPipesInPlaceOfItsFilesAreErrorsAndOverlongLinesRunNothing) {
                           std::string(4096, 'x') + "quit\nlaunch com.apple.Notes\n", scratch.path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.err, HasSubstr("jp.fenwold.lomaret.plist: not a regular file"));
-    EXPECT_THAT(run.err, HasSubstr("tavelin: a line longer than 4096 bytes was ignored\nlaunched com.apple.Notes"));
+    EXPECT_THAT(run.err,
+                HasSubstr("tavelin: a line longer than 4096 bytes was ignored\nlaunched com.apple.Notes"));
 
     const auto desktop = scratch / "desktop.json";
     testing::makeNamedPipe(desktop);

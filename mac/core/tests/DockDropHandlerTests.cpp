@@ -1,6 +1,5 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -215,7 +214,9 @@ TEST_F(DockDropHandlerTest, AReplacementThatCannotBeSwappedInPutsEverythingBack)
     bool swapRefused = false;
     files().refuseWhere(
         Operation::move,
-        [&](const fs::path&, const fs::path& to) { return to == existing && !std::exchange(swapRefused, true); },
+        [&](const fs::path&, const fs::path& to) {
+            return to == existing && !std::exchange(swapRefused, true);
+        },
         busy);
     for (const bool moveAside : {false, true}) {
         if (moveAside) files().allow(Operation::move, existing);
@@ -297,7 +298,8 @@ TEST_F(DockDropHandlerTest, AnOldItemThatCannotBeRemovedIsKeptAsideAndTheDropGoe
 
 // Across volumes a move copies: the source goes only once the new item stands under its name.
 TEST_F(DockDropHandlerTest, AMoveAcrossVolumesRemovesTheSourceLast) {
-    struct stat home {}, shared {};
+    struct stat home {
+    }, shared{};
     if (::stat("/dev/shm", &shared) != 0 || ::stat(home_.path().c_str(), &home) != 0 ||
         home.st_dev == shared.st_dev) {
         GTEST_SKIP() << "no second volume at /dev/shm";
@@ -316,8 +318,9 @@ TEST_F(DockDropHandlerTest, AMoveAcrossVolumesRemovesTheSourceLast) {
 
     // Replacing, and not.
     for (const auto& [source, expected] : {std::pair(a, "new a"), std::pair(b, "new b")}) {
-        EXPECT_EQ(perform({url(source)}, dock, false),
-                  CommandResultPayload::failure(ProtocolError::unavailable(busy(source).localizedDescription)));
+        EXPECT_EQ(
+            perform({url(source)}, dock, false),
+            CommandResultPayload::failure(ProtocolError::unavailable(busy(source).localizedDescription)));
         EXPECT_EQ(readFile(fs::path(*dock.path) / source.filename()), expected);
         EXPECT_EQ(readFile(source), expected);
     }

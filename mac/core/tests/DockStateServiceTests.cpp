@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <fstream>
 
-#include "runtime/tests/RunLoopWithWatchdog.h"
 #include "mac/core/DockStateService.h"
 #include "mac/core/tests/DockStateWorld.h"
 #include "platform/FileContents.h"
@@ -14,6 +13,7 @@
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/LiveScheduler.h"
 #include "runtime/VirtualScheduler.h"
+#include "runtime/tests/RunLoopWithWatchdog.h"
 
 namespace tavelin {
 namespace {
@@ -374,7 +374,9 @@ TEST_F(DockStateServiceTest, DestroyingTheServiceEndsItsWatchesAndDropsWhatIsPen
 // when what it waits for has arrived; the watchdog only ends a run that went wrong, and fails it.
 class DockStateLiveTest : public ::testing::Test {
   protected:
-    void runWithWatchdog() { ASSERT_TRUE(testing::runLoopWithWatchdog(scheduler_)) << "the run did not end by itself"; }
+    void runWithWatchdog() {
+        ASSERT_TRUE(testing::runLoopWithWatchdog(scheduler_)) << "the run did not end by itself";
+    }
 
     TemporaryFolder home_;
     LiveScheduler scheduler_;

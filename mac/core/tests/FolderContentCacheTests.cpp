@@ -217,7 +217,8 @@ TEST_F(FolderContentCacheTest, ASymbolicLinkBelowTheTileIsNeverFollowed) {
     fs::create_directory_symlink(home() / "Outside", home() / "Stacks/Sub/Escape");
     fs::create_directory_symlink("Sub", home() / "Stacks/Alias");
 
-    for (const auto* relative : {"Escape", "Escape/Deeper", "Sub/Escape", "Sub/Escape/Deeper", "Alias"}) expectRefused(relative);
+    for (const auto* relative : {"Escape", "Escape/Deeper", "Sub/Escape", "Sub/Escape/Deeper", "Alias"})
+        expectRefused(relative);
     EXPECT_THAT(foldersListed(), IsEmpty());
 
     // Nothing was stored: once the link is a folder, it is listed at once.
