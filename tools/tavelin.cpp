@@ -90,12 +90,20 @@ int run(const TavelinOptions& options) {
     if (options.exitAfter) {
         scheduler.main().asyncAfter(*options.exitAfter, [&mac] { mac.application().terminate(); });
     }
-    StandardInputLines input(STDIN_FILENO, [&scheduler, &mac](std::string line) {
-        scheduler.main().async([&mac, line = std::move(line)] {
-            if (mac.application().isTerminated()) return;
-            if (auto reply = runWorldCommand(line, mac); !reply.empty()) std::cerr << reply << '\n';
+    StandardInputLines input(
+        STDIN_FILENO,
+        [&scheduler, &mac](std::string line) {
+            scheduler.main().async([&mac, line = std::move(line)] {
+                if (mac.application().isTerminated()) return;
+                if (auto reply = runWorldCommand(line, mac); !reply.empty()) std::cerr << reply << '\n';
+            });
+        },
+        [&scheduler] {
+            scheduler.main().async([] {
+                std::cerr << "tavelin: a line longer than " << StandardInputLines::kMaxLineBytes
+                          << " bytes was ignored\n";
+            });
         });
-    });
 
     scheduler.run();
     input.stop();

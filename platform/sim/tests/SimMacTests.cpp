@@ -3,6 +3,7 @@
 
 #include "platform/FileContents.h"
 #include "platform/sim/SimMac.h"
+#include "platform/tests/NamedPipe.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/VirtualScheduler.h"
 
@@ -158,6 +159,13 @@ TEST(SimMac, LoadingErrorsNameTheFile) {
     const auto homeless = SimMac::load(folder / "desktop.json", folder / "nobody", scheduler, log);
     ASSERT_FALSE(homeless);
     EXPECT_THAT(homeless.error().message, HasSubstr("nobody: the home folder is missing"));
+
+    const auto pipe = folder / "pipe.json";
+    tavelin::testing::makeNamedPipe(pipe);
+    const auto piped = tavelin::testing::readsWithoutWaiting(
+        pipe, [&] { return SimMac::load(pipe, folder.path(), scheduler, log); });
+    ASSERT_FALSE(piped);
+    EXPECT_THAT(piped.error().message, HasSubstr("pipe.json: not a regular file"));
 }
 
 }  // namespace
