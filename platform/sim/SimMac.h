@@ -20,6 +20,8 @@
 #include "platform/UserDefaultsDomains.h"
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimAccessibility.h"
+#include "platform/sim/SimAppleEvents.h"
+#include "platform/sim/SimAppleScript.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimAppWindows.h"
 #include "platform/sim/SimProgram.h"
@@ -37,6 +39,7 @@
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPasteboard.h"
 #include "platform/sim/SimPrivacy.h"
+#include "platform/sim/SimProcesses.h"
 #include "platform/sim/SimScreenCapture.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimStatusBar.h"
@@ -94,6 +97,10 @@ class SimMac {
     SimMouseCursor& mouseCursor() { return mouseCursor_; }
     SimScreenCapture& screenCapture() { return screenCapture_; }
     SimWorkspaceIcons& workspaceIcons() { return workspaceIcons_; }
+    // Apple events, AppleScript and command-line tools; windows they make are the window world's.
+    SimAppleEvents& appleEvents() { return appleEvents_; }
+    SimAppleScript& appleScript() { return appleScript_; }
+    SimProcesses& processes() { return processes_; }
     // Null when the desktop describes no Dock.
     SimDock* dock() { return dock_.get(); }
 
@@ -129,6 +136,8 @@ class SimMac {
     void addWindows(const Desktop& desktop);
     // The window world follows the running processes.
     void processesChanged();
+    // A new window of a running application, in front, on the first display.
+    void showApplicationWindow(std::int32_t processIdentifier, const std::string& title);
 
     const std::filesystem::path homeFolder_;
     SystemLog& log_;
@@ -155,6 +164,9 @@ class SimMac {
     SimScreenCapture screenCapture_;
     SimDisplays displays_;
     SimWorkspaceIcons workspaceIcons_{host_.mainBundle().path};
+    SimAppleEvents appleEvents_{workspace_};
+    SimAppleScript appleScript_{workspace_, windowWorld_, folders_};
+    SimProcesses processes_{appleScript_};
     SimProgram application_{workspace_, host_.mainBundle().identifier, calls_};
     SimAppWindows appWindows_{calls_};
     SimStatusBar statusBar_{calls_};
