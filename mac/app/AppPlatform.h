@@ -6,6 +6,8 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Alerts.h"
+#include "platform/AppleEvents.h"
+#include "platform/AppleScript.h"
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
 #include "platform/DesktopPictures.h"
@@ -17,6 +19,8 @@
 #include "platform/MouseCursor.h"
 #include "platform/NetworkListeners.h"
 #include "platform/Privacy.h"
+#include "platform/PrivateWindowServer.h"
+#include "platform/Processes.h"
 #include "platform/RunningApplicationActions.h"
 #include "platform/ScreenCapture.h"
 #include "platform/Screens.h"
@@ -64,8 +68,12 @@ struct AppPlatform {
     Screens& screens;
     DesktopPictures& desktopPictures;
     WindowServer& windowServer;
+    PrivateWindowServer& privateWindowServer;
     ScreenCapture& screenCapture;
     MouseCursor& mouseCursor;
+    AppleEvents& appleEvents;
+    AppleScripting& appleScript;
+    Processes& processes;
 
     LoginItems& loginItems;
     NetworkListeners& network;

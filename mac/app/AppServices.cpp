@@ -30,7 +30,13 @@ AppServices::AppServices(const AppPlatform& platform)
       folderCache(std::make_shared<FolderContentCache>(
           folders, settings, icons, permissions,
           FolderContentCache::Platform{platform.scheduler, platform.files, platform.fileWatcher})),
-      executor(),
+      executor(AppCommandPlatform{
+          WindowPlatform{platform.accessibility, platform.windowServer, platform.screens,
+                         platform.runningApplications, platform.mouseCursor, platform.scheduler, platform.log,
+                         platform.windowActionLog, platform.privateWindowServer,
+                         platform.windowServerConnection, platform.host, platform.workspace, platform.files},
+          platform.workspaceActions, platform.folders, platform.appleEvents, platform.appleScript,
+          platform.processes}),
       server(ServerCoordinator::create(
           {settings, dockState, executor, folders, wallpaper, permissions, folderCache, windowList,
            windowThumbnails, windowActions, icons},

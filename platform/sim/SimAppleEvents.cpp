@@ -13,12 +13,14 @@ constexpr OSStatus kErrAEEventNotHandled = -1708;
 
 }  // namespace
 
-std::expected<AEDesc, OSStatus> SimAppleEvents::createDesc(FourCharCode type, std::vector<std::uint8_t> data) {
+std::expected<AEDesc, OSStatus> SimAppleEvents::createDesc(FourCharCode type,
+                                                           std::vector<std::uint8_t> data) {
     return make(Descriptor{type, std::move(data), {}});
 }
 
-std::expected<AEDesc, OSStatus> SimAppleEvents::createAppleEvent(FourCharCode eventClass, FourCharCode eventID,
-                                                                 const AEDesc& target, std::int16_t returnID,
+std::expected<AEDesc, OSStatus> SimAppleEvents::createAppleEvent(FourCharCode eventClass,
+                                                                 FourCharCode eventID, const AEDesc& target,
+                                                                 std::int16_t returnID,
                                                                  std::int32_t transactionID) {
     const auto address = descriptors_.find(target.handle);
     if (address == descriptors_.end() || address->second.type != kTypeKernelProcessID ||
@@ -47,7 +49,8 @@ OSStatus SimAppleEvents::deliver(const SentEvent& event) {
     const auto process = workspace_.process(event.processIdentifier);
     if (!process) return kProcNotFound;
     const auto* application = workspace_.applicationOf(*process);
-    if (event.eventClass != kCoreEventClass || event.eventID != kAEReopenApplication || application == nullptr) {
+    if (event.eventClass != kCoreEventClass || event.eventID != kAEReopenApplication ||
+        application == nullptr) {
         return kErrAEEventNotHandled;
     }
     const auto replyDelay = application->reopenReplyDelay;
@@ -57,7 +60,8 @@ OSStatus SimAppleEvents::deliver(const SentEvent& event) {
         });
     }
     if ((event.sendMode & kAEWaitReply) != kAEWaitReply) return kNoErr;
-    const Duration timeout = std::chrono::microseconds(std::clamp<std::int64_t>(event.timeoutTicks, 0, 1'000'000'000) * 1'000'000 / 60);
+    const Duration timeout = std::chrono::microseconds(
+        std::clamp<std::int64_t>(event.timeoutTicks, 0, 1'000'000'000) * 1'000'000 / 60);
     workspace_.scheduler().sleepBlocking(std::min(replyDelay, timeout));
     return replyDelay > timeout ? kErrAETimeout : kNoErr;
 }

@@ -64,7 +64,9 @@ std::optional<AppleScript> SimAppleScript::makeScript(std::string source) {
 std::expected<void, AppleScriptError> SimAppleScript::execute(const AppleScript& script) {
     executed_.push_back(script.source);
     const auto tell = parse(script.source);
-    if (!tell) return std::unexpected(AppleScriptError{"Expected end of line but found end of script.", kSyntaxError});
+    if (!tell)
+        return std::unexpected(
+            AppleScriptError{"Expected end of line but found end of script.", kSyntaxError});
     if (const auto error = executionErrors_.find(tell->target); error != executionErrors_.end()) {
         return std::unexpected(error->second);
     }
@@ -77,11 +79,13 @@ std::expected<void, AppleScriptError> SimAppleScript::run(const Tell& tell) {
         return (tell.byBundleIdentifier ? a.bundleIdentifier : a.name) == tell.target;
     });
     if (application == installed.end()) {
-        return std::unexpected(AppleScriptError{"Can’t get application \"" + tell.target + "\".", kCannotGetObject});
+        return std::unexpected(
+            AppleScriptError{"Can’t get application \"" + tell.target + "\".", kCannotGetObject});
     }
     const auto processIdentifier = workspace_.launch(application->bundleIdentifier);
     if (!processIdentifier) {
-        return std::unexpected(AppleScriptError{"Can’t get application \"" + tell.target + "\".", kCannotGetObject});
+        return std::unexpected(
+            AppleScriptError{"Can’t get application \"" + tell.target + "\".", kCannotGetObject});
     }
     // One entry per open "if": whether its body runs.
     std::vector<bool> conditions;
@@ -90,7 +94,8 @@ std::expected<void, AppleScriptError> SimAppleScript::run(const Tell& tell) {
         if (line == "if (count of windows) = 0 then") {
             conditions.push_back(windows_.applicationWindows(*processIdentifier).empty());
         } else if (line == "end if") {
-            if (conditions.empty()) return std::unexpected(AppleScriptError{"Expected end of line.", kSyntaxError});
+            if (conditions.empty())
+                return std::unexpected(AppleScriptError{"Expected end of line.", kSyntaxError});
             conditions.pop_back();
         } else if (running) {
             if (auto done = command(tell, *processIdentifier, line); !done) return done;
@@ -100,7 +105,8 @@ std::expected<void, AppleScriptError> SimAppleScript::run(const Tell& tell) {
     return {};
 }
 
-std::expected<void, AppleScriptError> SimAppleScript::command(const Tell& tell, std::int32_t processIdentifier,
+std::expected<void, AppleScriptError> SimAppleScript::command(const Tell& tell,
+                                                              std::int32_t processIdentifier,
                                                               const std::string& line) {
     const auto process = workspace_.process(processIdentifier);
     const bool finder = process && process->bundleIdentifier == "com.apple.finder";
@@ -120,7 +126,8 @@ std::expected<void, AppleScriptError> SimAppleScript::command(const Tell& tell, 
             if (error) break;
             std::filesystem::remove_all(entry, error);  // a link goes, not what it points to
         }
-        if (error) return std::unexpected(AppleScriptError{"Finder got an error: " + error.message(), kFileError});
+        if (error)
+            return std::unexpected(AppleScriptError{"Finder got an error: " + error.message(), kFileError});
     } else {
         return std::unexpected(AppleScriptError{
             tell.target + " got an error: \"" + line + "\" doesn’t understand the message.", kNotUnderstood});

@@ -130,9 +130,10 @@ void SimMac::processesChanged() {
 
 void SimMac::showApplicationWindow(std::int32_t processIdentifier, const std::string& title) {
     // Each new window of an application a little below and right of the one before.
-    const auto offset = 22.0 * static_cast<double>(windowWorld_.applicationWindows(processIdentifier).size() % 10);
-    windowWorld_.addWindow(SimWindow{.ownerPID = processIdentifier, .name = title,
-                                     .bounds = {120 + offset, 100 + offset, 900, 620}});
+    const auto offset =
+        22.0 * static_cast<double>(windowWorld_.applicationWindows(processIdentifier).size() % 10);
+    windowWorld_.addWindow(SimWindow{
+        .ownerPID = processIdentifier, .name = title, .bounds = {120 + offset, 100 + offset, 900, 620}});
 }
 
 void SimMac::addWindows(const Desktop& desktop) {

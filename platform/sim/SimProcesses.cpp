@@ -6,7 +6,8 @@ std::expected<int, ProcessError> SimProcesses::runAndWait(const std::filesystem:
                                                           std::vector<std::string> arguments) {
     runs_.push_back({tool, arguments});
     if (unstartable_ || tool != kOsascriptPath) {
-        return std::unexpected(ProcessError{"The file “" + tool.filename().string() + "” couldn’t be opened."});
+        return std::unexpected(
+            ProcessError{"The file “" + tool.filename().string() + "” couldn’t be opened."});
     }
     const int status = osascript(arguments);
     return exitStatus_.value_or(status);

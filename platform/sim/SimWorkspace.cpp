@@ -192,7 +192,8 @@ bool SimWorkspace::hide(const RunningApplication& application) {
 }
 
 bool SimWorkspace::unhide(const RunningApplication& application) {
-    return takes(application, SimApplicationRequest::unhide, "unhide") && unhide(application.processIdentifier);
+    return takes(application, SimApplicationRequest::unhide, "unhide") &&
+           unhide(application.processIdentifier);
 }
 
 bool SimWorkspace::terminate(const RunningApplication& application) {
@@ -200,7 +201,8 @@ bool SimWorkspace::terminate(const RunningApplication& application) {
     const auto* installed = applicationOf(application);
     const auto delay = installed ? installed->quitDelay : std::optional(Duration::zero());
     if (delay) {
-        after(*delay, [this, processIdentifier = application.processIdentifier] { terminate(processIdentifier); });
+        after(*delay,
+              [this, processIdentifier = application.processIdentifier] { terminate(processIdentifier); });
     }
     return true;
 }
@@ -225,7 +227,8 @@ const SimApplication* SimWorkspace::applicationOf(const RunningApplication& proc
 bool SimWorkspace::takes(const RunningApplication& application, SimApplicationRequest request,
                          std::string_view call) {
     const auto processIdentifier = application.processIdentifier;
-    if (trace_) trace_->record("RunningApplication." + std::string(call) + " " + std::to_string(processIdentifier));
+    if (trace_)
+        trace_->record("RunningApplication." + std::string(call) + " " + std::to_string(processIdentifier));
     return find(processIdentifier) != nullptr && !refusals_[processIdentifier].contains(request);
 }
 
@@ -278,7 +281,7 @@ RunningApplication* SimWorkspace::find(std::int32_t processIdentifier) {
 void SimWorkspace::changed(std::string_view notification, const RunningApplication& application) {
     if (processesChanged_) processesChanged_();
     scheduler_.main().async([center = notificationCenter_, name = std::string(notification), application,
-                      sender = static_cast<const void*>(this)] {
+                             sender = static_cast<const void*>(this)] {
         center->post(Notification{name, sender, {{std::string(kWorkspaceApplicationKey), application}}});
     });
 }

@@ -98,6 +98,8 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     // Starts a process as given (any bundle identifier or none, any policy, a second process of one
     // application), not active; its process identifier is assigned here and returned.
     std::int32_t launchProcess(RunningApplication process);
+    // The process identifier the next started process gets (then counting up).
+    void setNextProcessIdentifier(std::int32_t processIdentifier) { nextProcessIdentifier_ = processIdentifier; }
     // A process that was running when the world began: no notification; it is the frontmost one when
     // it says it is active.
     std::int32_t addRunningProcess(RunningApplication process);

@@ -20,10 +20,9 @@ bool SimWorkspaceActions::openURL(std::string_view url) {
         if (opener == nullptr) return false;
         openWith(*opener, std::filesystem::path(droppingTrailingSlash(*path)).filename().string());
     } else if (isWebLink(url)) {
-        const auto browser = std::ranges::find_if(workspace_.installedApplications(), [](const SimApplication& a) {
-            return std::ranges::find(a.opens, "html") != a.opens.end();
-        });
-        if (browser == workspace_.installedApplications().end()) return false;
+        const auto browserPath = workspace_.urlForApplicationToOpenURL(url);
+        const auto* browser = browserPath ? installed(*browserPath) : nullptr;
+        if (browser == nullptr) return false;
         openWith(*browser, std::string(url));
     }
     openedURLs_.emplace_back(url);
@@ -34,9 +33,10 @@ void SimWorkspaceActions::openWith(const SimApplication& application, std::strin
     const auto processIdentifier = workspace_.launch(application.bundleIdentifier);
     if (!processIdentifier) return;
     workspace_.activate(*processIdentifier);
-    workspace_.whenFinishedLaunching(*processIdentifier, [this, pid = *processIdentifier, title = std::move(windowTitle)] {
-        workspace_.showWindow(pid, title);
-    });
+    workspace_.whenFinishedLaunching(*processIdentifier,
+                                     [this, pid = *processIdentifier, title = std::move(windowTitle)] {
+                                         workspace_.showWindow(pid, title);
+                                     });
 }
 
 void SimWorkspaceActions::openApplication(std::filesystem::path application, OpenConfiguration configuration,
@@ -48,20 +48,22 @@ void SimWorkspaceActions::openApplication(std::filesystem::path application, Ope
     const auto process = opened ? workspace_.process(opened->bundleIdentifier) : std::nullopt;
     if (!process) {
         main.async([completion = std::move(completion), error = std::move(error)]() mutable {
-            completion(std::unexpected(error.value_or(WorkspaceError{"The application quit while launching."})));
+            completion(
+                std::unexpected(error.value_or(WorkspaceError{"The application quit while launching."})));
         });
         return;
     }
-    workspace_.whenFinishedLaunching(process->processIdentifier, [this, &main, pid = process->processIdentifier,
-                                                                  completion = std::move(completion)]() mutable {
-        main.async([completion = std::move(completion), launched = workspace_.process(pid)]() mutable {
-            if (launched) {
-                completion(*launched);
-            } else {
-                completion(std::unexpected(WorkspaceError{"The application quit while launching."}));
-            }
+    workspace_.whenFinishedLaunching(
+        process->processIdentifier,
+        [this, &main, pid = process->processIdentifier, completion = std::move(completion)]() mutable {
+            main.async([completion = std::move(completion), launched = workspace_.process(pid)]() mutable {
+                if (launched) {
+                    completion(*launched);
+                } else {
+                    completion(std::unexpected(WorkspaceError{"The application quit while launching."}));
+                }
+            });
         });
-    });
 }
 
 void SimWorkspaceActions::activateFileViewerSelectingURLs(std::vector<std::filesystem::path> items) {

@@ -3,13 +3,13 @@
 // What the simulated workspace does when asked: a link is recorded as opened; a file URL starts the
 // application that opens the file (a folder: the Finder), brings it to the front and shows a window
 // named after the file once the application has finished launching; a web link does the same with the
-// default browser (the first installed application that opens "html"), its window named after the
-// link; files opened with an installed application start it (and bring it to the front when asked);
-// an application opened by itself completes once it has finished launching, on the main queue;
-// recycled items are moved into the Trash folder, a clashing name getting a number ("a 2.txt");
-// revealed items are recorded and bring the Finder forward. Tests make either file operation, and
-// opening URLs, fail. The file operations complete later on the system queue given. An application is
-// named by its bundle on disk or by its path on the simulated Mac ("/System/Library/...").
+// default browser (the application set for its scheme), its window named after the link; files opened with an
+// installed application start it (and bring it to the front when asked); an application opened by itself
+// completes once it has finished launching, on the main queue; recycled items are moved into the Trash
+// folder, a clashing name getting a number ("a 2.txt"); revealed items are recorded and bring the Finder
+// forward. Tests make either file operation, and opening URLs, fail. The file operations complete later on
+// the system queue given. An application is named by its bundle on disk or by its path on the simulated Mac
+// ("/System/Library/...").
 //
 // Main thread.
 

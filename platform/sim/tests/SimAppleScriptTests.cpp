@@ -23,8 +23,10 @@ constexpr std::string_view kEmptyTrash = "tell application \"Finder\"\n    empty
 class SimAppleScriptTest : public ::testing::Test {
   protected:
     SimAppleScriptTest()
-        : mac_(Desktop{.applications = {{"com.apple.finder", "Finder", "/System/Library/CoreServices/Finder.app", true},
-                                        {"com.google.Chrome", "Google Chrome", "/Applications/Google Chrome.app"}}},
+        : mac_(Desktop{.applications = {{"com.apple.finder", "Finder",
+                                         "/System/Library/CoreServices/Finder.app", true},
+                                        {"com.google.Chrome", "Google Chrome",
+                                         "/Applications/Google Chrome.app"}}},
                home_.path(), scheduler_, log_) {}
 
     std::size_t windowCount(std::string_view bundleID) {
@@ -87,7 +89,9 @@ TEST_F(SimAppleScriptTest, MakingOrRunningFailsPerTarget) {
 TEST_F(SimAppleScriptTest, OsascriptRunsItsSourceOnTheSameEngine) {
     std::ofstream(home_ / ".Trash/a.txt") << "a";
     auto& processes = mac_.processes();
-    EXPECT_EQ(processes.runAndWait("/usr/bin/osascript", {"-e", "tell application \"Finder\"\n    jump\nend tell"}), 1);
+    EXPECT_EQ(
+        processes.runAndWait("/usr/bin/osascript", {"-e", "tell application \"Finder\"\n    jump\nend tell"}),
+        1);
     EXPECT_EQ(processes.runAndWait("/usr/bin/osascript", {"-e", std::string(kEmptyTrash)}), 0);
     EXPECT_FALSE(std::filesystem::exists(home_ / ".Trash/a.txt"));
     processes.setExitStatus(3);
