@@ -1,6 +1,7 @@
 #include "platform/sim/SimWorkspace.h"
 
 #include <algorithm>
+#include <limits>
 #include <system_error>
 
 #include "platform/FileURL.h"
@@ -142,7 +143,10 @@ std::int32_t SimWorkspace::launchProcess(RunningApplication process) {
 }
 
 std::int32_t SimWorkspace::addRunningProcess(RunningApplication process) {
-    process.processIdentifier = nextProcessIdentifier_++;
+    process.processIdentifier = nextProcessIdentifier_;
+    // After the largest process identifier the count starts again, as the system's does.
+    nextProcessIdentifier_ =
+        nextProcessIdentifier_ == std::numeric_limits<std::int32_t>::max() ? 501 : nextProcessIdentifier_ + 1;
     process.isTerminated = false;
     if (process.isActive) {
         if (frontmost_) find(*frontmost_)->isActive = false;
