@@ -141,7 +141,7 @@ bool AXWindowSupport::chromiumFullscreenExists(const DockItem& item) const {
         const auto* info = entry.getIf<PlistDict>();
         const auto number = info ? ownedNormalWindow(*info, processIDs) : std::nullopt;
         if (!number) continue;
-
+        if (spaces_.windowIsOnFullscreenSpace(*number)) return true;
         const double width = windowBoundsValue(*info, "Width").value_or(0);
         const double height = windowBoundsValue(*info, "Height").value_or(0);
         const bool fillsAScreen = std::ranges::any_of(screens, [&](const Screen& screen) {
