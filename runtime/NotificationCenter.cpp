@@ -1,6 +1,6 @@
 #include "runtime/NotificationCenter.h"
 
-#include <atomic>
+#include "runtime/DeliveryGate.h"
 
 namespace tavelin {
 
@@ -8,22 +8,22 @@ ObserverToken NotificationCenter::addObserver(std::string name, const void* send
                                               Observer observer) {
     struct Delivery {
         Observer observer;
-        std::atomic<bool> active{true};  // also stops what is already queued
+        DeliveryGate gate;  // also stops what is already queued
     };
     auto delivery = std::make_shared<Delivery>(std::move(observer));
     auto subscription = posted_.subscribe([name = std::move(name), sender, queue, delivery](
                                               const std::shared_ptr<const Notification>& notification) {
         if (notification->name != name || (sender && notification->sender != sender)) return;
         if (!queue || queue->isCurrent()) {
-            if (delivery->active) delivery->observer(*notification);
+            delivery->gate.pass([&] { delivery->observer(*notification); });
         } else {
             queue->async([delivery, notification] {
-                if (delivery->active) delivery->observer(*notification);
+                delivery->gate.pass([&] { delivery->observer(*notification); });
             });
         }
     });
     return ObserverToken([delivery, subscription = std::move(subscription)]() mutable {
-        delivery->active = false;
+        delivery->gate.close();
         subscription.cancel();
     });
 }

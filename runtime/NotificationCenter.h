@@ -32,8 +32,9 @@ struct Notification {
     }
 };
 
-// Removes its observer when destroyed or cancelled; after that nothing more is delivered to it, also
-// not a notification already queued for it.
+// Removes its observer when destroyed or cancelled, from any thread; after that nothing more is
+// delivered to it, also not a notification already queued for it, and it is not running on another
+// thread (runtime/DeliveryGate.h).
 using ObserverToken = Subscription;
 
 class NotificationCenter {

@@ -13,9 +13,9 @@
 // operator state (its own drop count, its own debounce timer). Receivers hold their owner weakly: the
 // subscription may outlive the owner when someone else keeps it.
 // Delivery: values arrive on the thread that sends them, except after receiveOn and debounce, which
-// deliver on their queue. A cancelled subscription receives nothing more, also from its queues.
+// deliver on their queue. A cancelled subscription receives nothing more, also from its queues, and
+// once the cancel has returned its receiver is not running on another thread (runtime/DeliveryGate.h).
 
-#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "runtime/Clock.h"
+#include "runtime/DeliveryGate.h"
 #include "runtime/Queue.h"
 #include "runtime/Subscription.h"
 #include "runtime/WorkItem.h"
@@ -66,16 +67,14 @@ public:
         return Publisher([upstream = subscribe_, queue = &queue](Receiver receiver) {
             struct State {
                 Receiver receiver;
-                std::atomic<bool> cancelled{false};
+                DeliveryGate gate;
             };
             auto state = std::make_shared<State>(std::move(receiver));
             auto inner = upstream([state, queue](const T& value) {
-                queue->async([state, value] {
-                    if (!state->cancelled) state->receiver(value);
-                });
+                queue->async([state, value] { state->gate.pass([&] { state->receiver(value); }); });
             });
             return Subscription([state, inner = std::move(inner)]() mutable {
-                state->cancelled = true;
+                state->gate.close();
                 inner.cancel();
             });
         });
@@ -91,6 +90,7 @@ public:
                 std::optional<T> latest;
                 WorkItem pending;
                 bool cancelled = false;
+                DeliveryGate gate;
             };
             auto state = std::make_shared<State>(std::move(receiver));
             auto inner = upstream([state, queue, interval](const T& value) {
@@ -99,12 +99,14 @@ public:
                 state->pending.cancel();
                 state->latest = value;
                 state->pending = queue->asyncAfter(interval, [state] {
-                    std::unique_lock lock(state->mutex);
-                    if (state->cancelled || !state->latest) return;
-                    T latest = std::move(*state->latest);
-                    state->latest.reset();
-                    lock.unlock();
-                    state->receiver(latest);
+                    state->gate.pass([&] {
+                        std::unique_lock lock(state->mutex);
+                        if (state->cancelled || !state->latest) return;
+                        T latest = std::move(*state->latest);
+                        state->latest.reset();
+                        lock.unlock();
+                        state->receiver(latest);
+                    });
                 });
             });
             return Subscription([state, inner = std::move(inner)]() mutable {
@@ -114,6 +116,7 @@ public:
                     state->pending.cancel();
                     state->latest.reset();
                 }
+                state->gate.close();
                 inner.cancel();
             });
         });

@@ -2,14 +2,15 @@
 
 // Sends values to whoever subscribed before the value was sent. A Subject is a handle: copies share
 // their subscribers. Any thread may send, subscribe and cancel; receivers run on the sending thread,
-// outside any lock, so they may subscribe, cancel (themselves too) and send again.
+// outside any lock, so they may subscribe, cancel (themselves too) and send again. Once a cancel has
+// returned, its receiver is not running on another thread and is not called any more.
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "runtime/DeliveryGate.h"
 #include "runtime/Publisher.h"
 #include "runtime/Subscription.h"
 
@@ -27,7 +28,7 @@ public:
             entries = registry_->entries;
         }
         for (const auto& entry : entries) {
-            if (entry->active) entry->receive(value);
+            entry->gate.pass([&] { entry->receive(value); });
         }
     }
 
@@ -38,11 +39,11 @@ public:
             registry_->entries.push_back(entry);
         }
         return Subscription([entry, registry = std::weak_ptr<Registry>(registry_)] {
-            entry->active = false;
             if (auto strong = registry.lock()) {
                 std::lock_guard lock(strong->mutex);
                 std::erase(strong->entries, entry);
             }
+            entry->gate.close();
         });
     }
 
@@ -54,7 +55,7 @@ public:
 private:
     struct Entry {
         Receiver receive;
-        std::atomic<bool> active{true};
+        DeliveryGate gate;
     };
     struct Registry {
         std::mutex mutex;

@@ -2,8 +2,9 @@
 
 // An RAII subscription: while it lives, its receiver gets values; destroying or cancelling it stops
 // delivery at once (work already queued for it is dropped). Owners keep theirs as members, so that
-// their subscriptions end with them. Cancelling is idempotent and may happen from any thread,
-// also from inside the subscription's own receiver.
+// their subscriptions end with them. Cancelling is idempotent and may happen from any thread, also
+// from inside the subscription's own receiver. When it returns, no delivery starts any more, and one
+// that was running on another thread has ended (runtime/DeliveryGate.h): the owner may go.
 
 #include <functional>
 #include <utility>

@@ -3,56 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
-#include <mutex>
 
 #include "mac/core/WallpaperImaging.h"
+#include "runtime/Timeout.h"
 
 namespace tavelin {
 namespace {
 
 constexpr double kMinimumCoverage = 0.95;
-// How often a blocked wait looks whether the framework has answered.
-constexpr Duration kPollInterval = std::chrono::milliseconds(10);
-
-// One capture by the framework, shared between the waiting caller and the framework's answers, which
-// may come on any thread and after the caller gave up.
-class PendingCapture {
-  public:
-    // False when the caller gave up already: the answer is dropped, and not logged either.
-    bool finish(std::optional<Bitmap> image) {
-        std::lock_guard lock(mutex_);
-        if (abandoned_) return false;
-        finished_ = true;
-        image_ = std::move(image);
-        return true;
-    }
-    // False when the answer came first after all.
-    bool abandon() {
-        std::lock_guard lock(mutex_);
-        if (finished_) return false;
-        abandoned_ = true;
-        return true;
-    }
-    bool isAbandoned() const {
-        std::lock_guard lock(mutex_);
-        return abandoned_;
-    }
-    bool isFinished() const {
-        std::lock_guard lock(mutex_);
-        return finished_;
-    }
-    std::optional<Bitmap> takeImage() {
-        std::lock_guard lock(mutex_);
-        return std::move(image_);
-    }
-
-  private:
-    mutable std::mutex mutex_;
-    bool finished_ = false;
-    bool abandoned_ = false;
-    std::optional<Bitmap> image_;
-};
 
 std::optional<double> number(const PlistDict& dictionary, std::string_view key) {
     const auto* value = dictionary.find(key);
@@ -80,6 +38,49 @@ std::optional<std::uint32_t> windowNumber(const PlistDict& info) {
 
 int wholePixels(double length) {
     return static_cast<int>(std::clamp(std::trunc(length), 0.0, static_cast<double>(std::numeric_limits<int>::max())));
+}
+
+using CapturedImage = Answer<std::optional<Bitmap>>;
+
+// The framework's two steps: find the window, then take its picture. The answers may come on any thread
+// and outlive the wait: they hold the answer and what lives as long as the platform, nothing of the
+// capture object. A failure is logged only when it came in time.
+void startScreenCaptureKitCapture(ScreenCapture& screenCapture, SystemLog& log, const Rect& target,
+                                  std::uint32_t displayID, CapturedImage answer) {
+    auto onContent = [answer, target, displayID, &screenCapture,
+                      &log](std::expected<ShareableContent, ScreenCaptureError> content) {
+        if (!content) {
+            if (answer.give(std::nullopt)) {
+                log.logf("Tavelin wallpaper: ScreenCaptureKit wallpaper window failed %s",
+                         content.error().description.c_str());
+            }
+            return;
+        }
+        const auto window = std::ranges::find_if(content->windows, [&](const ShareableWindow& w) {
+            return isWallpaperWindow(w.windowLayer, w.title.value_or(""), w.frame, target);
+        });
+        if (window == content->windows.end()) {
+            if (answer.give(std::nullopt)) {
+                log.logf("Tavelin wallpaper: no Wallpaper SCWindow on display %u", displayID);
+            }
+            return;
+        }
+        if (!answer.isAwaited()) return;
+        const WindowScreenshotRequest request{.windowID = window->windowID,
+                                              .width = wholePixels(window->frame.width),
+                                              .height = wholePixels(window->frame.height),
+                                              .bestResolution = true,
+                                              .showsCursor = false};
+        screenCapture.captureImage(request, [answer, &log](std::expected<Bitmap, ScreenCaptureError> image) {
+            if (image) {
+                answer.give(std::move(*image));
+            } else if (answer.give(std::nullopt)) {
+                log.logf("Tavelin wallpaper: ScreenCaptureKit wallpaper window failed %s",
+                         image.error().description.c_str());
+            }
+        });
+    };
+    screenCapture.getShareableContent(false, true, std::move(onContent));
 }
 
 }  // namespace
@@ -133,57 +134,16 @@ std::optional<Bytes> WallpaperWindowCapture::captureWithScreenCaptureKit(const S
 }
 
 std::optional<Bitmap> WallpaperWindowCapture::screenCaptureKitImage(const Rect& target, std::uint32_t displayID) {
-    auto pending = std::make_shared<PendingCapture>();
-    // The answers may outlive this call: they hold the pending capture and what lives as long as the
-    // platform, nothing of this object.
-    screenCapture_.getShareableContent(
-        false, true,
-        [pending, target, displayID, &screenCapture = screenCapture_,
-         &log = log_](std::expected<ShareableContent, ScreenCaptureError> content) {
-            if (!content) {
-                if (pending->finish(std::nullopt)) {
-                    log.logf("Tavelin wallpaper: ScreenCaptureKit wallpaper window failed %s",
-                             content.error().description.c_str());
-                }
-                return;
-            }
-            const auto window = std::ranges::find_if(content->windows, [&](const ShareableWindow& w) {
-                return isWallpaperWindow(w.windowLayer, w.title.value_or(""), w.frame, target);
-            });
-            if (window == content->windows.end()) {
-                if (pending->finish(std::nullopt)) {
-                    log.logf("Tavelin wallpaper: no Wallpaper SCWindow on display %u", displayID);
-                }
-                return;
-            }
-            if (pending->isAbandoned()) return;
-            const WindowScreenshotRequest request{.windowID = window->windowID,
-                                                  .width = wholePixels(window->frame.width),
-                                                  .height = wholePixels(window->frame.height),
-                                                  .bestResolution = true,
-                                                  .showsCursor = false};
-            screenCapture.captureImage(request, [pending, &log](std::expected<Bitmap, ScreenCaptureError> image) {
-                if (image) {
-                    pending->finish(std::move(*image));
-                } else if (pending->finish(std::nullopt)) {
-                    log.logf("Tavelin wallpaper: ScreenCaptureKit wallpaper window failed %s",
-                             image.error().description.c_str());
-                }
-            });
+    auto image = waitBlockingWithTimeout<std::optional<Bitmap>>(
+        scheduler_, kScreenCaptureTimeout, [&](CapturedImage answer) {
+            startScreenCaptureKitCapture(screenCapture_, log_, target, displayID, std::move(answer));
         });
-
-    const auto& clock = scheduler_.clock();
-    const Duration deadline = clock.uptime() + kScreenCaptureTimeout;
-    while (!pending->isFinished()) {
-        const Duration now = clock.uptime();
-        if (now >= deadline && pending->abandon()) {
-            log_.logf("Tavelin wallpaper: ScreenCaptureKit wallpaper window timed out after %.0fs",
-                      std::chrono::duration<double>(kScreenCaptureTimeout).count());
-            return std::nullopt;
-        }
-        scheduler_.sleepBlocking(std::clamp(deadline - now, Duration::zero(), kPollInterval));
+    if (!image) {
+        log_.logf("Tavelin wallpaper: ScreenCaptureKit wallpaper window timed out after %.0fs",
+                  std::chrono::duration<double>(kScreenCaptureTimeout).count());
+        return std::nullopt;
     }
-    return pending->takeImage();
+    return std::move(*image);
 }
 
 }  // namespace tavelin

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -220,6 +221,133 @@ TEST_F(TaskTest, ParametersLiveInTheFrameAfterTheCallerMovesOn) {
     }
     scheduler.advance(1s);
     EXPECT_EQ(out, "generation 8");
+}
+
+// A display pin that must always be released, as a hand-off takes one for its whole run.
+struct PinProbe {
+    int depth = 0;
+    int releases = 0;
+    Duration releasedAt{-1};
+    bool sawCancellation = false;
+};
+
+Task<void> settle(int steps) {
+    for (int i = 0; i < steps; ++i) co_await sleepFor(1s);
+}
+
+Task<void> pinSettleUnpin(const Clock& clock, PinProbe& probe) {
+    ++probe.depth;
+    co_await settle(10);  // an awaited task shares the kind of cancellation
+    probe.sawCancellation = isCancelled();
+    --probe.depth;
+    ++probe.releases;
+    probe.releasedAt = clock.uptime();
+}
+
+TEST_F(TaskTest, ACooperativeTaskCancelledWhileSleepingRunsItsCleanUpOnceAtTheCancelledInstant) {
+    PinProbe probe;
+    TaskHandle handle = startTask(main, pinSettleUnpin(scheduler.clock(), probe), Cancellation::cooperative);
+    scheduler.advance(2500ms);
+    EXPECT_EQ(probe.depth, 1);
+    EXPECT_FALSE(isCancelled());  // outside tasks
+    handle.cancel();
+    EXPECT_TRUE(handle.isCancelled());
+    scheduler.runUntilIdle();  // the remaining sleeps end at once: no time passes
+    EXPECT_EQ(probe.depth, 0);
+    EXPECT_EQ(probe.releases, 1);
+    EXPECT_EQ(probe.releasedAt, 2500ms);
+    EXPECT_TRUE(probe.sawCancellation);
+    EXPECT_TRUE(handle.isFinished());
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+TEST_F(TaskTest, AStoppedTaskNeverReachesTheCodeAfterItsSuspension) {
+    PinProbe probe;
+    TaskHandle handle = startTask(main, pinSettleUnpin(scheduler.clock(), probe));
+    scheduler.advance(2500ms);
+    handle.cancel();
+    scheduler.advance(20s);
+    EXPECT_EQ(probe.depth, 1);
+    EXPECT_EQ(probe.releases, 0);
+    EXPECT_TRUE(handle.isFinished());
+}
+
+Task<int> countSleeps(Queue& expected, int limit, [[maybe_unused]] DestructionFlag flag) {
+    int slept = 0;
+    while (slept < limit && !isCancelled() && expected.isCurrent()) {
+        co_await sleepFor(1s);
+        ++slept;
+    }
+    co_return isCancelled() ? -slept : slept;
+}
+
+struct JoinOutcome {
+    std::optional<int> result;
+    Duration at{-1};
+    bool parentResumed = false;
+};
+
+Task<void> joinChild(const Clock& clock, Queue& childQueue, int limit, JoinOutcome& outcome, bool& childGone) {
+    JoinHandle<int> child = startChildTask(childQueue, countSleeps(childQueue, limit, DestructionFlag(&childGone)));
+    outcome.result = co_await child.join();
+    outcome.at = clock.uptime();
+    outcome.parentResumed = true;
+}
+
+TEST_F(TaskTest, JoinGivesTheChildsResultToTheParentOnItsOwnQueue) {
+    JoinOutcome outcome;
+    bool childGone = false;
+    startTask(main, joinChild(scheduler.clock(), prefetch, 3, outcome, childGone));
+    scheduler.advance(10s);
+    EXPECT_EQ(outcome.result, 3);  // the child ran on its own queue
+    EXPECT_EQ(outcome.at, 3s);
+    EXPECT_TRUE(childGone);
+}
+
+TEST_F(TaskTest, CancellingACooperativeParentReachesItsJoinedChildCooperatively) {
+    JoinOutcome outcome;
+    bool childGone = false;
+    TaskHandle parent =
+        startTask(main, joinChild(scheduler.clock(), prefetch, 100, outcome, childGone), Cancellation::cooperative);
+    scheduler.advance(2500ms);
+    parent.cancel();
+    scheduler.runUntilIdle();
+    EXPECT_EQ(outcome.result, -3);  // the child saw the cancellation and came back with its count
+    EXPECT_EQ(outcome.at, 2500ms);
+    EXPECT_TRUE(parent.isFinished());
+}
+
+TEST_F(TaskTest, CancellingAStoppingParentStopsItsJoinedChild) {
+    JoinOutcome outcome;
+    bool childGone = false;
+    TaskHandle parent = startTask(main, joinChild(scheduler.clock(), prefetch, 100, outcome, childGone));
+    scheduler.advance(2500ms);
+    parent.cancel();
+    scheduler.runUntilIdle();
+    EXPECT_TRUE(childGone);
+    EXPECT_FALSE(outcome.parentResumed);
+    EXPECT_TRUE(parent.isFinished());
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+Task<void> joinChildThatIsStopped(JoinHandle<int>& child, Queue& childQueue, JoinOutcome& outcome, bool& childGone) {
+    child = startChildTask(childQueue, countSleeps(childQueue, 100, DestructionFlag(&childGone)));
+    outcome.result = co_await child.join();
+    outcome.parentResumed = true;
+}
+
+TEST_F(TaskTest, JoiningAChildThatWasStoppedGivesNoResult) {
+    JoinOutcome outcome;
+    bool childGone = false;
+    JoinHandle<int> child;
+    TaskHandle parent = startTask(main, joinChildThatIsStopped(child, prefetch, outcome, childGone));
+    scheduler.advance(1500ms);
+    child.cancel();
+    scheduler.runUntilIdle();
+    EXPECT_TRUE(childGone);
+    EXPECT_TRUE(outcome.parentResumed);
+    EXPECT_EQ(outcome.result, std::nullopt);
+    EXPECT_TRUE(parent.isFinished());
 }
 
 struct Poller : std::enable_shared_from_this<Poller> {
