@@ -74,6 +74,10 @@ class SimWorkspace final : public Workspace {
     // Hiding the active application deactivates it; nothing else comes to the front.
     bool hide(std::int32_t processIdentifier);
     bool unhide(std::int32_t processIdentifier);
+    // The user switched Spaces; the Mac goes to sleep. Each posts its notification, without an
+    // application.
+    void activeSpaceDidChange() { post(kWorkspaceActiveSpaceDidChange); }
+    void willSleep() { post(kWorkspaceWillSleep); }
     // Sets one keyed property that the application answers (a value of nothing answers with nothing).
     bool setKeyedValue(std::int32_t processIdentifier, std::string key, std::optional<PlistValue> value);
 
@@ -88,6 +92,7 @@ class SimWorkspace final : public Workspace {
   private:
     RunningApplication* find(std::int32_t processIdentifier);
     void changed(std::string_view notification, const RunningApplication& application);
+    void post(std::string_view notification);
 
     Queue& mainQueue_;
     const Clock& clock_;
