@@ -56,7 +56,8 @@ bool writeAll(int fd, std::string_view contents) {
 
 std::expected<std::string, FileError> readFileContents(const std::filesystem::path& path,
                                                        std::size_t maxBytes) {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // Without O_NONBLOCK, opening a named pipe waits for a writer, for ever; a device may block as well.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) return std::unexpected(errnoError(path, errno));
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) return std::unexpected(errnoError(path, errno));

@@ -17,8 +17,9 @@ struct FileError {
     friend bool operator==(const FileError&, const FileError&) = default;
 };
 
-// Fails for a missing or unreadable file, for anything that is not a regular file, and for a file
-// larger than `maxBytes`.
+// Fails for a missing or unreadable file, for anything that is not a regular file (a named pipe, a
+// device, a folder: "<path>: not a regular file"), and for a file larger than `maxBytes`. Never waits:
+// every file the system reads comes through here, so that no file put in place of another can stop it.
 std::expected<std::string, FileError> readFileContents(const std::filesystem::path& path,
                                                        std::size_t maxBytes);
 

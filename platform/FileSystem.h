@@ -49,6 +49,7 @@ struct ContentType {
 // What the file manager tells about one item. A value that could not be determined is absent.
 struct FileResourceValues {
     std::optional<bool> isDirectory;  // of the item itself: a symbolic link is no folder
+    std::optional<bool> isSymbolicLink;
     std::optional<bool> isApplication;
     std::optional<bool> isPackage;  // a folder shown as one item (applications, bundles, ...)
     std::optional<Timestamp> contentModificationDate;
@@ -93,12 +94,15 @@ class FileSystem {
     virtual bool isWritableFile(const std::filesystem::path& path) const = 0;
     virtual bool isDeletableFile(const std::filesystem::path& path) const = 0;
 
-    // Copying and moving never replace: an item at `to` fails the call with EEXIST. A copy that fails
-    // part of the way removes what it made. A move across volumes copies and then removes the source.
+    // Copying, moving and renaming never replace: an item at `to` fails the call with EEXIST. A copy
+    // that fails part of the way removes what it made. A move across volumes copies and then removes the
+    // source; a rename stays on one volume: across volumes it fails with EXDEV and changes nothing.
     virtual std::expected<void, FileSystemError> copyItem(const std::filesystem::path& from,
                                                           const std::filesystem::path& to) = 0;
     virtual std::expected<void, FileSystemError> moveItem(const std::filesystem::path& from,
                                                           const std::filesystem::path& to) = 0;
+    virtual std::expected<void, FileSystemError> renameItem(const std::filesystem::path& from,
+                                                            const std::filesystem::path& to) = 0;
     // A folder goes with everything in it.
     virtual std::expected<void, FileSystemError> removeItem(const std::filesystem::path& path) = 0;
 };

@@ -1,8 +1,10 @@
 #pragma once
 
-// Watching a file or a folder for changes. A watch delivers each change, as the set of events it
-// consists of, to a handler on the queue its owner names; a handler gets only the events its watch
-// asked for. The program has one InotifyFileWatcher; tests on virtual time use ManualFileWatcher.
+// Watching a file or a folder for changes. A watch delivers changes, as the set of events they consist
+// of, to a handler on the queue its owner names; a handler gets only the events its watch asked for.
+// Changes are merged: what comes while a call waits on the queue joins it, so a burst of changes is a
+// few calls, each with the union of their events, and their order within a call is not told. The
+// program has one InotifyFileWatcher; tests on virtual time use ManualFileWatcher.
 //
 // A watch follows the file, not its path. When the file is deleted, or replaced by a rename over it
 // (how preference files are written), its watch delivers deleteSelf (when asked for) and ends; the

@@ -15,6 +15,12 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
+struct Size {
+    double width = 0;
+    double height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+
 struct Rect {
     double x = 0;
     double y = 0;

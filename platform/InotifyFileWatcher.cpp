@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/FileWatchRegistration.h"
@@ -109,11 +110,17 @@ class InotifyFileWatcher::Instance {
             const auto count = ::read(inotify_, buffer, sizeof buffer);
             if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
             if (count <= 0) return;
+            // What one read brought is one delivery per watch, with every kind of event in it: 200 new
+            // files in a folder are one call, not 200.
+            Deliveries deliveries;
             for (std::size_t at = 0; at < static_cast<std::size_t>(count);) {
                 inotify_event event;
                 std::memcpy(&event, buffer + at, sizeof event);
-                dispatch(event);
+                collect(event, deliveries);
                 at += sizeof event + event.len;
+            }
+            for (const auto& [registration, events] : deliveries) {
+                FileWatchRegistration::deliver(registration, events);
             }
         }
     }
@@ -124,7 +131,10 @@ class InotifyFileWatcher::Instance {
     }
 
   private:
-    void dispatch(const inotify_event& event) {
+    // In the order the watches were first concerned.
+    using Deliveries = std::vector<std::pair<std::shared_ptr<FileWatchRegistration>, FileEvents>>;
+
+    void collect(const inotify_event& event, Deliveries& deliveries) {
         const bool overflow = (event.mask & IN_Q_OVERFLOW) != 0;
         Registrations targets;
         {
@@ -140,8 +150,13 @@ class InotifyFileWatcher::Instance {
             }
         }
         for (const auto& registration : targets) {
-            FileWatchRegistration::deliver(registration,
-                                           overflow ? registration->events() : eventsOf(event.mask));
+            const FileEvents events = overflow ? registration->events() : eventsOf(event.mask);
+            auto delivery = std::ranges::find(deliveries, registration, &Deliveries::value_type::first);
+            if (delivery == deliveries.end()) {
+                deliveries.emplace_back(registration, events);
+            } else {
+                delivery->second = delivery->second | events;
+            }
         }
     }
 

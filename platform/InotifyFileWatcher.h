@@ -1,8 +1,10 @@
 #pragma once
 
 // The real file watcher: one inotify instance and one reader thread, which reads the kernel's events
-// and queues each on the queues of the watches it concerns. The program makes one and hands it to
-// every service that watches; its watches may be cancelled after it is gone.
+// and queues them on the queues of the watches they concern: what one read brings is one call per
+// watch, with the union of its events, and what comes while that call waits on its queue joins it. The
+// program makes one and hands it to every service that watches; its watches may be cancelled after it is
+// gone.
 //
 // The kernel keeps one watch per file and instance, so watches of the same file share it: it stays
 // until the last of them is cancelled. When the kernel's event queue overflows, events are lost;

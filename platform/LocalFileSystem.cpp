@@ -11,9 +11,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <fstream>
 #include <string_view>
 #include <system_error>
+
+#include "platform/FileContents.h"
 
 namespace tavelin {
 namespace {
@@ -59,10 +60,10 @@ std::optional<bool> isRemovableDevice(dev_t device) {
         "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device)), error);
     if (error) return std::nullopt;
     if (fs::exists(node / "partition", error)) node = node.parent_path();
-    std::ifstream flag(node / "removable");
-    int value = 0;
-    if (!(flag >> value)) return std::nullopt;
-    return value != 0;
+    // A kernel attribute file, which says it holds a page.
+    const auto flag = readFileContents(node / "removable", 4096);
+    if (!flag || flag->empty() || (flag->front() != '0' && flag->front() != '1')) return std::nullopt;
+    return flag->front() == '1';
 }
 
 bool isNetworkFileSystem(const struct statfs& info) {
@@ -130,6 +131,7 @@ std::expected<FileResourceValues, FileSystemError> LocalFileSystem::resourceValu
 
     FileResourceValues values;
     values.isDirectory = isDirectory;
+    values.isSymbolicLink = S_ISLNK(status.stx_mode);
     values.isApplication = isApplication;
     values.isPackage = isPackage;
     values.contentModificationDate = timestampFrom(status.stx_mtime);
@@ -180,6 +182,15 @@ std::expected<void, FileSystemError> LocalFileSystem::copyItem(const fs::path& f
 }
 
 std::expected<void, FileSystemError> LocalFileSystem::moveItem(const fs::path& from, const fs::path& to) {
+    auto renamed = renameItem(from, to);
+    if (renamed || renamed.error().code != EXDEV) return renamed;
+    if (auto copied = copyItem(from, to); !copied) return copied;
+    // Both are whole now; a source that cannot be removed is reported and the copy kept, since the
+    // removal may have taken part of the source already.
+    return removeItem(from);
+}
+
+std::expected<void, FileSystemError> LocalFileSystem::renameItem(const fs::path& from, const fs::path& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
     const int code = errno;
     if (code == EINVAL && itemType(from) != ItemType::missing && !isSameOrInside(to, from)) {
@@ -189,11 +200,7 @@ std::expected<void, FileSystemError> LocalFileSystem::moveItem(const fs::path& f
         if (::rename(from.c_str(), to.c_str()) == 0) return {};
         return failure(errno, from);
     }
-    if (code != EXDEV) return failure(code, from);
-    if (auto copied = copyItem(from, to); !copied) return copied;
-    // Both are whole now; a source that cannot be removed is reported and the copy kept, since the
-    // removal may have taken part of the source already.
-    return removeItem(from);
+    return failure(code, from);
 }
 
 std::expected<void, FileSystemError> LocalFileSystem::removeItem(const fs::path& path) {

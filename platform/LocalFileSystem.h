@@ -25,6 +25,8 @@ class LocalFileSystem final : public FileSystem {
                                                   const std::filesystem::path& to) override;
     std::expected<void, FileSystemError> moveItem(const std::filesystem::path& from,
                                                   const std::filesystem::path& to) override;
+    std::expected<void, FileSystemError> renameItem(const std::filesystem::path& from,
+                                                    const std::filesystem::path& to) override;
     std::expected<void, FileSystemError> removeItem(const std::filesystem::path& path) override;
 };
 

@@ -26,6 +26,9 @@ struct Screen {
     // The device description's "NSScreenNumber" (the display's ID); none when it carries none.
     std::optional<std::uint32_t> screenNumber;
     std::string localizedName;
+    // The frame less the menu bar and the Dock.
+    Rect visibleFrame;
+    double backingScaleFactor = 1;  // pixels per point
     friend bool operator==(const Screen&, const Screen&) = default;
 };
 

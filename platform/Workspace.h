@@ -48,6 +48,9 @@ class Workspace {
     // The application that would open the file or folder at `path`.
     virtual std::optional<std::filesystem::path> urlForApplicationToOpen(
         const std::filesystem::path& path) const = 0;
+
+    // The user asked the system to reduce motion (an accessibility display setting).
+    virtual bool accessibilityDisplayShouldReduceMotion() const = 0;
 };
 
 }  // namespace tavelin

@@ -108,6 +108,21 @@ bool localizedCaseInsensitiveContains(std::string_view haystack, std::string_vie
     return false;
 }
 
+std::string trimmingWhitespaceAndNewlines(std::string_view text) {
+    const auto unicode = unicodeFromUTF8(text);
+    std::int32_t start = 0;
+    std::int32_t end = unicode.length();
+    while (start < end && u_isUWhiteSpace(unicode.char32At(start))) start = unicode.moveIndex32(start, 1);
+    while (end > start) {
+        const auto last = unicode.moveIndex32(end, -1);
+        if (!u_isUWhiteSpace(unicode.char32At(last))) break;
+        end = last;
+    }
+    std::string result;
+    icu::UnicodeString(unicode, start, end - start).toUTF8String(result);
+    return result;
+}
+
 std::string lowercased(std::string_view text) {
     std::string result(text);
     if (isASCII(text)) {

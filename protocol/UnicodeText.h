@@ -17,6 +17,9 @@ std::optional<std::string> nfcIfDifferent(std::string_view text);
 // never ends inside a character and its combining marks. An empty needle is found nowhere.
 bool localizedCaseInsensitiveContains(std::string_view haystack, std::string_view needle);
 
+// `text` without the white space and line breaks (as Unicode counts them) at either end.
+std::string trimmingWhitespaceAndNewlines(std::string_view text);
+
 // `text` in lower case by the rules that hold in every language: "ÄPFEL" is "äpfel", "I" is "i".
 std::string lowercased(std::string_view text);
 

@@ -9,8 +9,11 @@
 
 namespace tavelin {
 
-StandardInputLines::StandardInputLines(int descriptor, Handler handler)
-    : descriptor_(descriptor), handler_(std::move(handler)), thread_([this] { run(); }) {}
+StandardInputLines::StandardInputLines(int descriptor, Handler handler, DiscardHandler discarded)
+    : descriptor_(descriptor),
+      handler_(std::move(handler)),
+      discarded_(std::move(discarded)),
+      thread_([this] { run(); }) {}
 
 void StandardInputLines::stop() {
     stopping_ = true;
@@ -19,6 +22,7 @@ void StandardInputLines::stop() {
 
 void StandardInputLines::run() {
     std::string pending;
+    bool overlong = false;  // the rest of the current line is dropped
     char buffer[512];
     while (!stopping_) {
         pollfd request{descriptor_, POLLIN, 0};
@@ -29,11 +33,17 @@ void StandardInputLines::run() {
         if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (count <= 0) break;
         for (const char c : std::string_view(buffer, static_cast<std::size_t>(count))) {
-            if (c == '\n' || pending.size() == kMaxLineBytes) {
-                handler_(std::exchange(pending, {}));
-                if (c == '\n') continue;
+            if (c == '\n') {
+                if (!std::exchange(overlong, false)) handler_(std::exchange(pending, {}));
+            } else if (overlong) {
+                continue;
+            } else if (pending.size() == kMaxLineBytes) {
+                overlong = true;
+                pending.clear();
+                discarded_();
+            } else {
+                pending.push_back(c);
             }
-            pending.push_back(c);
         }
     }
     if (!pending.empty() && !stopping_) handler_(std::move(pending));

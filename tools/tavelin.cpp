@@ -66,7 +66,8 @@ int run(const TavelinOptions& options) {
     std::cerr << "tavelin: the simulated Mac of " << desktop.string() << " in the home folder "
               << home.string() << "; type help for commands\n";
 
-    TavelinApplication application(simAppPlatform(mac, scheduler, log, watcher));
+    WindowActionFileLog windowActionLog(home, scheduler.clock());
+    TavelinApplication application(simAppPlatform(mac, scheduler, log, windowActionLog, watcher));
     mac.application().setDelegate(&application.delegate());
     mac.application().setTerminationHandler([&scheduler] { scheduler.stop(); });
     std::optional<PreferenceFileFollower> dockPreferences;
@@ -89,12 +90,20 @@ int run(const TavelinOptions& options) {
     if (options.exitAfter) {
         scheduler.main().asyncAfter(*options.exitAfter, [&mac] { mac.application().terminate(); });
     }
-    StandardInputLines input(STDIN_FILENO, [&scheduler, &mac](std::string line) {
-        scheduler.main().async([&mac, line = std::move(line)] {
-            if (mac.application().isTerminated()) return;
-            if (auto reply = runWorldCommand(line, mac); !reply.empty()) std::cerr << reply << '\n';
+    StandardInputLines input(
+        STDIN_FILENO,
+        [&scheduler, &mac](std::string line) {
+            scheduler.main().async([&mac, line = std::move(line)] {
+                if (mac.application().isTerminated()) return;
+                if (auto reply = runWorldCommand(line, mac); !reply.empty()) std::cerr << reply << '\n';
+            });
+        },
+        [&scheduler] {
+            scheduler.main().async([] {
+                std::cerr << "tavelin: a line longer than " << StandardInputLines::kMaxLineBytes
+                          << " bytes was ignored\n";
+            });
         });
-    });
 
     scheduler.run();
     input.stop();

@@ -14,8 +14,10 @@
 #include "platform/HostInfo.h"
 #include "platform/Keychain.h"
 #include "platform/LoginItems.h"
+#include "platform/MouseCursor.h"
 #include "platform/NetworkListeners.h"
 #include "platform/Privacy.h"
+#include "platform/RunningApplicationActions.h"
 #include "platform/ScreenCapture.h"
 #include "platform/Screens.h"
 #include "platform/SoftwareUpdater.h"
@@ -33,12 +35,15 @@
 #include "runtime/NotificationCenter.h"
 #include "runtime/Scheduler.h"
 #include "runtime/SystemLog.h"
+#include "runtime/WindowActionLog.h"
 
 namespace tavelin {
 
 struct AppPlatform {
     Scheduler& scheduler;
     SystemLog& log;
+    // The window-actions log, in the home folder the program runs for.
+    WindowActionLog& windowActionLog;
     FileWatcher& fileWatcher;
 
     // The program's own defaults domain, and every domain by name.
@@ -50,6 +55,7 @@ struct AppPlatform {
     NotificationCenter& notificationCenter;  // the program's default centre
 
     Workspace& workspace;
+    RunningApplicationActions& runningApplications;
     WorkspaceActions& workspaceActions;
     WorkspaceIcons& workspaceIcons;
     const Accessibility& accessibility;
@@ -59,6 +65,7 @@ struct AppPlatform {
     DesktopPictures& desktopPictures;
     WindowServer& windowServer;
     ScreenCapture& screenCapture;
+    MouseCursor& mouseCursor;
 
     LoginItems& loginItems;
     NetworkListeners& network;

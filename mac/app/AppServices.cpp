@@ -20,7 +20,7 @@ AppServices::AppServices(const AppPlatform& platform)
           platform.scheduler.main()})),
       windowList(std::make_shared<WindowListService>()),
       windowThumbnails(std::make_shared<WindowThumbnailService>()),
-      windowActionDisplayResolver(std::make_shared<WindowActionDisplayResolver>()),
+      windowActionDisplayResolver(std::make_shared<WindowActionDisplayResolver>(platform.screens)),
       windowActions(windowList, settings, windowActionDisplayResolver),
       composer(settings, icons, platform.workspace, platform.files),
       dockState(DockStateService::create(

@@ -2,10 +2,12 @@
 
 namespace tavelin {
 
-AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& log, FileWatcher& fileWatcher) {
+AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& log, WindowActionLog& windowActionLog,
+                           FileWatcher& fileWatcher) {
     return AppPlatform{
         .scheduler = scheduler,
         .log = log,
+        .windowActionLog = windowActionLog,
         .fileWatcher = fileWatcher,
         .standardDefaults = mac.standardUserDefaults(),
         .userDefaults = mac.userDefaults(),
@@ -14,6 +16,7 @@ AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& lo
         .files = mac.fileSystem(),
         .notificationCenter = mac.notificationCenter(),
         .workspace = mac.workspace(),
+        .runningApplications = mac.workspace(),
         .workspaceActions = mac.workspaceActions(),
         .workspaceIcons = mac.workspaceIcons(),
         .accessibility = mac.accessibility(),
@@ -23,6 +26,7 @@ AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& lo
         .desktopPictures = mac.displays(),
         .windowServer = mac.windowServer(),
         .screenCapture = mac.screenCapture(),
+        .mouseCursor = mac.mouseCursor(),
         .loginItems = mac.loginItems(),
         .network = mac.network(),
         .keychain = mac.keychain(),

@@ -7,6 +7,7 @@
 
 namespace tavelin {
 
-AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& log, FileWatcher& fileWatcher);
+AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& log, WindowActionLog& windowActionLog,
+                           FileWatcher& fileWatcher);
 
 }  // namespace tavelin

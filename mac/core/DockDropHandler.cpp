@@ -1,6 +1,8 @@
 #include "mac/core/DockDropHandler.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <set>
 
 #include "platform/Bundle.h"
 #include "platform/FileURL.h"
@@ -30,6 +32,16 @@ std::vector<fs::path> filePaths(const std::vector<std::string>& urls) {
         if (auto path = filePathFromURL(url)) paths.emplace_back(standardized(*path));
     }
     return paths;
+}
+
+// Short and independent of the item's name, so that any name that fits in a folder can be replaced.
+fs::path temporaryName() { return ".tavelin-" + randomUUIDString().substr(0, 8); }
+
+// Two items of one name would land on the same place, the second replacing the first.
+bool haveDistinctNames(const std::vector<fs::path>& files) {
+    std::set<fs::path> names;
+    return std::ranges::all_of(files,
+                               [&](const fs::path& file) { return names.insert(file.filename()).second; });
 }
 
 CommandResultPayload unavailable(std::string reason) {
@@ -118,7 +130,7 @@ bool DockDropHandler::folderDestinationAllowsDrop(const fs::path& folder) const 
 }
 
 bool DockDropHandler::canImportIntoFolder(const std::vector<fs::path>& files, const DockItem& item) const {
-    if (!item.path || !folderDestinationAllowsDrop(*item.path)) return false;
+    if (!item.path || !haveDistinctNames(files) || !folderDestinationAllowsDrop(*item.path)) return false;
     const auto folder = standardized(*item.path);
     return std::ranges::none_of(files, [&](const fs::path& file) {
         const auto dropped = standardized(file);
@@ -156,36 +168,59 @@ CommandResultPayload DockDropHandler::importIntoFolder(const std::vector<fs::pat
 std::expected<void, FileSystemError> DockDropHandler::importOne(const fs::path& file, const fs::path& folder,
                                                                 bool copy) const {
     const auto destination = folder / file.filename();
-    if (platform_.files.itemType(destination) == ItemType::missing) return transfer(file, destination, copy);
-
-    // Replacing: the new item is made whole under a temporary name before the old one moves aside.
-    const auto unique = randomUUIDString();
-    const auto incoming = folder / (".tavelin-drop-" + unique + "-" + file.filename().string());
-    const auto replaced = folder / (".tavelin-replaced-" + unique + "-" + file.filename().string());
-    if (auto arrived = transfer(file, incoming, copy); !arrived) return arrived;
-    if (auto aside = platform_.files.moveItem(destination, replaced); !aside) {
-        undoTransfer(file, incoming, copy);
-        return aside;
+    const bool replacing = platform_.files.itemType(destination) != ItemType::missing;
+    const auto target = replacing ? folder / temporaryName() : destination;
+    const auto sourceRemains = bring(file, target, copy);
+    if (!sourceRemains) return std::unexpected(sourceRemains.error());
+    if (replacing) {
+        if (auto swapped = swapIn(target, destination); !swapped) {
+            // The source is still whole, or was renamed to the hidden name.
+            if (*sourceRemains) {
+                (void)platform_.files.removeItem(target);
+            } else {
+                restore(target, file);
+            }
+            return swapped;
+        }
     }
-    if (auto swapped = platform_.files.moveItem(incoming, destination); !swapped) {
-        (void)platform_.files.moveItem(replaced, destination);
-        undoTransfer(file, incoming, copy);
+    if (!copy && *sourceRemains) return platform_.files.removeItem(file);
+    return {};
+}
+
+// Whether the source is still there: true for a copy, and for a move across volumes, which copies and
+// leaves the removal of the source to its caller.
+std::expected<bool, FileSystemError> DockDropHandler::bring(const fs::path& from, const fs::path& to,
+                                                            bool copy) const {
+    if (!copy) {
+        auto renamed = platform_.files.renameItem(from, to);
+        if (renamed) return false;
+        if (renamed.error().code != EXDEV) return std::unexpected(renamed.error());
+    }
+    if (auto copied = platform_.files.copyItem(from, to); !copied) return std::unexpected(copied.error());
+    return true;
+}
+
+// The old item moves aside to a hidden name and the new one takes its place; when that fails, the old
+// one goes back.
+std::expected<void, FileSystemError> DockDropHandler::swapIn(const fs::path& incoming,
+                                                             const fs::path& destination) const {
+    const auto replaced = destination.parent_path() / temporaryName();
+    if (auto aside = platform_.files.renameItem(destination, replaced); !aside) return aside;
+    if (auto swapped = platform_.files.renameItem(incoming, destination); !swapped) {
+        restore(replaced, destination);
         return swapped;
     }
-    // The new item is in place; what cannot be removed of the old one stays under its temporary name.
-    return platform_.files.removeItem(replaced);
+    if (auto removed = platform_.files.removeItem(replaced); !removed) {
+        platform_.log.logf("Tavelin drop: kept the replaced item at %s: %s", replaced.c_str(),
+                           removed.error().localizedDescription.c_str());
+    }
+    return {};
 }
 
-std::expected<void, FileSystemError> DockDropHandler::transfer(const fs::path& from, const fs::path& to,
-                                                               bool copy) const {
-    return copy ? platform_.files.copyItem(from, to) : platform_.files.moveItem(from, to);
-}
-
-void DockDropHandler::undoTransfer(const fs::path& from, const fs::path& to, bool copy) const {
-    if (copy) {
-        (void)platform_.files.removeItem(to);
-    } else {
-        (void)platform_.files.moveItem(to, from);
+void DockDropHandler::restore(const fs::path& hidden, const fs::path& visible) const {
+    if (auto renamed = platform_.files.renameItem(hidden, visible); !renamed) {
+        platform_.log.logf("Tavelin drop: could not put back %s, kept at %s: %s", visible.c_str(),
+                           hidden.c_str(), renamed.error().localizedDescription.c_str());
     }
 }
 

@@ -8,9 +8,18 @@
 //     bool highlight = drops.canAcceptDrop(urls, item);             // often, while the drag hovers
 //     auto result = co_await drops.performDrop(urls, item, optionKeyHeld);
 //
-// Replacing never loses the user's data: the dropped file goes to a hidden temporary name in the
-// folder first, and only once it is whole there does it take the place of the old item; any failure
-// puts things back as they were. A folder is never dropped into itself or a folder below it.
+// What a folder drop promises:
+// - Nothing is touched when the drop is refused: two dropped items of the same name (one would
+//   replace the other), a folder dropped into itself or a folder below it.
+// - An item that replaces one of its name is first made whole under a short hidden name in the
+//   folder, then swapped in; when that fails, the old item is put back (what cannot go back stays
+//   under its hidden name, and the log says where) and a moved source stays where it was. The old item is
+//   then removed; when it cannot be, the new item stays, the old one is kept under its hidden name (the log
+//   says where) and the drop goes on.
+// - A move within a volume renames. A move across volumes copies, puts the copy in place, and only
+//   then removes the source; when that removal fails, the new item stands under its own name, the
+//   source keeps what is left of it, and the drop ends with the failure, which names the source.
+// - Any other failure ends the drop: the items handled before it stay where they went.
 //
 // Holds no state of its own. canAcceptDrop and fileURLsOnDragPasteboard run on the main thread;
 // performDrop is a task that may run anywhere, and the handler must outlive it.
@@ -26,6 +35,7 @@
 #include "platform/WorkspaceActions.h"
 #include "protocol/CommandResultPayload.h"
 #include "protocol/DockItem.h"
+#include "runtime/SystemLog.h"
 #include "runtime/Task.h"
 
 namespace tavelin {
@@ -38,6 +48,7 @@ class DockDropHandler {
         FileSystem& files;
         WorkspaceActions& actions;
         const Pasteboard& dragPasteboard;
+        SystemLog& log;
     };
 
     explicit DockDropHandler(Platform platform) : platform_(platform) {}
@@ -62,9 +73,12 @@ class DockDropHandler {
                                           const DockItem& item, bool copy) const;
     std::expected<void, FileSystemError> importOne(const std::filesystem::path& file,
                                                    const std::filesystem::path& folder, bool copy) const;
-    std::expected<void, FileSystemError> transfer(const std::filesystem::path& from,
-                                                  const std::filesystem::path& to, bool copy) const;
-    void undoTransfer(const std::filesystem::path& from, const std::filesystem::path& to, bool copy) const;
+    std::expected<bool, FileSystemError> bring(const std::filesystem::path& from,
+                                               const std::filesystem::path& to, bool copy) const;
+    std::expected<void, FileSystemError> swapIn(const std::filesystem::path& incoming,
+                                                const std::filesystem::path& destination) const;
+    // Renames back; what cannot go back stays where it is and the log says where.
+    void restore(const std::filesystem::path& hidden, const std::filesystem::path& visible) const;
     Task<CommandResultPayload> moveToTrash(std::vector<std::filesystem::path> files) const;
 
     Platform platform_;

@@ -1,6 +1,7 @@
 #include "mac/core/DockStateService.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "mac/core/IconService.h"
 
@@ -13,6 +14,8 @@ constexpr FileEvents kPreferenceFileEvents =
 constexpr FileEvents kTrashEvents = kFolderEntriesChanged | FileEvent::write | FileEvent::extend |
                                     FileEvent::deleteSelf | FileEvent::moveSelf | FileEvent::attrib |
                                     FileEvent::link;
+// The Trash made anew in the folder that holds it.
+constexpr FileEvents kTrashMade = FileEvent::entryCreated | FileEvent::entryMovedTo;
 
 }  // namespace
 
@@ -141,19 +144,42 @@ void DockStateService::startWatching() {
 void DockStateService::startTrashWatching() {
     const auto trash = platform_.folders.trashDirectory();
     if (!trash) return;
-    auto watch =
-        platform_.fileWatcher.watch(*trash, kTrashEvents, queue_, [weak = weak_from_this()](FileEvents) {
-            auto self = weak.lock();
-            if (!self) return;
-            // A burst of events gives one refresh, after its last event.
-            self->trashRefreshWorkItem_.cancel();
-            self->trashRefreshWorkItem_ = self->queue_.asyncAfter(kTrashDelay, [weak, &main = self->main_] {
-                main.async([weak] {
-                    if (auto self = weak.lock()) self->refreshTrashIconIfChanged();
-                });
-            });
+    auto watch = platform_.fileWatcher.watch(
+        *trash, kTrashEvents, queue_, [weak = weak_from_this()](FileEvents events) {
+            // Deleted or renamed, the Trash is watched again where it is now.
+            if (auto self = weak.lock()) {
+                self->scheduleTrashRefresh(events.contains(FileEvent::deleteSelf) ||
+                                           events.contains(FileEvent::moveSelf));
+            }
         });
-    if (watch) trashWatcher_ = std::move(*watch);
+    if (!watch) {
+        // No Trash yet: the folder that holds it tells when it is made.
+        watch = platform_.fileWatcher.watch(trash->parent_path(), kTrashMade, queue_,
+                                            [weak = weak_from_this()](FileEvents) {
+                                                if (auto self = weak.lock()) self->scheduleTrashRefresh(true);
+                                            });
+    }
+    trashWatcher_ = watch ? std::move(*watch) : FileWatch();
+}
+
+void DockStateService::scheduleTrashRefresh(bool watchAgain) {
+    // A burst of events gives one refresh, after its last event.
+    trashWatchAgain_ = trashWatchAgain_ || watchAgain;
+    trashRefreshWorkItem_.cancel();
+    trashRefreshWorkItem_ = queue_.asyncAfter(kTrashDelay, [weak = weak_from_this(), &main = main_] {
+        const auto self = weak.lock();
+        if (!self) return;
+        main.async([weak, watchAgain = std::exchange(self->trashWatchAgain_, false)] {
+            const auto self = weak.lock();
+            if (!self) return;
+            // Watched first, so that what changes during the refresh is heard.
+            if (watchAgain) {
+                self->trashWatcher_.cancel();
+                self->startTrashWatching();
+            }
+            self->refreshTrashIconIfChanged();
+        });
+    });
 }
 
 void DockStateService::startDockDefaultsWatching() {

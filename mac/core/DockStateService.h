@@ -14,7 +14,9 @@
 // running applications, 150 ms after the last change of a burst; the settings, 50 ms after the last
 // change of a burst. A change of the Trash, 0.12 s after the last event of a burst, only swaps the
 // Trash tile's token in the current snapshot, republishes it and pushes the new picture
-// ("tavelin.trashIconPushed"); it raises the service's event counter but not the snapshot's.
+// ("tavelin.trashIconPushed"); it raises the service's event counter but not the snapshot's. A Trash
+// deleted or renamed is watched again where it is then; while there is none, the folder that holds it
+// is watched for its making.
 //
 // A rebuild never sets itself off: it updates the running applications' Dock order, and those two
 // announcements are not taken for a change of the running applications.
@@ -97,6 +99,7 @@ class DockStateService : public ObservableObject, public std::enable_shared_from
 
     void startWatching();
     void startTrashWatching();
+    void scheduleTrashRefresh(bool watchAgain);  // on queue_
     void startDockDefaultsWatching();
     void subscribe();
     void pushTrashIcon(const IconToken& token);
@@ -111,6 +114,7 @@ class DockStateService : public ObservableObject, public std::enable_shared_from
     FileWatch dockWatcher_;
     FileWatch trashWatcher_;
     WorkItem trashRefreshWorkItem_;  // on queue_ only
+    bool trashWatchAgain_ = false;   // on queue_ only: the pending refresh watches the Trash again
     Subscription dockDefaultsObserver_;
     std::vector<Subscription> cancellables_;
     Queue& queue_;  // "tavelin.dock-state"

@@ -72,7 +72,7 @@ void FolderContentCache::attach(const std::shared_ptr<DockStateService>& dockSta
 FolderSnapshot FolderContentCache::snapshot(const DockItem& item, std::string_view relativePath,
                                             bool userInitiated) {
     const bool isTile = relativePath.empty();
-    if (!isTile && !isConfinedRelativePath(relativePath)) {
+    if (!isTile && (!isConfinedRelativePath(relativePath) || passesThroughLink(item, relativePath))) {
         return FolderService::errorSnapshot(item, "missing");
     }
     const Key key{item.itemID, std::string(relativePath)};
@@ -175,6 +175,19 @@ void FolderContentCache::invalidate(const std::optional<DockSnapshot>& dockSnaps
     trimIfNeeded();
 }
 
+bool FolderContentCache::passesThroughLink(const DockItem& item, std::string_view relativePath) const {
+    if (!item.path) return false;
+    fs::path step = *item.path;
+    for (const auto name : std::views::split(relativePath, '/')) {
+        step /= std::string_view(name.begin(), name.end());
+        const auto values = platform_.files.resourceValues(step);
+        // A step that cannot be read is not there: the listing says so.
+        if (!values) return false;
+        if (values->isSymbolicLink == true) return true;
+    }
+    return false;
+}
+
 bool FolderContentCache::isValid(const Entry& entry, const DockItem& item,
                                  std::string_view relativePath) const {
     if (!relativePath.empty())
@@ -213,15 +226,23 @@ void FolderContentCache::installWatcher(const DockItem& item) {
     auto watch = platform_.watcher.watch(
         *item.path, kFolderEntriesChanged | FileEvent::deleteSelf | FileEvent::moveSelf, prefetchQueue_,
         [weak = weak_from_this(), itemID = item.itemID, &main = platform_.scheduler.main()](FileEvents) {
-            // Every event its own refresh.
-            main.asyncAfter(kWatcherRefreshDelay, [weak, itemID] {
-                if (auto self = weak.lock()) self->refreshAfterWatcherEvent(itemID);
+            main.async([weak, itemID] {
+                if (auto self = weak.lock()) self->scheduleRefresh(itemID);
             });
         });
     if (watch) watchers_.insert_or_assign(item.itemID, std::move(*watch));
 }
 
+void FolderContentCache::scheduleRefresh(const ItemID& itemID) {
+    // A burst of changes (200 new files) is one relist: the pending one reads what came after it too.
+    if (!pendingRefreshes_.insert(itemID).second) return;
+    platform_.scheduler.main().asyncAfter(kWatcherRefreshDelay, [weak = weak_from_this(), itemID] {
+        if (auto self = weak.lock()) self->refreshAfterWatcherEvent(itemID);
+    });
+}
+
 void FolderContentCache::refreshAfterWatcherEvent(const ItemID& itemID) {
+    pendingRefreshes_.erase(itemID);
     entries_.erase(Key{itemID, ""});
     const auto dockSnapshot = currentDockSnapshot();
     if (!dockSnapshot) return;

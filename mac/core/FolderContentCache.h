@@ -12,13 +12,16 @@
 //
 // A tile's listing stays good while its folder's modification date is unchanged; a sub-folder's for
 // 60 s. At most 64 listings are kept; the one stored first goes first. A tile's folder is watched from
-// its first readable listing until the tile leaves the Dock; 0.5 s after each change it is listed again.
+// its first readable listing until the tile leaves the Dock; 0.5 s after a change it is listed again,
+// once for all the changes until then.
 // A folder whose access has not been settled is only read when the user asks for it (so that the
 // system's consent prompt comes when the user expects it); a device gets "pending" meanwhile.
 //
 // A relative path from outside (a device's request) names a folder below the tile and nothing else:
 // one that is absolute, or has an empty, "." or ".." step, or holds a NUL, gives the "missing" listing
-// without touching the disk.
+// without touching the disk. So does one with a symbolic link for a step, which could lead anywhere
+// (the tile's own path may be a link); only the steps' own attributes are read to tell. Such a listing
+// is not stored.
 //
 // Main thread: every operation, the watchers' refreshes and the prefetch work. The watchers' events and
 // the prefetch pass pass through the serial queue "jp.fenwold.lomaret.folder.prefetch", which only
@@ -31,6 +34,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "mac/core/FolderService.h"
@@ -111,7 +115,9 @@ class FolderContentCache : public std::enable_shared_from_this<FolderContentCach
     void store(FolderSnapshot listing, const ItemID& itemID, std::string relativePath);
     void prefetchIcons(const FolderSnapshot& listing);
     void installWatcher(const DockItem& item);
+    void scheduleRefresh(const ItemID& itemID);
     void refreshAfterWatcherEvent(const ItemID& itemID);
+    bool passesThroughLink(const DockItem& item, std::string_view relativePath) const;
     void runPrefetchPass();
     void prefetch(const std::vector<DockItem>& folders);
     std::optional<Timestamp> directoryModified(const std::optional<std::string>& path) const;
@@ -129,6 +135,7 @@ class FolderContentCache : public std::enable_shared_from_this<FolderContentCach
     std::weak_ptr<DockStateService> dockState_;
     Platform platform_;
     std::unordered_map<ItemID, FileWatch> watchers_;
+    std::unordered_set<ItemID> pendingRefreshes_;
     Queue& prefetchQueue_;
     Subscription dockSnapshotSubscription_;
     std::uint64_t nextStoreSequence_ = 0;

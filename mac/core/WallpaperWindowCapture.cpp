@@ -97,8 +97,12 @@ WallpaperWindowCapture::WallpaperWindowCapture(WindowServer& windowServer, Scree
 
 std::optional<std::uint32_t> WallpaperWindowCapture::desktopWallpaperWindowID(const Rect& target) const {
     const auto list = windowServer_.copyWindowInfo(WindowListOption::onScreenOnly, 0);
-    if (!list) return std::nullopt;
-    for (const auto& info : *list) {
+    const auto* entries = list ? list->getIf<PlistArray>() : nullptr;
+    if (entries == nullptr) return std::nullopt;
+    for (const auto& entry : *entries) {
+        const auto* described = entry.getIf<PlistDict>();
+        if (described == nullptr) continue;
+        const auto& info = *described;
         const auto layer = number(info, kCGWindowLayer);
         const auto* nameValue = info.find(kCGWindowName);
         const auto* name = nameValue ? nameValue->getIf<std::string>() : nullptr;

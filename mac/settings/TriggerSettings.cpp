@@ -1,33 +1,16 @@
 #include "mac/settings/TriggerSettings.h"
 
-#include <unicode/locid.h>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
-
 #include <string>
 #include <unordered_map>
 #include <utility>
+
+#include "protocol/UnicodeText.h"
 
 namespace tavelin {
 namespace {
 
 // White space and newlines off both ends, then lower case as Unicode has it (the Kelvin sign is a k).
-std::string trimmedLowerCase(std::string_view text) {
-    auto unicode =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
-    std::int32_t start = 0;
-    std::int32_t end = unicode.length();
-    while (start < end && u_isUWhiteSpace(unicode.char32At(start))) start = unicode.moveIndex32(start, 1);
-    while (end > start) {
-        const auto last = unicode.moveIndex32(end, -1);
-        if (!u_isUWhiteSpace(unicode.char32At(last))) break;
-        end = last;
-    }
-    icu::UnicodeString trimmed(unicode, start, end - start);
-    std::string result;
-    trimmed.toLower(icu::Locale::getRoot()).toUTF8String(result);
-    return result;
-}
+std::string trimmedLowerCase(std::string_view text) { return lowercased(trimmingWhitespaceAndNewlines(text)); }
 
 // The ANSI layout's virtual key codes of single characters.
 const std::unordered_map<char, std::uint32_t>& characterKeyCodes() {

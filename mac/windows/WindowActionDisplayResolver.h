@@ -1,29 +1,44 @@
 #pragma once
 
-// Which display a window action aims at: the screen the switcher's panel shows on, unless a screen is
-// pinned for the duration of a nested action (pinDepth counts the nesting). It reaches the switcher
-// weakly: start-up sets it once, after the switcher exists; until then there is none.
+// Which display a window action aims at: the screen under the pointer, unless a caller has pinned a
+// screen for the duration of a command. Pins nest: each caller raises pinDepth and sets pinnedScreenID,
+// then unpins when its command has finished; the last caller to set the screen decides until the depth
+// is back at 0. A pinned display that has been disconnected counts as no pin.
 //
-// Main thread. Owned by the service container.
+// Main thread only: device sessions hop to the main queue to pin. One per process, owned by the service
+// container and shared by every WindowActionService value.
 
-#include <memory>
 #include <optional>
 
+#include "mac/windows/ScreenSupport.h"
+#include "platform/Screens.h"
 #include "protocol/Identifiers.h"
 
 namespace tavelin {
 
-class SwitcherController;
-
 class WindowActionDisplayResolver {
   public:
-    WindowActionDisplayResolver() = default;
+    explicit WindowActionDisplayResolver(const Screens& screens) : screens_(screens), support_(screens) {}
     WindowActionDisplayResolver(const WindowActionDisplayResolver&) = delete;
     WindowActionDisplayResolver& operator=(const WindowActionDisplayResolver&) = delete;
 
-    std::weak_ptr<SwitcherController> switcher;
+    // The first screen whose frame holds the pointer (by the platform's mouse-in-rectangle test, so that
+    // a pointer on the top edge of the top screen counts), else the first screen, else the main one.
+    std::optional<Screen> mouseReferenceScreen() const;
+    std::optional<Screen> referenceScreen() const;
+    std::optional<ScreenID> referenceDisplayScreenID() const;
+
+    void pinReferenceScreen(ScreenID screenID);
+    void unpinReferenceScreen();
+
     std::optional<ScreenID> pinnedScreenID;
     int pinDepth = 0;
+
+  private:
+    std::optional<Screen> pinnedScreen() const;
+
+    const Screens& screens_;
+    ScreenSupport support_;
 };
 
 }  // namespace tavelin

@@ -227,16 +227,55 @@ bool fromJSON(const JsonValue& v, DesktopDock& dock) {
     return true;
 }
 
-bool fromJSON(const JsonValue& v, DesktopScreen& screen) {
-    if (!onlyKeys(v, {"name", "number", "frame", "scale", "main", "desktopPicture"})) return false;
-    ObjectReader r(v);
+namespace {
+
+bool readFrame(ObjectReader& r, std::string_view key, Rect& out) {
     std::vector<double> frame;
-    std::optional<std::int64_t> number;
-    if (!requiredText(r, "name", screen.name) || !r.required("frame", frame).ok()) return false;
+    if (!r.required(key, frame).ok()) return false;
     if (frame.size() != 4 || !(frame[2] > 0) || !(frame[3] > 0)) {
-        return failField(r, "frame", "expected [x, y, width, height] with a width and height above 0");
+        return failField(r, key, "expected [x, y, width, height] with a width and height above 0");
     }
-    screen.frame = Rect{frame[0], frame[1], frame[2], frame[3]};
+    out = Rect{frame[0], frame[1], frame[2], frame[3]};
+    return true;
+}
+
+}  // namespace
+
+bool fromJSON(const JsonValue& v, DesktopWindow& window) {
+    if (!onlyKeys(v, {"application", "title", "frame", "minimized", "screen", "space"})) return false;
+    ObjectReader r(v);
+    std::optional<std::int64_t> screen, space;
+    if (!requiredBundleIdentifier(r, "application", window.application) || !readFrame(r, "frame", window.frame)) {
+        return false;
+    }
+    r.orDefault("title", window.title, std::string()).orDefault("minimized", window.minimized, false);
+    r.optional("screen", screen).optional("space", space);
+    if (!r.ok()) return false;
+    if (screen && (*screen < 0 || *screen > 64)) return failField(r, "screen", "expected a screen index");
+    if (space && (*space < 0 || *space > 64)) return failField(r, "space", "expected a Space index");
+    if (screen) window.screen = static_cast<std::size_t>(*screen);
+    if (space) window.space = static_cast<std::size_t>(*space);
+    return true;
+}
+
+bool fromJSON(const JsonValue& v, DesktopScreen& screen) {
+    if (!onlyKeys(v, {"name", "number", "frame", "scale", "main", "desktopPicture", "visibleFrame", "uuid", "spaces",
+                      "currentSpace"}))
+        return false;
+    ObjectReader r(v);
+    std::optional<std::int64_t> number;
+    if (!requiredText(r, "name", screen.name) || !readFrame(r, "frame", screen.frame)) return false;
+    if (r.find("visibleFrame")) {
+        screen.visibleFrame.emplace();
+        if (!readFrame(r, "visibleFrame", *screen.visibleFrame)) return false;
+    }
+    std::int64_t spaces = 1, current = 0;
+    if (!r.optional("uuid", screen.uuid).orDefault("spaces", spaces, std::int64_t{1}).orDefault("currentSpace", current, std::int64_t{0}).ok())
+        return false;
+    if (spaces < 1 || spaces > 16) return failField(r, "spaces", "expected 1 to 16 Spaces");
+    if (current < 0 || current >= spaces) return failField(r, "currentSpace", "expected the index of one of its Spaces");
+    screen.spaces = static_cast<int>(spaces);
+    screen.currentSpace = static_cast<int>(current);
     if (!r.optional("number", number).orDefault("scale", screen.scale, 1.0).orDefault("main", screen.main, false).ok())
         return false;
     if (number && (*number < 0 || *number > std::numeric_limits<std::uint32_t>::max())) {
@@ -275,10 +314,34 @@ bool checkScreens(const JsonValue& v, const std::vector<DesktopScreen>& screens)
     return true;
 }
 
+// Windows belong to running applications and name screens and Spaces that exist.
+bool checkWindows(const JsonValue& v, const Desktop& desktop) {
+    const DecodePath list(v.path(), "windows");
+    for (std::size_t i = 0; i < desktop.windows.size(); ++i) {
+        const auto& window = desktop.windows[i];
+        const DecodePath entry(list, i);
+        const auto fail = [&](std::string_view key, const std::string& message) {
+            const DecodePath path(entry, key);
+            return v.at(v.element(), path).fail(message);
+        };
+        const auto* application = findApplication(desktop, window.application);
+        if (application == nullptr || !application->running) {
+            return fail("application", "\"" + window.application + "\" is no running application");
+        }
+        if (window.screen && *window.screen >= desktop.screens.size()) return fail("screen", "no such screen");
+        const auto screen = screenIndex(desktop, window);
+        if (window.space && (screen >= desktop.screens.size() ||
+                             *window.space >= static_cast<std::size_t>(desktop.screens[screen].spaces))) {
+            return fail("space", "the screen has no such Space");
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool fromJSON(const JsonValue& v, Desktop& desktop) {
-    if (!onlyKeys(v, {"host", "program", "applications", "frontmost", "dock", "screens", "mouseLocation"}))
+    if (!onlyKeys(v, {"host", "program", "applications", "frontmost", "dock", "screens", "mouseLocation", "windows"}))
         return false;
     ObjectReader r(v);
     std::optional<std::vector<double>> mouse;
@@ -287,8 +350,9 @@ bool fromJSON(const JsonValue& v, Desktop& desktop) {
         .optional("frontmost", desktop.frontmost)
         .optional("dock", desktop.dock)
         .orDefault("screens", desktop.screens, Desktop{}.screens)
-        .optional("mouseLocation", mouse);
-    if (!r.ok() || !checkScreens(v, desktop.screens)) return false;
+        .optional("mouseLocation", mouse)
+        .orDefault("windows", desktop.windows, {});
+    if (!r.ok() || !checkScreens(v, desktop.screens) || !checkWindows(v, desktop)) return false;
     if (mouse) {
         if (mouse->size() != 2) return failField(r, "mouseLocation", "expected [x, y]");
         desktop.mouseLocation = Point{(*mouse)[0], (*mouse)[1]};
@@ -308,6 +372,15 @@ bool fromJSON(const JsonValue& v, Desktop& desktop) {
         }
     }
     return checkReferences(v, desktop);
+}
+
+std::size_t screenIndex(const Desktop& desktop, const DesktopWindow& window) {
+    if (window.screen) return *window.screen;
+    const Point centre{window.frame.x + window.frame.width / 2, window.frame.y + window.frame.height / 2};
+    for (std::size_t i = 0; i < desktop.screens.size(); ++i) {
+        if (mouseInRect(centre, desktop.screens[i].frame, false)) return i;
+    }
+    return 0;
 }
 
 std::optional<OperatingSystemVersion> parseSystemVersion(std::string_view text) {

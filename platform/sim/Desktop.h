@@ -102,7 +102,10 @@ struct DesktopDock {
 // height] in points with y growing upwards; "number" the display's ID ("NSScreenNumber"), left out for
 // a display that has none; "scale" the pixels per point (1 unless given); "main" marks the screen of
 // the key window (the first unless one says so); "desktopPicture" the picture file the workspace names
-// for it, which need not exist.
+// for it, which need not exist. "visibleFrame" is the frame less the menu bar and the Dock (the frame
+// less 25 points at the top unless given); "uuid" the display's UUID (made from its number unless
+// given); "spaces" how many Spaces it has (1 unless given) and "currentSpace" which one it shows,
+// counted from 0 in row order.
 struct DesktopScreen {
     std::string name;
     Rect frame;
@@ -110,7 +113,25 @@ struct DesktopScreen {
     double scale = 1;
     bool main = false;
     std::optional<std::string> desktopPicture;  // a path of the simulated Mac
+    std::optional<Rect> visibleFrame;
+    std::optional<std::string> uuid;
+    int spaces = 1;
+    int currentSpace = 0;
     friend bool operator==(const DesktopScreen&, const DesktopScreen&) = default;
+};
+
+// One window of a running application: "application" its bundle ID, "title", "frame" [x, y, width,
+// height] in screen coordinates (y upwards), "minimized", and where it is: "screen" (the index of the
+// screen, else the one under its centre) and "space" (the index in that screen's row of Spaces, else the
+// one the screen shows). Windows are listed front to back.
+struct DesktopWindow {
+    std::string application;
+    std::string title;
+    Rect frame;
+    bool minimized = false;
+    std::optional<std::size_t> screen;
+    std::optional<std::size_t> space;
+    friend bool operator==(const DesktopWindow&, const DesktopWindow&) = default;
 };
 
 struct Desktop {
@@ -126,10 +147,15 @@ struct Desktop {
     std::vector<DesktopScreen> screens{DesktopScreen{"Built-in Retina Display", Rect{0, 0, 1440, 900}, 1, 2}};
     // "mouseLocation": [x, y] in screen coordinates; the middle of the first screen unless given.
     std::optional<Point> mouseLocation;
+    std::vector<DesktopWindow> windows;
     friend bool operator==(const Desktop&, const Desktop&) = default;
 };
 
 bool fromJSON(const JsonValue& v, Desktop& desktop);
+
+// The index of the screen whose Spaces hold the window: its "screen", else the screen under the centre of
+// its frame, else the first.
+std::size_t screenIndex(const Desktop& desktop, const DesktopWindow& window);
 
 // "Version 14.5 (Build 23F79)" as 14.5.0; none for a text of another form.
 std::optional<OperatingSystemVersion> parseSystemVersion(std::string_view text);

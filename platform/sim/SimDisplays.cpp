@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <system_error>
 
 #include "platform/FileContents.h"
@@ -51,26 +52,44 @@ void makeDefaultDesktopPicture(const std::filesystem::path& file, SystemLog& log
     if (!written) log.log("SimMac: " + written.error().message);
 }
 
+// The menu bar takes the top of every screen.
+constexpr double kMenuBarHeight = 25;
+
+Rect visibleFrame(const DesktopScreen& screen) {
+    if (screen.visibleFrame) return *screen.visibleFrame;
+    const Rect& frame = screen.frame;
+    return Rect{frame.x, frame.y, frame.width, std::max(0.0, frame.height - kMenuBarHeight)};
+}
+
+std::string displayUUID(const DesktopScreen& screen, std::uint64_t identity) {
+    if (screen.uuid) return *screen.uuid;
+    char text[40];
+    std::snprintf(text, sizeof text, "5D1A7E00-0000-4000-8000-%012llX",
+                  static_cast<unsigned long long>(screen.number.value_or(static_cast<std::uint32_t>(identity))));
+    return text;
+}
+
 }  // namespace
 
 SimDisplays::SimDisplays(std::vector<DesktopScreen> screens, std::optional<Point> mouseLocation,
-                         std::filesystem::path homeFolder, SimWindowServer& windowServer, Queue& mainQueue,
+                         std::filesystem::path homeFolder, SimWindowWorld& world, Queue& mainQueue,
                          NotificationCenters centers, SystemLog& log)
-    : homeFolder_(std::move(homeFolder)), windowServer_(windowServer), mainQueue_(mainQueue), centers_(centers) {
+    : homeFolder_(std::move(homeFolder)), world_(world), mainQueue_(mainQueue), centers_(centers) {
     makeDefaultDesktopPicture(defaultDesktopImageURL(), log);
     for (auto& screen : screens) displays_.push_back(Display{nextIdentity_++, std::move(screen)});
     placeWallpaperWindows();
     const Rect first = displays_.empty() ? Rect{} : displays_.front().screen.frame;
-    mouseLocation_ = mouseLocation.value_or(Point{first.width / 2, first.height / 2});
+    world_.setPointer(mouseLocation.value_or(Point{first.width / 2, first.height / 2}));
 }
 
 SimDisplays::~SimDisplays() {
     // The windows' content reads this object.
-    for (const auto& display : displays_) windowServer_.removeWindow(display.window);
+    for (const auto& display : displays_) world_.removeWindow(display.window);
 }
 
 Screen SimDisplays::screenOf(const Display& display) const {
-    return Screen{display.identity, display.screen.frame, display.screen.number, display.screen.name};
+    return Screen{display.identity, display.screen.frame, display.screen.number, display.screen.name,
+                  visibleFrame(display.screen), display.screen.scale};
 }
 
 const SimDisplays::Display* SimDisplays::find(std::uint64_t identity) const {
@@ -112,16 +131,24 @@ std::optional<Bitmap> SimDisplays::wallpaperContent(std::uint64_t identity) cons
 }
 
 void SimDisplays::placeWallpaperWindows() {
+    std::vector<SimWorldDisplay> worldDisplays;
+    for (const auto& display : displays_) {
+        worldDisplays.push_back(SimWorldDisplay{display.identity, displayUUID(display.screen, display.identity),
+                                                display.screen.frame, display.screen.scale, display.screen.spaces,
+                                                display.screen.currentSpace});
+    }
+    world_.setDisplays(worldDisplays);
     const double firstHeight = displays_.empty() ? 0 : displays_.front().screen.frame.height;
     for (auto& display : displays_) {
         const Rect bounds = windowServerRect(display.screen.frame, firstHeight);
-        if (auto* window = windowServer_.window(display.window)) {
+        if (auto window = world_.window(display.window)) {
             window->bounds = bounds;
             window->scale = display.screen.scale;
+            world_.setWindow(display.window, std::move(*window));
             continue;
         }
         const auto identity = display.identity;
-        display.window = windowServer_.addWindow(SimWindow{
+        display.window = world_.addWindow(SimWindow{
             .layer = kDesktopWindowLayer,
             .name = "Wallpaper-" + std::to_string(display.screen.number.value_or(identity)),
             .bounds = bounds,
@@ -137,19 +164,40 @@ void SimDisplays::post(NotificationCenter& center, std::string_view name) {
     });
 }
 
-void SimDisplays::setScreens(std::vector<DesktopScreen> screens) {
-    for (const auto& display : displays_) windowServer_.removeWindow(display.window);
-    displays_.clear();
-    for (auto& screen : screens) displays_.push_back(Display{nextIdentity_++, std::move(screen)});
+void SimDisplays::screensChanged() {
     placeWallpaperWindows();
     post(centers_.defaultCenter, kApplicationDidChangeScreenParameters);
+}
+
+void SimDisplays::addScreen(DesktopScreen screen) {
+    displays_.push_back(Display{nextIdentity_++, std::move(screen)});
+    screensChanged();
+}
+
+bool SimDisplays::removeScreen(std::size_t index) {
+    if (index >= displays_.size()) return false;
+    world_.removeWindow(displays_[index].window);
+    displays_.erase(displays_.begin() + static_cast<std::ptrdiff_t>(index));
+    screensChanged();
+    return true;
+}
+
+std::optional<std::uint64_t> SimDisplays::identity(std::size_t index) const {
+    if (index >= displays_.size()) return std::nullopt;
+    return displays_[index].identity;
+}
+
+void SimDisplays::setScreens(std::vector<DesktopScreen> screens) {
+    for (const auto& display : displays_) world_.removeWindow(display.window);
+    displays_.clear();
+    for (auto& screen : screens) displays_.push_back(Display{nextIdentity_++, std::move(screen)});
+    screensChanged();
 }
 
 bool SimDisplays::setFrame(std::size_t index, Rect frame) {
     if (index >= displays_.size()) return false;
     displays_[index].screen.frame = frame;
-    placeWallpaperWindows();
-    post(centers_.defaultCenter, kApplicationDidChangeScreenParameters);
+    screensChanged();
     return true;
 }
 

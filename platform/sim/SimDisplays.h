@@ -1,7 +1,8 @@
 #pragma once
 
-// The simulated displays: the screens with their frames, display IDs and names, the main screen, the
-// mouse, the desktop picture file of each screen, and the window server's desktop picture window of
+// The simulated displays: the screens with their frames, visible frames, display IDs, names, scales and
+// UUIDs, the main screen, the mouse (kept by the window world, which also keeps each display's Spaces),
+// the desktop picture file of each screen, and the window server's desktop picture window of
 // each screen ("Wallpaper-<ID>", on the desktop layer, covering its screen). That window shows the
 // picture a test gave it, otherwise the screen's picture file, otherwise black.
 //
@@ -27,6 +28,7 @@
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimCallTrace.h"
 #include "platform/sim/SimWindowServer.h"
+#include "platform/sim/SimWindowWorld.h"
 #include "runtime/NotificationCenter.h"
 #include "runtime/SystemLog.h"
 
@@ -41,7 +43,7 @@ class SimDisplays final : public Screens, public DesktopPictures {
 
     // `mouseLocation` none: the middle of the first screen.
     SimDisplays(std::vector<DesktopScreen> screens, std::optional<Point> mouseLocation,
-                std::filesystem::path homeFolder, SimWindowServer& windowServer, Queue& mainQueue,
+                std::filesystem::path homeFolder, SimWindowWorld& world, Queue& mainQueue,
                 NotificationCenters centers,
                 SystemLog& log);
     ~SimDisplays() override;
@@ -50,7 +52,7 @@ class SimDisplays final : public Screens, public DesktopPictures {
 
     std::vector<Screen> screens() const override;
     std::optional<Screen> mainScreen() const override;
-    Point mouseLocation() const override { return mouseLocation_; }
+    Point mouseLocation() const override { return world_.pointer(); }
 
     std::optional<std::filesystem::path> desktopImageURL(const Screen& screen) const override;
     std::filesystem::path defaultDesktopImageURL() const override;
@@ -60,10 +62,15 @@ class SimDisplays final : public Screens, public DesktopPictures {
 
     // Other displays: every screen is new.
     void setScreens(std::vector<DesktopScreen> screens);
+    // A display connected at the end of the list, or one disconnected (its windows go to the first).
+    void addScreen(DesktopScreen screen);
+    bool removeScreen(std::size_t index);
+    // The display's identity (Screen::identity), which names it in the window world.
+    std::optional<std::uint64_t> identity(std::size_t index) const;
     // Moves or resizes one display; it stays the same screen.
     bool setFrame(std::size_t index, Rect frame);
     bool setMainScreen(std::size_t index);
-    void setMouseLocation(Point location) { mouseLocation_ = location; }
+    void setMouseLocation(Point location) { world_.setPointer(location); }
     // A path of the simulated Mac; none: the workspace names no picture.
     bool setDesktopPicture(std::size_t index, std::optional<std::string> macPath);
     // What the screen's desktop picture window shows; none: its picture file.
@@ -88,15 +95,15 @@ class SimDisplays final : public Screens, public DesktopPictures {
     const Display* find(std::uint64_t identity) const;
     std::optional<Bitmap> wallpaperContent(std::uint64_t identity) const;
     void placeWallpaperWindows();
+    void screensChanged();
     void post(NotificationCenter& center, std::string_view name);
 
     const std::filesystem::path homeFolder_;
-    SimWindowServer& windowServer_;
+    SimWindowWorld& world_;
     Queue& mainQueue_;
     NotificationCenters centers_;
     std::vector<Display> displays_;
     std::uint64_t nextIdentity_ = 1;
-    Point mouseLocation_;
     SimCallTrace* trace_ = nullptr;
     // Notifications still queued hold it weakly and are dropped once it is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>();

@@ -1,6 +1,7 @@
 #include "platform/sim/SimFileSystem.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace tavelin::sim {
 namespace {
@@ -75,13 +76,20 @@ bool SimFileSystem::isDeletableFile(const fs::path& path) const {
 }
 
 std::expected<void, FileSystemError> SimFileSystem::copyItem(const fs::path& from, const fs::path& to) {
-    if (auto error = refusal(Operation::copy, from)) return std::unexpected(*error);
+    if (auto error = refusal(Operation::copy, from, to)) return std::unexpected(*error);
     return disk_.copyItem(from, to);
 }
 
 std::expected<void, FileSystemError> SimFileSystem::moveItem(const fs::path& from, const fs::path& to) {
-    if (auto error = refusal(Operation::move, from)) return std::unexpected(*error);
-    return disk_.moveItem(from, to);
+    auto renamed = renameItem(from, to);
+    if (renamed || renamed.error().code != EXDEV) return renamed;
+    if (auto copied = copyItem(from, to); !copied) return copied;
+    return removeItem(from);
+}
+
+std::expected<void, FileSystemError> SimFileSystem::renameItem(const fs::path& from, const fs::path& to) {
+    if (auto error = refusal(Operation::move, from, to)) return std::unexpected(*error);
+    return disk_.renameItem(from, to);
 }
 
 std::expected<void, FileSystemError> SimFileSystem::removeItem(const fs::path& path) {
@@ -97,6 +105,11 @@ void SimFileSystem::refuse(Operation operation, const fs::path& path, FileSystem
 void SimFileSystem::allow(Operation operation, const fs::path& path) {
     std::lock_guard lock(mutex_);
     refusals_.erase({operation, key(path)});
+}
+
+void SimFileSystem::refuseWhere(Operation operation, PathMatch match, FileSystemError error) {
+    std::lock_guard lock(mutex_);
+    matchedRefusals_.emplace_back(operation, std::move(match), std::move(error));
 }
 
 void SimFileSystem::setWritable(const fs::path& path, bool writable) {
@@ -121,10 +134,15 @@ std::vector<fs::path> SimFileSystem::listedFolders() const {
     return listed_;
 }
 
-std::optional<FileSystemError> SimFileSystem::refusal(Operation operation, const fs::path& path) const {
+std::optional<FileSystemError> SimFileSystem::refusal(Operation operation, const fs::path& path,
+                                                      const fs::path& to) const {
     std::lock_guard lock(mutex_);
-    const auto found = refusals_.find({operation, key(path)});
-    return found == refusals_.end() ? std::nullopt : std::optional(found->second);
+    if (const auto found = refusals_.find({operation, key(path)}); found != refusals_.end())
+        return found->second;
+    for (const auto& [refused, match, error] : matchedRefusals_) {
+        if (refused == operation && match(key(path), to.empty() ? to : key(to))) return error;
+    }
+    return std::nullopt;
 }
 
 const SimFileSystem::Volume* SimFileSystem::volumeOf(const fs::path& path) const {

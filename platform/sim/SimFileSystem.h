@@ -3,15 +3,18 @@
 // The simulated Mac's disk: the real files (its home folder holds them) through LocalFileSystem, with
 // the refusals that tests inject. Tests run as root, whom no permission bit stops, so what the user
 // may not do is said here: a folder that cannot be listed, an item whose values cannot be read, a
-// copy, move or removal that fails, an item the user cannot write or delete, and volumes (removable,
-// network, read-only) mounted at a folder.
+// copy, move, rename or removal that fails, an item the user cannot write or delete, and volumes
+// (removable, network, read-only) mounted at a folder. A move across real volumes copies and removes
+// through its own calls, so that a refused copy or removal stops it where the disk would.
 //
 // It records the folders it was asked to list, so that a test can tell that nothing touched the disk.
 // Any thread may call.
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "platform/LocalFileSystem.h"
@@ -20,7 +23,11 @@ namespace tavelin::sim {
 
 class SimFileSystem final : public FileSystem {
   public:
+    // A rename is a move that stays on its volume.
     enum class Operation { list, readValues, copy, move, remove };
+    // Of an operation's paths: the item it acts on, and the destination of a copy or a move (empty
+    // otherwise).
+    using PathMatch = std::function<bool(const std::filesystem::path& path, const std::filesystem::path& to)>;
 
     ItemType itemType(const std::filesystem::path& path) const override;
     std::expected<std::vector<std::filesystem::path>, FileSystemError> contentsOfDirectory(
@@ -34,6 +41,8 @@ class SimFileSystem final : public FileSystem {
                                                   const std::filesystem::path& to) override;
     std::expected<void, FileSystemError> moveItem(const std::filesystem::path& from,
                                                   const std::filesystem::path& to) override;
+    std::expected<void, FileSystemError> renameItem(const std::filesystem::path& from,
+                                                    const std::filesystem::path& to) override;
     std::expected<void, FileSystemError> removeItem(const std::filesystem::path& path) override;
 
     // --- The world's side ---
@@ -41,6 +50,9 @@ class SimFileSystem final : public FileSystem {
     // From now on `operation` on exactly `path` (the source of a copy or a move) fails with `error`.
     void refuse(Operation operation, const std::filesystem::path& path, FileSystemError error);
     void allow(Operation operation, const std::filesystem::path& path);
+    // From now on `operation` fails with `error` whenever `match` holds for its paths: a destination,
+    // or a name the caller picks for itself.
+    void refuseWhere(Operation operation, PathMatch match, FileSystemError error);
     // The user may not write the item (its resource values say so too), or may not delete it.
     void setWritable(const std::filesystem::path& path, bool writable);
     void setDeletable(const std::filesystem::path& path, bool deletable);
@@ -56,12 +68,14 @@ class SimFileSystem final : public FileSystem {
         bool readOnly = false;
     };
 
-    std::optional<FileSystemError> refusal(Operation operation, const std::filesystem::path& path) const;
+    std::optional<FileSystemError> refusal(Operation operation, const std::filesystem::path& path,
+                                           const std::filesystem::path& to = {}) const;
     const Volume* volumeOf(const std::filesystem::path& path) const;  // under the lock
 
     LocalFileSystem disk_;
     mutable std::mutex mutex_;
     std::map<std::pair<Operation, std::filesystem::path>, FileSystemError> refusals_;
+    std::vector<std::tuple<Operation, PathMatch, FileSystemError>> matchedRefusals_;
     std::set<std::filesystem::path> unwritable_;
     std::set<std::filesystem::path> undeletable_;
     std::map<std::filesystem::path, Volume> volumes_;

@@ -35,8 +35,9 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
       folders_(homeFolder_),
       workspace_(scheduler.main(), scheduler.clock()),
       systemQueue_(scheduler.serialQueue("sim.system")),
-      screenCapture_(windowServer_, privacy_, scheduler),
-      displays_(std::move(desktop.screens), desktop.mouseLocation, homeFolder_, windowServer_, scheduler.main(),
+      windowWorld_(scheduler),
+      screenCapture_(windowWorld_, privacy_, scheduler),
+      displays_(desktop.screens, desktop.mouseLocation, homeFolder_, windowWorld_, scheduler.main(),
                 {notificationCenter_, workspace_.notificationCenter()}, log),
       eventTaps_(accessibility_, scheduler.main(), calls_),
       input_(SimInputStream::World{scheduler, eventTaps_, hotKeys_, symbolicHotKeys_, workspace_, displays_,
@@ -49,7 +50,7 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
     makeBundle(program.path, PlistDict{{"CFBundleIdentifier", program.identifier},
                                        {"CFBundleName", program.path.stem().string()},
                                        {"CFBundleShortVersionString", program.version}});
-    workspace_.addRunningProcess(RunningApplication{
+    const auto ownProcess = workspace_.addRunningProcess(RunningApplication{
         .bundleIdentifier = program.identifier,
         .localizedName = program.path.stem().string(),
         .bundlePath = program.path,
@@ -81,8 +82,13 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
                                           homeFolder_);
         dock_->start(std::move(*desktop.dock));
     }
+    windowWorld_.setOwnProcess(ownProcess);
+    accessibility_.setWindowWorld(&windowWorld_);
+    processesChanged();
+    addWindows(desktop);
     workspace_.setProcessesChangedHandler([this] {
         if (dock_) dock_->refreshAccessibility();
+        processesChanged();
     });
     programActivation_ = workspace_.notificationCenter().addObserver(
         std::string(kWorkspaceDidActivateApplication), nullptr, &scheduler.main(),
@@ -111,6 +117,45 @@ void SimMac::relaunchDock() {
     if (!dock_) return;
     dock_->relaunch();
     symbolicHotKeys_.restoreAll();
+}
+
+void SimMac::processesChanged() {
+    std::vector<SimWindowWorld::Application> running;
+    for (const auto& process : workspace_.processes()) {
+        running.push_back({process.processIdentifier, process.isHidden});
+    }
+    const auto front = workspace_.frontmostApplication();
+    windowWorld_.setApplications(running, front ? std::optional(front->processIdentifier) : std::nullopt);
+}
+
+void SimMac::addWindows(const Desktop& desktop) {
+    const double primaryHeight = desktop.screens.empty() ? 0 : desktop.screens.front().frame.height;
+    // Above every application: the Dock along the bottom and the menu bar along the top of the first
+    // screen; neither shows a picture of its own here.
+    if (!desktop.screens.empty()) {
+        const double width = desktop.screens.front().frame.width;
+        if (const auto dock = dock_ ? dock_->processIdentifier() : std::nullopt) {
+            windowWorld_.addWindow(SimWindow{.ownerPID = *dock, .layer = kDockWindowLayer, .name = "Dock",
+                                             .bounds = {0, primaryHeight - 70, width, 70}});
+        }
+        windowWorld_.addWindow(SimWindow{.layer = kMenuBarWindowLayer, .name = "Menubar", .bounds = {0, 0, width, 25}});
+    }
+    const auto spaces = windowWorld_.displaySpaces();
+    // Listed front to back: the last is added first, each new one in front.
+    for (auto it = desktop.windows.rbegin(); it != desktop.windows.rend(); ++it) {
+        const auto process = workspace_.process(it->application);
+        if (!process) continue;
+        SimWindow window{.ownerPID = process->processIdentifier,
+                         .name = it->title,
+                         .bounds = windowServerRect(it->frame, primaryHeight)};
+        window.ax.minimized = it->minimized;
+        const auto screen = screenIndex(desktop, *it);
+        if (screen < spaces.size()) {
+            const auto& display = spaces[screen];
+            window.space = it->space ? display.spaces.at(*it->space) : display.currentSpace;
+        }
+        windowWorld_.addWindow(std::move(window));
+    }
 }
 
 UserDefaults& SimMac::standardUserDefaults() {

@@ -33,6 +33,7 @@
 #include "platform/sim/SimHost.h"
 #include "platform/sim/SimKeychain.h"
 #include "platform/sim/SimLaunchServices.h"
+#include "platform/sim/SimMouseCursor.h"
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPasteboard.h"
 #include "platform/sim/SimPrivacy.h"
@@ -43,6 +44,7 @@
 #include "platform/sim/SimUserFolders.h"
 #include "platform/sim/SimWorkspace.h"
 #include "platform/sim/SimWindowServer.h"
+#include "platform/sim/SimWindowWorld.h"
 #include "platform/sim/SimWorkspaceActions.h"
 #include "platform/sim/SimWorkspaceIcons.h"
 #include "runtime/Scheduler.h"
@@ -86,7 +88,10 @@ class SimMac {
     // The program's default notification centre, where the platform also posts its own notifications.
     NotificationCenter& notificationCenter() { return notificationCenter_; }
     SimDisplays& displays() { return displays_; }
+    // Every application's windows, the displays' Spaces and the pointer (see SimWindowWorld.h).
+    SimWindowWorld& windowWorld() { return windowWorld_; }
     SimWindowServer& windowServer() { return windowServer_; }
+    SimMouseCursor& mouseCursor() { return mouseCursor_; }
     SimScreenCapture& screenCapture() { return screenCapture_; }
     SimWorkspaceIcons& workspaceIcons() { return workspaceIcons_; }
     // Null when the desktop describes no Dock.
@@ -121,6 +126,9 @@ class SimMac {
 
   private:
     void makeBundle(const std::filesystem::path& path, PlistDict info);
+    void addWindows(const Desktop& desktop);
+    // The window world follows the running processes.
+    void processesChanged();
 
     const std::filesystem::path homeFolder_;
     SystemLog& log_;
@@ -141,7 +149,9 @@ class SimMac {
     SimPasteboard dragPasteboard_;
     SimAlerts alerts_;
     NotificationCenter notificationCenter_;
-    SimWindowServer windowServer_;
+    SimWindowWorld windowWorld_;
+    SimWindowServer windowServer_{windowWorld_, privacy_};
+    SimMouseCursor mouseCursor_{windowWorld_};
     SimScreenCapture screenCapture_;
     SimDisplays displays_;
     SimWorkspaceIcons workspaceIcons_{host_.mainBundle().path};

@@ -35,11 +35,10 @@ std::expected<ShareableContent, ScreenCaptureError> SimScreenCapture::shareableC
     }
     if (shareableContentError_) return std::unexpected(ScreenCaptureError{*shareableContentError_});
     ShareableContent content;
-    for (const auto& window : windowServer_.windows()) {
-        if (onScreenWindowsOnly && !window.onScreen) continue;
+    for (const auto& [key, window, onScreen, scale] : world_.windows()) {
+        if (!window.listed || (onScreenWindowsOnly && !onScreen)) continue;
         if (excludingDesktopWindows && window.layer == kDesktopWindowLayer) continue;
-        content.windows.push_back(ShareableWindow{window.number, window.layer, window.name, window.bounds,
-                                                  window.onScreen});
+        content.windows.push_back(ShareableWindow{window.number, window.layer, window.name, window.bounds, onScreen});
     }
     return content;
 }
@@ -49,11 +48,9 @@ std::expected<Bitmap, ScreenCaptureError> SimScreenCapture::screenshot(const Win
         return std::unexpected(ScreenCaptureError{"Screen recording is not allowed"});
     }
     if (screenshotError_) return std::unexpected(ScreenCaptureError{*screenshotError_});
-    const auto found = std::ranges::find(windowServer_.windows(), request.windowID, &SimWindow::number);
-    if (found == windowServer_.windows().end()) {
-        return std::unexpected(ScreenCaptureError{"The window is no longer available"});
-    }
-    auto picture = drawWindow(*found, request.width, request.height);
+    const auto window = world_.window(request.windowID);
+    if (!window || !window->listed) return std::unexpected(ScreenCaptureError{"The window is no longer available"});
+    auto picture = drawWindow(*window, request.width, request.height);
     if (!picture) return std::unexpected(ScreenCaptureError{"The stream could not produce a frame"});
     return std::move(*picture);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// The simulated screen-capture framework over the simulated window server; it answers only while the
+// The simulated screen-capture framework over the window world; it answers only while the
 // simulated privacy state lets this process record the screen. The framework answers each call after
 // its response delay, as an event of the world, so that a caller blocked waiting for it still gets the
 // answer; answers still due when this object goes are dropped. Tests make calls fail and read what was
@@ -20,8 +20,8 @@ namespace tavelin::sim {
 
 class SimScreenCapture final : public ScreenCapture {
   public:
-    SimScreenCapture(SimWindowServer& windowServer, const Privacy& privacy, Scheduler& scheduler)
-        : windowServer_(windowServer), privacy_(privacy), scheduler_(scheduler) {}
+    SimScreenCapture(SimWindowWorld& world, const Privacy& privacy, Scheduler& scheduler)
+        : world_(world), privacy_(privacy), scheduler_(scheduler) {}
 
     void getShareableContent(bool excludingDesktopWindows, bool onScreenWindowsOnly,
                              ScreenCaptureCompletion<ShareableContent> completion) override;
@@ -47,7 +47,7 @@ class SimScreenCapture final : public ScreenCapture {
     template <class T, class Answer>
     void answerLater(ScreenCaptureCompletion<T> completion, Answer answer);
 
-    SimWindowServer& windowServer_;
+    SimWindowWorld& world_;
     const Privacy& privacy_;
     Scheduler& scheduler_;
     Duration responseDelay_ = std::chrono::milliseconds(50);

@@ -8,16 +8,18 @@
 namespace tavelin::sim {
 namespace {
 
-PlistDict describe(const SimWindow& window) {
+PlistDict describe(const SimWindow& window, bool onScreen, bool withName) {
     PlistDict description{
         {std::string(kCGWindowNumber), window.number},
+        {std::string(kCGWindowOwnerPID), window.ownerPID},
         {std::string(kCGWindowLayer), window.layer},
         {std::string(kCGWindowBounds), PlistDict{{"X", window.bounds.x},
                                                  {"Y", window.bounds.y},
                                                  {"Width", window.bounds.width},
                                                  {"Height", window.bounds.height}}},
+        {std::string(kCGWindowIsOnscreen), onScreen},
     };
-    if (window.name) description.set(kCGWindowName, *window.name);
+    if (window.name && withName) description.set(kCGWindowName, *window.name);
     return description;
 }
 
@@ -33,52 +35,75 @@ std::optional<Bitmap> drawWindow(const SimWindow& window, int width, int height)
     return scaled(*picture, width, height);
 }
 
-std::optional<std::vector<PlistDict>> SimWindowServer::copyWindowInfo(WindowListOption option,
-                                                                      std::uint32_t relativeToWindow) const {
-    if (!listAnswers_) return std::nullopt;
-    std::vector<PlistDict> list;
-    for (const auto& window : windows_) {
-        if (option == WindowListOption::includingWindow && window.number != relativeToWindow) continue;
-        if (option == WindowListOption::onScreenOnly && !window.onScreen) continue;
-        list.push_back(window.description.value_or(describe(window)));
+bool SimWindowServer::mayRead(std::int32_t ownerPID) const {
+    return ownerPID == 0 || ownerPID == world_.ownProcess() || privacy_.preflightScreenCaptureAccess();
+}
+
+std::optional<PlistValue> SimWindowServer::copyWindowInfo(WindowListOption option,
+                                                          std::uint32_t relativeToWindow) const {
+    {
+        std::lock_guard lock(mutex_);
+        if (!listAnswers_) return std::nullopt;
+        if (listReplacement_) return listReplacement_;
     }
-    return list;
+    const bool granted = privacy_.preflightScreenCaptureAccess();
+    const auto own = world_.ownProcess();
+    PlistArray list;
+    for (const auto& [key, window, onScreen, scale] : world_.windows()) {
+        if (!window.listed) continue;
+        if (hasOption(option, WindowListOption::includingWindow) && window.number != relativeToWindow) continue;
+        if (hasOption(option, WindowListOption::excludeDesktopElements) && window.layer < 0) continue;
+        if (hasOption(option, WindowListOption::onScreenOnly) && !onScreen) continue;
+        const bool withName = granted || window.ownerPID == 0 || window.ownerPID == own;
+        list.emplace_back(window.description.value_or(describe(window, onScreen, withName)));
+    }
+    return PlistValue(std::move(list));
 }
 
 std::optional<Bitmap> SimWindowServer::createWindowImage(std::optional<Rect> bounds, WindowListOption option,
                                                          std::uint32_t windowID, WindowImageOption imageOption) {
-    imageRequests_.push_back(ImageRequest{bounds, option, windowID, imageOption});
-    const auto* shown = window(windowID);
-    if (bounds || option != WindowListOption::includingWindow || shown == nullptr || !shown->onScreen ||
-        failingOptions_.contains(imageOption)) {
+    {
+        std::lock_guard lock(mutex_);
+        imageRequests_.push_back(ImageRequest{bounds, option, windowID, imageOption});
+        if (bounds || option != WindowListOption::includingWindow || failingOptions_.contains(imageOption)) {
+            return std::nullopt;
+        }
+    }
+    return picture(windowID, imageOption);
+}
+
+std::optional<Bitmap> SimWindowServer::picture(SimWindowKey key, WindowImageOption imageOption) const {
+    const auto state = world_.state(key);
+    if (!state || !state->window.listed || !state->window.onScreen || !mayRead(state->window.ownerPID)) {
         return std::nullopt;
     }
-    const double scale = imageOption == WindowImageOption::bestResolution ? shown->scale : 1.0;
-    return drawWindow(*shown, pixels(shown->bounds.width * scale), pixels(shown->bounds.height * scale));
+    const auto& window = state->window;
+    const double scale = imageOption == WindowImageOption::bestResolution ? state->scale : 1.0;
+    return drawWindow(window, pixels(window.bounds.width * scale), pixels(window.bounds.height * scale));
 }
 
-std::uint32_t SimWindowServer::addWindow(SimWindow window) {
-    window.number = nextNumber_++;
-    const auto behind = std::ranges::find_if(windows_, [&](const SimWindow& w) { return w.layer <= window.layer; });
-    windows_.insert(behind, std::move(window));
-    return nextNumber_ - 1;
+void SimWindowServer::setListAnswers(bool answers) {
+    std::lock_guard lock(mutex_);
+    listAnswers_ = answers;
 }
 
-bool SimWindowServer::removeWindow(std::uint32_t number) {
-    return std::erase_if(windows_, [&](const SimWindow& w) { return w.number == number; }) > 0;
-}
-
-SimWindow* SimWindowServer::window(std::uint32_t number) {
-    const auto found = std::ranges::find(windows_, number, &SimWindow::number);
-    return found == windows_.end() ? nullptr : &*found;
+void SimWindowServer::setListReplacement(std::optional<PlistValue> list) {
+    std::lock_guard lock(mutex_);
+    listReplacement_ = std::move(list);
 }
 
 void SimWindowServer::setImageOptionFails(WindowImageOption option, bool fails) {
+    std::lock_guard lock(mutex_);
     if (fails) {
         failingOptions_.insert(option);
     } else {
         failingOptions_.erase(option);
     }
+}
+
+std::vector<SimWindowServer::ImageRequest> SimWindowServer::imageRequests() const {
+    std::lock_guard lock(mutex_);
+    return imageRequests_;
 }
 
 }  // namespace tavelin::sim

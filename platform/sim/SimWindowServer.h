@@ -1,37 +1,27 @@
 #pragma once
 
-// The simulated window server: the windows of the simulated Mac, front to back, and pictures of them.
-// The world adds its windows here (the desktop picture's windows, one per display, come from
-// SimDisplays); tests change them, make the window list stop answering or a picture option fail, and
-// read which pictures were asked for.
+// The simulated window server: the window world's windows as the window server lists them, front to
+// back, and pictures of them (see SimWindowWorld.h for the world). Each description holds the window's
+// number, owner, layer, bounds, on-screen flag and name; another application's window name is withheld
+// without the screen-recording permission. Tests make the list stop answering or answer something else,
+// make a picture option fail, and read which pictures were asked for.
 //
-// Pictures are made of one window only (WindowListOption::includingWindow with no bounds); anything
-// else gives none. Main thread.
+// Pictures are made of one window only (WindowListOption::includingWindow with no bounds), in the
+// Bitmap format (RGBA, rows from the top), at the window's display's scale for the best resolution and
+// one pixel per point for the nominal one; none for a window that is gone or shows nothing, or for
+// another application's window without the permission. Any thread.
 
 #include <cstdint>
-#include <functional>
+#include <mutex>
 #include <optional>
 #include <set>
-#include <string>
 #include <vector>
 
+#include "platform/Privacy.h"
 #include "platform/WindowServer.h"
+#include "platform/sim/SimWindowWorld.h"
 
 namespace tavelin::sim {
-
-struct SimWindow {
-    std::uint32_t number = 0;  // given by addWindow()
-    std::int64_t layer = 0;
-    std::optional<std::string> name;
-    Rect bounds;       // window server coordinates
-    double scale = 1;  // pixels per point of its display
-    bool onScreen = true;
-    // What the window shows, at any size; it is drawn at the window's size. Nothing: no picture.
-    std::function<std::optional<Bitmap>()> content;
-    // Listed instead of the description made from the fields above, for entries the platform may give
-    // that a reader must cope with (a missing key, a value of another type).
-    std::optional<PlistDict> description;
-};
 
 class SimWindowServer final : public WindowServer {
   public:
@@ -43,32 +33,39 @@ class SimWindowServer final : public WindowServer {
         friend bool operator==(const ImageRequest&, const ImageRequest&) = default;
     };
 
-    std::optional<std::vector<PlistDict>> copyWindowInfo(WindowListOption option,
-                                                         std::uint32_t relativeToWindow) const override;
+    SimWindowServer(SimWindowWorld& world, const Privacy& privacy) : world_(world), privacy_(privacy) {}
+
+    std::optional<PlistValue> copyWindowInfo(WindowListOption option, std::uint32_t relativeToWindow) const override;
     std::optional<Bitmap> createWindowImage(std::optional<Rect> bounds, WindowListOption option,
                                             std::uint32_t windowID, WindowImageOption imageOption) override;
 
     // --- The world's side ---
 
-    // Puts the window in front of the others of its layer (a higher layer is further in front) and
-    // gives its number.
-    std::uint32_t addWindow(SimWindow window);
-    bool removeWindow(std::uint32_t number);
-    // Null for a window that does not exist; the pointer holds until windows are added or removed.
-    SimWindow* window(std::uint32_t number);
-    // Front to back.
-    const std::vector<SimWindow>& windows() const { return windows_; }
+    // Adds a window to the world (see SimWindowWorld::addWindow) and gives its number.
+    std::uint32_t addWindow(SimWindow window) { return static_cast<std::uint32_t>(world_.addWindow(std::move(window))); }
+    bool removeWindow(std::uint32_t number) { return world_.removeWindow(number); }
+    std::optional<SimWindow> window(std::uint32_t number) const { return world_.window(number); }
 
     // While false the window list gives none.
-    void setListAnswers(bool answers) { listAnswers_ = answers; }
+    void setListAnswers(bool answers);
+    // While set, the window list gives this instead (a value of another type, a crafted array).
+    void setListReplacement(std::optional<PlistValue> list);
     // Pictures with that option give none while it fails.
     void setImageOptionFails(WindowImageOption option, bool fails);
-    const std::vector<ImageRequest>& imageRequests() const { return imageRequests_; }
+    std::vector<ImageRequest> imageRequests() const;
+
+    // The picture of a window of the world, as the window server makes it.
+    std::optional<Bitmap> picture(SimWindowKey key, WindowImageOption imageOption) const;
 
   private:
-    std::vector<SimWindow> windows_;
-    std::uint32_t nextNumber_ = 100;
+    bool mayRead(std::int32_t ownerPID) const;
+
+    SimWindowWorld& world_;
+    const Privacy& privacy_;
+    // Guards only the test settings and records below; never held while the world is asked.
+    mutable std::mutex mutex_;
     bool listAnswers_ = true;
+    std::optional<PlistValue> listReplacement_;
     std::set<WindowImageOption> failingOptions_;
     std::vector<ImageRequest> imageRequests_;
 };

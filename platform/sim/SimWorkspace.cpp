@@ -108,6 +108,14 @@ bool SimWorkspace::activate(std::int32_t processIdentifier) {
     return true;
 }
 
+bool SimWorkspace::activate(std::int32_t processIdentifier, std::uint32_t options) {
+    if (trace_) {
+        trace_->record("RunningApplication.activate " + std::to_string(processIdentifier) +
+                       " options=" + std::to_string(options));
+    }
+    return activate(processIdentifier);
+}
+
 bool SimWorkspace::hide(std::int32_t processIdentifier) {
     auto* process = find(processIdentifier);
     if (process == nullptr) return false;

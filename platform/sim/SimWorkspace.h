@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/RunningApplicationActions.h"
 #include "platform/Workspace.h"
 #include "platform/sim/SimCallTrace.h"
 #include "runtime/Clock.h"
@@ -35,7 +36,7 @@ struct SimApplication {
     friend bool operator==(const SimApplication&, const SimApplication&) = default;
 };
 
-class SimWorkspace final : public Workspace {
+class SimWorkspace final : public Workspace, public RunningApplicationActions {
   public:
     SimWorkspace(Queue& mainQueue, const Clock& clock);
 
@@ -50,6 +51,7 @@ class SimWorkspace final : public Workspace {
     // extension.
     std::optional<std::filesystem::path> urlForApplicationToOpen(
         const std::filesystem::path& path) const override;
+    bool accessibilityDisplayShouldReduceMotion() const override { return reduceMotion_; }
 
     // --- The world's side ---
 
@@ -71,9 +73,12 @@ class SimWorkspace final : public Workspace {
     bool terminate(std::int32_t processIdentifier);
     // Makes it the frontmost application; the previous one becomes inactive.
     bool activate(std::int32_t processIdentifier);
+    // The program's request, recorded ("RunningApplication.activate <pid> options=<bits>").
+    bool activate(std::int32_t processIdentifier, std::uint32_t options) override;
     // Hiding the active application deactivates it; nothing else comes to the front.
     bool hide(std::int32_t processIdentifier);
     bool unhide(std::int32_t processIdentifier);
+    void setReduceMotion(bool reduce) { reduceMotion_ = reduce; }
     // The user switched Spaces; the Mac goes to sleep. Each posts its notification, without an
     // application.
     void activeSpaceDidChange() { post(kWorkspaceActiveSpaceDidChange); }
@@ -81,6 +86,8 @@ class SimWorkspace final : public Workspace {
     // Sets one keyed property that the application answers (a value of nothing answers with nothing).
     bool setKeyedValue(std::int32_t processIdentifier, std::string key, std::optional<PlistValue> value);
 
+    // The running processes, in the workspace's order, without recording a call.
+    const std::vector<RunningApplication>& processes() const { return processes_; }
     std::optional<RunningApplication> process(std::int32_t processIdentifier) const;
     std::optional<RunningApplication> process(std::string_view bundleIdentifier) const;
 
@@ -104,6 +111,7 @@ class SimWorkspace final : public Workspace {
     std::int32_t nextProcessIdentifier_ = 501;
     std::function<void()> processesChanged_;
     SimCallTrace* trace_ = nullptr;
+    bool reduceMotion_ = false;
 };
 
 }  // namespace tavelin::sim

@@ -1,7 +1,7 @@
 #pragma once
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end of the
-// test.
+// A fresh folder under the system's temporary folder (or under another folder, such as one on a
+// second volume), removed with everything in it at the end of the test.
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,8 +11,8 @@ namespace tavelin {
 
 class TemporaryFolder {
   public:
-    TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tavelin-test-XXXXXX").string();
+    explicit TemporaryFolder(const std::filesystem::path& under = std::filesystem::temp_directory_path()) {
+        std::string pattern = (under / "tavelin-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         path_ = pattern;
     }

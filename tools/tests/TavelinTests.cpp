@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include "platform/tests/NamedPipe.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "protocol/DockSnapshot.h"
 #include "tools/tests/ProgramRun.h"
@@ -87,6 +88,28 @@ TEST(Tavelin, BadArgumentsAndAMissingDesktopAreClearErrors) {
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.err, HasSubstr("none.json"));
     EXPECT_EQ(run.out, "");
+}
+
+// Without a writer, opening a named pipe waits for ever: a program that did would neither read its
+// commands nor end; `timeout` ends it then, and the run fails.
+TEST(Tavelin, NamedPipesInPlaceOfItsFilesAreErrorsAndOverlongLinesRunNothing) {
+    const TemporaryFolder scratch;
+    const TemporaryFolder home;
+    testing::makeNamedPipe(home / "Library/Preferences/jp.fenwold.lomaret.plist");
+    const auto program = "timeout 60 " + std::string(TAVELIN_PATH);
+    auto run = runProgram(program + " --home " + home.path().string() + " --exit-after 2",
+                          std::string(4096, 'x') + "quit\nlaunch com.apple.Notes\n", scratch.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("jp.fenwold.lomaret.plist: not a regular file"));
+    EXPECT_THAT(run.err,
+                HasSubstr("tavelin: a line longer than 4096 bytes was ignored\nlaunched com.apple.Notes"));
+
+    const auto desktop = scratch / "desktop.json";
+    testing::makeNamedPipe(desktop);
+    run = runProgram(program + " --home " + home.path().string() + " --desktop " + desktop.string(), "",
+                     scratch.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr(desktop.string() + ": not a regular file"));
 }
 
 }  // namespace

@@ -50,7 +50,6 @@ TEST_F(AppServicesTest, SharedIsBuiltOnceAndTheWindowServicesStartEmpty) {
     EXPECT_EQ(first.windowList->cachedListCount(), 0u);
     EXPECT_EQ(first.windowThumbnails->cachedThumbnailCount(), 0u);
     EXPECT_EQ(first.windowThumbnails->capturesInFlight(), 0u);
-    EXPECT_TRUE(first.windowActionDisplayResolver->switcher.expired());
     EXPECT_FALSE(first.windowActionDisplayResolver->pinnedScreenID);
     EXPECT_EQ(first.windowActionDisplayResolver->pinDepth, 0);
     EXPECT_EQ(&first.windowActions.listService(), first.windowList.get());

@@ -88,6 +88,7 @@ class AppWorld : public ::testing::Test {
     TemporaryFolder home_;
     VirtualScheduler scheduler_;
     CapturedSystemLog log_;
+    CapturedWindowActionLog windowActionLog_;
     ManualFileWatcher watcher_;
 
   private:
@@ -95,7 +96,7 @@ class AppWorld : public ::testing::Test {
         mac_ = std::make_unique<sim::SimMac>(desktop_, home_.path(), scheduler_, log_);
         mac_->accessibility().setProcessTrusted(true);
         scheduler_.runUntilIdle();
-        platform_.emplace(simAppPlatform(*mac_, scheduler_, log_, watcher_));
+        platform_.emplace(simAppPlatform(*mac_, scheduler_, log_, windowActionLog_, watcher_));
         application_ = std::make_unique<TavelinApplication>(*platform_);
     }
     void quitProcess() {

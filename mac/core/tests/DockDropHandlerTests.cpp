@@ -1,7 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
+#include <fstream>
+#include <utility>
 
 #include "mac/core/DockDropHandler.h"
 #include "mac/core/tests/FolderWorld.h"
@@ -24,7 +27,7 @@ Task<void> runDrop(const DockDropHandler& drops, std::vector<std::string> urls, 
 class DockDropHandlerTest : public FolderWorld {
   protected:
     DockDropHandler drops{{mac().workspace(), mac().launchServices(), mac().fileSystem(),
-                           mac().workspaceActions(), mac().dragPasteboard()}};
+                           mac().workspaceActions(), mac().dragPasteboard(), log_}};
 
     CommandResultPayload perform(std::vector<std::string> urls, const DockItem& target, bool copy = true) {
         std::optional<CommandResultPayload> result;
@@ -203,23 +206,132 @@ TEST_F(DockDropHandlerTest, AReplacementThatCannotBeSwappedInPutsEverythingBack)
     const auto dock = folderItem("dock", makeFolder("Dock"));
     const auto existing = makeFile("Dock/a.txt", "the user's a");
     const auto a = makeFile("Elsewhere/a.txt", "dropped a");
-    files().refuse(Operation::move, existing, FileSystemError::posix(EBUSY, existing));
+    const auto busy = FileSystemError::posix(EBUSY, existing);
 
-    for (const bool copy : {true, false}) {
-        EXPECT_EQ(perform({url(a)}, dock, copy), CommandResultPayload::failure(ProtocolError::unavailable(
-                                                     existing.string() + ": Device or resource busy")));
-        EXPECT_EQ(readFile(existing), "the user's a");
-        EXPECT_EQ(readFile(a), "dropped a") << "copy " << copy;
-        EXPECT_THAT(namesIn(*dock.path), ElementsAre("a.txt"));
+    // The old item cannot move aside, or the new one cannot take its place (the first move onto the
+    // old item's name in a drop; the second puts the old item back).
+    files().refuse(Operation::move, existing, busy);
+    bool swapRefused = false;
+    files().refuseWhere(
+        Operation::move,
+        [&](const fs::path&, const fs::path& to) {
+            return to == existing && !std::exchange(swapRefused, true);
+        },
+        busy);
+    for (const bool moveAside : {false, true}) {
+        if (moveAside) files().allow(Operation::move, existing);
+        for (const bool copy : {true, false}) {
+            swapRefused = !moveAside;
+            EXPECT_EQ(perform({url(a)}, dock, copy),
+                      CommandResultPayload::failure(ProtocolError::unavailable(busy.localizedDescription)));
+            EXPECT_EQ(readFile(existing), "the user's a");
+            EXPECT_EQ(readFile(a), "dropped a") << "copy " << copy;
+            EXPECT_THAT(namesIn(*dock.path), ElementsAre("a.txt"));
+        }
     }
+    EXPECT_THAT(log_.lines(), IsEmpty());
 
     // A move that fails leaves the dropped file where it was.
-    files().allow(Operation::move, existing);
-    files().refuse(Operation::move, a, FileSystemError::posix(EXDEV, a));
+    files().refuse(Operation::move, a, FileSystemError::posix(EACCES, a));
     EXPECT_FALSE(perform({url(a)}, dock, false).isSuccess());
     EXPECT_EQ(readFile(a), "dropped a");
     EXPECT_EQ(readFile(existing), "the user's a");
     EXPECT_THAT(namesIn(*dock.path), ElementsAre("a.txt"));
+}
+
+TEST_F(DockDropHandlerTest, TwoItemsOfOneNameAreRefusedBeforeAnythingMoves) {
+    const auto dock = folderItem("dock", makeFolder("Dock"));
+    const auto one = makeFile("One/x.txt", "one");
+    const auto two = makeFile("Two/x.txt", "two");
+    const auto other = makeFile("Two/y.txt", "y");
+
+    EXPECT_FALSE(drops.canAcceptDrop({url(other), url(one), url(two)}, dock));
+    for (const bool copy : {false, true}) {
+        EXPECT_EQ(perform({url(other), url(one), url(two)}, dock, copy), notAllowed());
+    }
+    EXPECT_EQ(readFile(one), "one");
+    EXPECT_EQ(readFile(two), "two");
+    EXPECT_TRUE(fs::exists(other));
+    EXPECT_THAT(namesIn(*dock.path), IsEmpty());
+}
+
+TEST_F(DockDropHandlerTest, AnyNameThatFitsCanBeReplaced) {
+    const auto dock = folderItem("dock", makeFolder("Dock"));
+    const auto name = std::string(226, 'n') + ".txt";
+    makeFile("Dock/" + name, "old");
+    const auto dropped = makeFile("Elsewhere/" + name, "new");
+
+    EXPECT_EQ(perform({url(dropped)}, dock, false), CommandResultPayload::success());
+    EXPECT_EQ(readFile(fs::path(*dock.path) / name), "new");
+    EXPECT_FALSE(fs::exists(dropped));
+    EXPECT_THAT(namesIn(*dock.path), ElementsAre(name));
+}
+
+TEST_F(DockDropHandlerTest, AnOldItemThatCannotBeRemovedIsKeptAsideAndTheDropGoesOn) {
+    const auto dock = folderItem("dock", makeFolder("Dock"));
+    makeFile("Dock/a.txt", "old a");
+    makeFile("Dock/b.txt", "old b");
+    const auto a = makeFile("Elsewhere/a.txt", "new a");
+    const auto b = makeFile("Elsewhere/b.txt", "new b");
+    const auto inDockAndHidden = [&](const fs::path& path, const fs::path&) {
+        return path.parent_path() == *dock.path && path.filename().string().starts_with('.');
+    };
+    files().refuseWhere(Operation::remove, inDockAndHidden, FileSystemError::posix(EBUSY, *dock.path));
+
+    EXPECT_EQ(perform({url(a), url(b)}, dock, false), CommandResultPayload::success());
+    EXPECT_EQ(readFile(fs::path(*dock.path) / "a.txt"), "new a");
+    EXPECT_EQ(readFile(fs::path(*dock.path) / "b.txt"), "new b");
+    // Each old item is where the log says, whole.
+    const auto lines = log_.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    std::vector<std::string> kept;
+    for (const auto& line : lines) {
+        const std::string prefix = "Tavelin drop: kept the replaced item at ";
+        ASSERT_TRUE(line.starts_with(prefix)) << line;
+        const auto path = line.substr(prefix.size(), line.find(": ", prefix.size()) - prefix.size());
+        EXPECT_TRUE(inDockAndHidden(path, {})) << path;
+        EXPECT_LE(fs::path(path).filename().string().size(), 20u) << path;
+        kept.push_back(readFile(path));
+    }
+    EXPECT_THAT(kept, ElementsAre("old a", "old b"));
+}
+
+// Across volumes a move copies: the source goes only once the new item stands under its name.
+TEST_F(DockDropHandlerTest, AMoveAcrossVolumesRemovesTheSourceLast) {
+    struct stat home {
+    }, shared{};
+    if (::stat("/dev/shm", &shared) != 0 || ::stat(home_.path().c_str(), &home) != 0 ||
+        home.st_dev == shared.st_dev) {
+        GTEST_SKIP() << "no second volume at /dev/shm";
+    }
+    TemporaryFolder elsewhere("/dev/shm");
+    const auto dock = folderItem("dock", makeFolder("Dock"));
+    makeFile("Dock/a.txt", "old a");
+    const auto write = [](const fs::path& path, std::string_view text) { std::ofstream(path) << text; };
+    const auto a = elsewhere / "a.txt";
+    const auto b = elsewhere / "b.txt";
+    write(a, "new a");
+    write(b, "new b");
+    const auto busy = [](const fs::path& path) { return FileSystemError::posix(EBUSY, path); };
+    files().refuse(Operation::remove, a, busy(a));
+    files().refuse(Operation::remove, b, busy(b));
+
+    // Replacing, and not.
+    for (const auto& [source, expected] : {std::pair(a, "new a"), std::pair(b, "new b")}) {
+        EXPECT_EQ(
+            perform({url(source)}, dock, false),
+            CommandResultPayload::failure(ProtocolError::unavailable(busy(source).localizedDescription)));
+        EXPECT_EQ(readFile(fs::path(*dock.path) / source.filename()), expected);
+        EXPECT_EQ(readFile(source), expected);
+    }
+    EXPECT_THAT(namesIn(*dock.path), UnorderedElementsAre("a.txt", "b.txt"));
+
+    files().allow(Operation::remove, a);
+    write(a, "newer a");
+    EXPECT_EQ(perform({url(a)}, dock, false), CommandResultPayload::success());
+    EXPECT_EQ(readFile(fs::path(*dock.path) / "a.txt"), "newer a");
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_THAT(namesIn(*dock.path), UnorderedElementsAre("a.txt", "b.txt"));
 }
 
 TEST_F(DockDropHandlerTest, TheTrashTakesDeletableFilesInOneRecycleOperation) {

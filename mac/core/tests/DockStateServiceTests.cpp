@@ -1,9 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
-#include "runtime/tests/RunLoopWithWatchdog.h"
 #include "mac/core/DockStateService.h"
 #include "mac/core/tests/DockStateWorld.h"
 #include "platform/FileContents.h"
@@ -13,6 +13,7 @@
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/LiveScheduler.h"
 #include "runtime/VirtualScheduler.h"
+#include "runtime/tests/RunLoopWithWatchdog.h"
 
 namespace tavelin {
 namespace {
@@ -302,6 +303,41 @@ TEST_F(DockStateServiceTest, ABurstOfTrashEventsGivesOneRefresh120msAfterItsLast
     EXPECT_EQ(pushed_.size(), 1u);
 }
 
+TEST_F(DockStateServiceTest, ATrashDeletedOrRenamedAndMadeAgainIsStillFollowed) {
+    start();
+    const auto trash = world_.trash();
+    const auto home = trash.parent_path();
+
+    // Made again at once: watched again where it is.
+    std::filesystem::rename(trash, home / "Old Trash");
+    watcher_.emit(trash, FileEvent::moveSelf);
+    std::filesystem::create_directory(trash);
+    scheduler_.advance(120ms);
+    fillTrash();
+    watcher_.emit(trash, FileEvent::entryCreated);
+    scheduler_.advance(120ms);
+    EXPECT_EQ(trashToken(), IconToken(kTrashTokenFull));
+
+    // Made again later: the home folder tells.
+    std::filesystem::remove_all(trash);
+    watcher_.emit(trash, FileEvent::deleteSelf);
+    scheduler_.advance(120ms);
+    EXPECT_EQ(trashToken(), IconToken(kTrashTokenEmpty));
+    std::filesystem::create_directory(trash);
+    watcher_.emit(home, FileEvent::entryCreated);
+    scheduler_.advance(120ms);
+    fillTrash();
+    watcher_.emit(trash, FileEvent::entryCreated);
+    scheduler_.advance(120ms);
+    EXPECT_EQ(trashToken(), IconToken(kTrashTokenFull));
+    emptyTrash();
+    watcher_.emit(trash, FileEvent::entryDeleted);
+    scheduler_.advance(120ms);
+    EXPECT_EQ(trashToken(), IconToken(kTrashTokenEmpty));
+    EXPECT_EQ(std::ranges::count(watcher_.watches(), trash, &ManualFileWatcher::Watched::path), 1);
+    EXPECT_EQ(std::ranges::count(watcher_.watches(), home, &ManualFileWatcher::Watched::path), 0);
+}
+
 TEST_F(DockStateServiceTest, AfterAUserActionTheTrashIsCheckedNowAndAgainLater) {
     start();
     const Duration first = now();
@@ -338,7 +374,9 @@ TEST_F(DockStateServiceTest, DestroyingTheServiceEndsItsWatchesAndDropsWhatIsPen
 // when what it waits for has arrived; the watchdog only ends a run that went wrong, and fails it.
 class DockStateLiveTest : public ::testing::Test {
   protected:
-    void runWithWatchdog() { ASSERT_TRUE(testing::runLoopWithWatchdog(scheduler_)) << "the run did not end by itself"; }
+    void runWithWatchdog() {
+        ASSERT_TRUE(testing::runLoopWithWatchdog(scheduler_)) << "the run did not end by itself";
+    }
 
     TemporaryFolder home_;
     LiveScheduler scheduler_;

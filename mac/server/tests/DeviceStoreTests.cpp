@@ -7,6 +7,7 @@
 #include "platform/FileContents.h"
 #include "platform/P256PrivateKey.h"
 #include "platform/sim/SimMac.h"
+#include "platform/tests/NamedPipe.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/VirtualScheduler.h"
 
@@ -75,6 +76,15 @@ TEST_F(DeviceStoreTest, ADamagedDevicesFileIsReportedAndLeftAsItIs) {
     EXPECT_THAT(log_.lines()[0], HasSubstr("devices.json"));
     EXPECT_THAT(log_.lines()[0], HasSubstr("publicKey"));
     EXPECT_EQ(readFileContents(devicesFile(), 1 << 20).value(), damaged);
+}
+
+TEST_F(DeviceStoreTest, ADevicesFileThatIsANamedPipeIsReportedAtOnce) {
+    testing::makeNamedPipe(devicesFile());
+    const auto devices =
+        testing::readsWithoutWaiting(devicesFile(), [&] { return DeviceStore(platform()).devices(); });
+    EXPECT_THAT(devices, IsEmpty());
+    ASSERT_EQ(log_.lines().size(), 1u);
+    EXPECT_THAT(log_.lines()[0], HasSubstr(devicesFile().string() + ": not a regular file"));
 }
 
 TEST_F(DeviceStoreTest, AKeychainItemThatIsNoKeyIsNotReplaced) {

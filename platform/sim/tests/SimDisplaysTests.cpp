@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 
 #include "platform/FileContents.h"
 #include "platform/ImageCoding.h"
@@ -69,6 +71,16 @@ TEST(SimDisplaysTest, DesktopFileErrorsNameTheScreenKey) {
          R"(Desktop.screens[0]: unknown key "colour")"},
         {R"({"screens": [{"frame": [0, 0, 10, 10]}]})", R"(Desktop.screens[0]: missing required key "name")"},
         {R"({"mouseLocation": [1, 2, 3]})", "Desktop.mouseLocation: expected [x, y]"},
+        {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "spaces": 0}]})",
+         "Desktop.screens[0].spaces: expected 1 to 16 Spaces"},
+        {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "spaces": 2, "currentSpace": 2}]})",
+         "Desktop.screens[0].currentSpace: expected the index of one of its Spaces"},
+        {R"({"windows": [{"application": "com.apple.Notes", "frame": [0, 0, 10, 10]}]})",
+         R"(Desktop.windows[0].application: "com.apple.Notes" is no running application)"},
+        {R"({"applications": [{"bundleIdentifier": "a.b", "name": "B", "path": "/B.app", "running": true}],
+             "screens": [{"name": "A", "frame": [0, 0, 100, 100], "spaces": 2}, {"name": "B", "frame": [100, 0, 100, 100]}],
+             "windows": [{"application": "a.b", "frame": [150, 10, 10, 10], "space": 1}]})",
+         "Desktop.windows[0].space: the screen has no such Space"},
         {R"({"host": {"systemVersion": "14.5"}})",
          R"x(Desktop.host.systemVersion: expected "Version <major>.<minor>[.<patch>] (Build <build>)", found "14.5")x"},
     };
@@ -135,14 +147,20 @@ TEST_F(SimDisplaysWorld, EachScreenHasAWallpaperWindowThatFollowsIt) {
     auto& displays = mac().displays();
     auto& windows = mac().windowServer();
     const auto list = windows.copyWindowInfo(WindowListOption::onScreenOnly, 0);
-    ASSERT_TRUE(list);
-    ASSERT_EQ(list->size(), 2u);
+    ASSERT_TRUE(list && list->getIf<PlistArray>());
+    std::vector<PlistValue> wallpapers;
+    std::ranges::copy_if(*list->getIf<PlistArray>(), std::back_inserter(wallpapers), [](const PlistValue& entry) {
+        return *entry.getIf<PlistDict>()->find("kCGWindowLayer") == PlistValue(kDesktopWindowLayer);
+    });
+    ASSERT_EQ(wallpapers.size(), 2u);
     // Measured from the top of the first screen: the taller screen reaches 100 points above it.
     const PlistDict studio{{"kCGWindowNumber", *displays.wallpaperWindow(1)},
+                           {"kCGWindowOwnerPID", 0},
                            {"kCGWindowLayer", kDesktopWindowLayer},
                            {"kCGWindowBounds", PlistDict{{"X", 160.0}, {"Y", -100.0}, {"Width", 320.0}, {"Height", 200.0}}},
+                           {"kCGWindowIsOnscreen", true},
                            {"kCGWindowName", "Wallpaper-2"}};
-    EXPECT_EQ((*list)[0], studio);
+    EXPECT_EQ(wallpapers[0], PlistValue(studio));
 
     const auto identity = displays.screens()[1].identity;
     displays.setFrame(1, Rect{-320, 0, 320, 200});
@@ -150,8 +168,11 @@ TEST_F(SimDisplaysWorld, EachScreenHasAWallpaperWindowThatFollowsIt) {
     EXPECT_EQ(displays.screens()[1].identity, identity);
 
     displays.setScreens({DesktopScreen{"Projector", Rect{0, 0, 100, 50}}});
-    EXPECT_EQ(windows.windows().size(), 1u);
-    EXPECT_EQ(windows.windows()[0].name, "Wallpaper-" + std::to_string(displays.screens()[0].identity));
+    std::vector<std::string> names;
+    for (const auto& state : mac().windowWorld().windows()) {
+        if (state.window.layer == kDesktopWindowLayer) names.push_back(*state.window.name);
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"Wallpaper-" + std::to_string(displays.screens()[0].identity)});
 }
 
 TEST_F(SimDisplaysWorld, ChangesPostTheirNotificationsOnTheMainQueue) {
@@ -227,9 +248,12 @@ TEST_F(SimDisplaysWorld, WindowListOrderOddEntriesAndSilence) {
     const auto hidden = windows.addWindow(SimWindow{.layer = 0, .bounds = {0, 0, 50, 50}, .onScreen = false});
     const auto odd = windows.addWindow(SimWindow{.layer = 0, .description = PlistDict{{"kCGWindowLayer", "zero"}}});
     const auto numbers = [&](WindowListOption option, std::uint32_t relativeTo) {
-        std::vector<PlistDict> list = *windows.copyWindowInfo(option, relativeTo);
+        const auto list = windows.copyWindowInfo(option, relativeTo);
         std::vector<std::string> layers;
-        for (const auto& info : list) {
+        for (const auto& entry : *list->getIf<PlistArray>()) {
+            const auto& info = *entry.getIf<PlistDict>();
+            const auto* layer = info.find("kCGWindowLayer");
+            if (layer && layer->getIf<std::int64_t>() && *layer->getIf<std::int64_t>() > 0) continue;  // menu bar, Dock
             const auto* number = info.find("kCGWindowNumber");
             layers.push_back(number ? std::to_string(*number->getIf<std::int64_t>()) : "odd");
         }
@@ -260,11 +284,12 @@ TEST_F(SimDisplaysWorld, FrameworkAnswersLaterAsAnEventOfTheWorld) {
     capture.getShareableContent(true, true, [&](auto answer) { content = std::move(answer); });
     scheduler_.sleepBlocking(50ms);
     ASSERT_TRUE(*content);
-    EXPECT_TRUE((*content)->windows.empty());  // the desktop windows were left out
+    ASSERT_EQ((*content)->windows.size(), 1u);  // the desktop windows were left out: the menu bar only
+    EXPECT_EQ((*content)->windows[0].title, "Menubar");
     capture.getShareableContent(false, true, [&](auto answer) { content = std::move(answer); });
     scheduler_.sleepBlocking(50ms);
-    ASSERT_EQ((*content)->windows.size(), 2u);
-    const auto studio = (*content)->windows[0];
+    ASSERT_EQ((*content)->windows.size(), 3u);
+    const auto studio = (*content)->windows[1];
     EXPECT_EQ(studio.title, "Wallpaper-2");
     EXPECT_EQ(studio.frame, (Rect{160, -100, 320, 200}));
 

@@ -3,6 +3,7 @@
 
 #include "platform/FileContents.h"
 #include "platform/sim/SimMac.h"
+#include "platform/tests/NamedPipe.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/VirtualScheduler.h"
 
@@ -54,6 +55,21 @@ TEST(SimMac, LoadsTheExampleDesktop) {
 
     world.host().setLocalizedName(std::nullopt);
     EXPECT_EQ(world.host().localizedName(), std::nullopt);
+
+    // Windows front to back; Mail's is minimized and the Reading List is on the built-in screen's second
+    // Space, so neither is on screen.
+    std::vector<std::string> titles, shown;
+    for (const auto& state : world.windowWorld().windows()) {
+        if (state.window.layer != 0) continue;
+        titles.push_back(*state.window.name);
+        if (state.onScreen) shown.push_back(*state.window.name);
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"Apple", "Downloads", "zsh — 80×24", "Inbox", "Reading List"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Apple", "Downloads", "zsh — 80×24"}));
+    const auto spaces = world.windowWorld().displaySpaces();
+    ASSERT_EQ(spaces.size(), 2u);
+    EXPECT_EQ(spaces[0].spaces.size(), 2u);
+    EXPECT_EQ(spaces[0].currentSpace, spaces[0].spaces[0]);
 }
 
 TEST(SimMac, AnEmptyDesktopIsANamelessMacWithTheProgramInApplications) {
@@ -143,6 +159,13 @@ TEST(SimMac, LoadingErrorsNameTheFile) {
     const auto homeless = SimMac::load(folder / "desktop.json", folder / "nobody", scheduler, log);
     ASSERT_FALSE(homeless);
     EXPECT_THAT(homeless.error().message, HasSubstr("nobody: the home folder is missing"));
+
+    const auto pipe = folder / "pipe.json";
+    tavelin::testing::makeNamedPipe(pipe);
+    const auto piped = tavelin::testing::readsWithoutWaiting(
+        pipe, [&] { return SimMac::load(pipe, folder.path(), scheduler, log); });
+    ASSERT_FALSE(piped);
+    EXPECT_THAT(piped.error().message, HasSubstr("pipe.json: not a regular file"));
 }
 
 }  // namespace

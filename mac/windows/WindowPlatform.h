@@ -1,0 +1,29 @@
+#pragma once
+
+// What window management asks of the system, in one place: Accessibility, the window server, the
+// screens, other applications, the pointer, the clock for its waits, and its two logs. Every reference
+// outlives the window services. The window operations run on the main thread unless they say otherwise.
+
+#include "platform/Accessibility.h"
+#include "platform/MouseCursor.h"
+#include "platform/RunningApplicationActions.h"
+#include "platform/Screens.h"
+#include "platform/WindowServer.h"
+#include "runtime/Scheduler.h"
+#include "runtime/SystemLog.h"
+#include "runtime/WindowActionLog.h"
+
+namespace tavelin {
+
+struct WindowPlatform {
+    const Accessibility& accessibility;
+    WindowServer& windowServer;
+    const Screens& screens;
+    RunningApplicationActions& applications;
+    MouseCursor& mouseCursor;
+    Scheduler& scheduler;
+    SystemLog& log;
+    WindowActionLog& actionLog;
+};
+
+}  // namespace tavelin
