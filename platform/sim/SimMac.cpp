@@ -100,6 +100,7 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
             else if (application)
                 appWindows_.resignKeyWindow();
         });
+    displays_.setOwnKeyWindowFrame([this] { return appWindows_.keyWindowFrame(); });
     // Recorded from here on: what the world does to build itself is not the program's asking.
     accessibility_.setCallTrace(&calls_);
     privacy_.setCallTrace(&calls_);
