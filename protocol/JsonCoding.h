@@ -12,6 +12,7 @@
 #include <concepts>
 #include <cstdint>
 #include <expected>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -229,8 +230,12 @@ std::expected<std::string, EncodeError> encodeJSON(const T& value) {
 }
 
 // Parses `json` with this thread's reusable parser. Depth beyond simdjson's limit, invalid UTF-8 and
-// malformed text are refused before any record is read.
+// malformed text are refused before any record is read. An integer beyond 64 bits reads as a double.
 std::expected<simdjson::dom::element, DecodeError> parseJSON(std::string_view json, std::string_view name);
+// The same, into a document of its own that stays valid as long as anyone holds it. This thread parses
+// into the same document again once no one does.
+std::expected<std::shared_ptr<const simdjson::dom::document>, DecodeError> parseSharedJSON(std::string_view json,
+                                                                                           std::string_view name);
 
 template <class T>
 std::expected<T, DecodeError> decodeElement(simdjson::dom::element element, std::string_view name = recordName<T>) {
