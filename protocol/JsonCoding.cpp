@@ -4,6 +4,8 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <new>
 
 namespace tavelin {
 
@@ -98,15 +100,46 @@ std::optional<simdjson::dom::element> ObjectReader::find(std::string_view key) {
 void ObjectReader::indexMembers() {
     const std::size_t count = object_.size();
     if (count <= kInlineMembers) {
+        auto* slots = reinterpret_cast<Member*>(inlineMembers_);
         std::size_t i = 0;
-        for (const auto field : object_) inlineMembers_[i++] = {field.key, field.value};
-        members_ = std::span<const Member>(inlineMembers_.data(), count);
+        for (const auto field : object_) new (slots + i++) Member{field.key, field.value};
+        members_ = std::span<const Member>(std::launder(slots), count);
     } else {
         spilledMembers_.reserve(count);
         for (const auto field : object_) spilledMembers_.push_back({field.key, field.value});
         members_ = spilledMembers_;
     }
 }
+
+namespace {
+
+// Equality of two texts of the same size without a call: field names are short.
+bool sameBytes(const char* a, const char* b, std::size_t size) {
+    const auto load8 = [](const char* p) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        return word;
+    };
+    const auto load4 = [](const char* p) {
+        std::uint32_t word;
+        std::memcpy(&word, p, 4);
+        return word;
+    };
+    if (size >= 8 && size <= 16) {
+        // Two words that overlap when the size is under sixteen.
+        return load8(a) == load8(b) && load8(a + size - 8) == load8(b + size - 8);
+    }
+    if (size >= 4 && size < 8) return load4(a) == load4(b) && load4(a + size - 4) == load4(b + size - 4);
+    if (size < 4) {
+        for (std::size_t i = 0; i < size; ++i) {
+            if (a[i] != b[i]) return false;
+        }
+        return true;
+    }
+    return std::memcmp(a, b, size) == 0;
+}
+
+}  // namespace
 
 bool ObjectReader::lookup(std::string_view key, simdjson::dom::element& element) {
     // With a key repeated in one object, the occurrence found first from the cursor counts: the same
@@ -116,7 +149,7 @@ bool ObjectReader::lookup(std::string_view key, simdjson::dom::element& element)
         const std::size_t i = cursor_ + step < count ? cursor_ + step : cursor_ + step - count;
         const auto candidate = members_[i].key;
         // Sizes tell most field names apart before their bytes are compared.
-        if (candidate.size() == key.size() && std::equal(key.begin(), key.end(), candidate.begin())) {
+        if (candidate.size() == key.size() && sameBytes(candidate.data(), key.data(), key.size())) {
             element = members_[i].value;
             cursor_ = i + 1;
             return true;
