@@ -108,15 +108,9 @@ bool halves(int width, int height, int toWidth, int toHeight) {
 // of each block, as the resampling below would give, at a fraction of its cost. libyuv's 32-bit pixels
 // keep alpha in the fourth byte and treat the other three alike, as ours do.
 void halve(const Bitmap& source, int count, std::uint8_t* out, std::size_t outStride, bool premultiply) {
-    Bitmap premultiplied;
-    if (premultiply) {
-        premultiplied = Bitmap(source.width, source.height);
-        libyuv::ARGBAttenuate(source.pixels.data(), static_cast<int>(source.rowBytes()),
-                              premultiplied.pixels.data(), static_cast<int>(premultiplied.rowBytes()),
-                              source.width, source.height);
-    }
-    const Bitmap* from = premultiply ? &premultiplied : &source;
+    const Bitmap* from = &source;
     Bitmap steps[2];
+    std::vector<std::uint8_t> pair(premultiply ? source.rowBytes() * 2 : 0);
     for (int i = 0; i < count; ++i) {
         const int width = from->width / 2, height = from->height / 2;
         std::uint8_t* to = out;
@@ -127,8 +121,20 @@ void halve(const Bitmap& source, int count, std::uint8_t* out, std::size_t outSt
             to = step.pixels.data();
             toStride = step.rowBytes();
         }
-        libyuv::ARGBScale(from->pixels.data(), static_cast<int>(from->rowBytes()), from->width, from->height, to,
-                          static_cast<int>(toStride), width, height, libyuv::kFilterBox);
+        if (premultiply && i == 0) {
+            // Two rows at a time multiplied by alpha, so that the picture is read once and no copy of it
+            // is made.
+            const int rowBytes = static_cast<int>(source.rowBytes());
+            for (int y = 0; y < height; ++y) {
+                libyuv::ARGBAttenuate(source.pixels.data() + static_cast<std::size_t>(2 * y) * source.rowBytes(),
+                                      rowBytes, pair.data(), rowBytes, source.width, 2);
+                libyuv::ARGBScale(pair.data(), rowBytes, source.width, 2, to + static_cast<std::size_t>(y) * toStride,
+                                  static_cast<int>(toStride), width, 1, libyuv::kFilterBox);
+            }
+        } else {
+            libyuv::ARGBScale(from->pixels.data(), static_cast<int>(from->rowBytes()), from->width, from->height,
+                              to, static_cast<int>(toStride), width, height, libyuv::kFilterBox);
+        }
         from = &step;
     }
     if (premultiply) {
@@ -137,15 +143,16 @@ void halve(const Bitmap& source, int count, std::uint8_t* out, std::size_t outSt
     }
 }
 
-// Halves as above, weighing colours by alpha. The colours are first taken as they are: when everything
-// comes out opaque, every alpha under it was within a few steps of 255 and weighing would change colours
-// by little more than rounding, so a large opaque picture is read once. Otherwise the halving is done
-// again, weighed.
+// Halves as above, weighing colours by alpha. Unless the top row already shows transparency (an icon's
+// corners), the colours are first taken as they are: when everything comes out opaque, every alpha under
+// it was within a few steps of 255 and weighing would change colours by little more than rounding, so a
+// large opaque picture is read once. Otherwise the halving is done again, weighed.
 void halveWeighed(const Bitmap& source, int count, std::uint8_t* out, std::size_t outStride) {
-    halve(source, count, out, outStride, false);
-    if (!opaquePixels(out, outStride, source.width >> count, source.height >> count)) {
-        halve(source, count, out, outStride, true);
+    if (opaquePixels(source.pixels.data(), source.rowBytes(), source.width, 1)) {
+        halve(source, count, out, outStride, false);
+        if (opaquePixels(out, outStride, source.width >> count, source.height >> count)) return;
     }
+    halve(source, count, out, outStride, true);
 }
 
 // Resamples all of `source` to the size of `rect`, into the part [left, right) by [top, bottom) of it
