@@ -37,6 +37,8 @@ std::size_t validSequenceLength(std::string_view s) {
     return length;
 }
 
+}  // namespace
+
 std::string replaceInvalidUtf8(std::string_view text) {
     std::string repaired;
     repaired.reserve(text.size() + 8);
@@ -56,6 +58,8 @@ std::string replaceInvalidUtf8(std::string_view text) {
     }
     return repaired;
 }
+
+namespace {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 constexpr std::uint64_t kHighs = 0x8080808080808080ULL;

@@ -11,6 +11,9 @@
 
 namespace tavelin {
 
+// `text` as the writer sends it: each byte that does not begin a valid UTF-8 sequence becomes U+FFFD.
+std::string replaceInvalidUtf8(std::string_view text);
+
 // A record's key, spelled in the program: it is checked when the program is built to need no escape, so
 // that writing it copies it as it stands.
 class FieldName {
