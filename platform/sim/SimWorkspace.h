@@ -71,7 +71,8 @@ class SimWorkspace final : public Workspace {
     bool terminate(std::int32_t processIdentifier);
     // Makes it the frontmost application; the previous one becomes inactive.
     bool activate(std::int32_t processIdentifier);
-    // Hiding the active application deactivates it; nothing else comes to the front.
+    // Hiding the active application deactivates it, and the visible regular application that was most
+    // recently in front becomes active (announced as any activation); with none, nothing is in front.
     bool hide(std::int32_t processIdentifier);
     bool unhide(std::int32_t processIdentifier);
     // Sets one keyed property that the application answers (a value of nothing answers with nothing).
@@ -96,6 +97,8 @@ class SimWorkspace final : public Workspace {
     std::vector<SimApplication> installed_;
     std::vector<RunningApplication> processes_;
     std::optional<std::int32_t> frontmost_;
+    // Every process, the most recently active first; those never active in launch order behind.
+    std::vector<std::int32_t> frontToBack_;
     std::int32_t nextProcessIdentifier_ = 501;
     std::function<void()> processesChanged_;
     SimCallTrace* trace_ = nullptr;
