@@ -251,6 +251,16 @@ bool fromJSON(const JsonValue& v, DesktopScreen& screen) {
     return true;
 }
 
+bool fromJSON(const JsonValue& v, DesktopFile& file) {
+    if (!onlyKeys(v, {"path", "from"})) return false;
+    ObjectReader r(v);
+    std::string from;
+    if (!requiredMacPath(r, "path", file.path) || !requiredText(r, "from", from)) return false;
+    file.from = from;
+    if (file.from.is_absolute()) return failField(r, "from", "expected a path relative to the desktop file");
+    return true;
+}
+
 namespace {
 
 // The first screen holds the menu bar at the origin; display IDs are unique; one main screen at most.
@@ -278,7 +288,8 @@ bool checkScreens(const JsonValue& v, const std::vector<DesktopScreen>& screens)
 }  // namespace
 
 bool fromJSON(const JsonValue& v, Desktop& desktop) {
-    if (!onlyKeys(v, {"host", "program", "applications", "frontmost", "dock", "screens", "mouseLocation"}))
+    if (!onlyKeys(v, {"host", "program", "applications", "frontmost", "dock", "screens", "mouseLocation",
+                      "files"}))
         return false;
     ObjectReader r(v);
     std::optional<std::vector<double>> mouse;
@@ -287,7 +298,8 @@ bool fromJSON(const JsonValue& v, Desktop& desktop) {
         .optional("frontmost", desktop.frontmost)
         .optional("dock", desktop.dock)
         .orDefault("screens", desktop.screens, Desktop{}.screens)
-        .optional("mouseLocation", mouse);
+        .optional("mouseLocation", mouse)
+        .orDefault("files", desktop.files, {});
     if (!r.ok() || !checkScreens(v, desktop.screens)) return false;
     if (mouse) {
         if (mouse->size() != 2) return failField(r, "mouseLocation", "expected [x, y]");
@@ -339,6 +351,12 @@ std::expected<Desktop, DecodeError> loadDesktopFile(const std::filesystem::path&
     if (!text) return std::unexpected(DecodeError{text.error().message});
     auto desktop = decodeJSON<Desktop>(*text);
     if (!desktop) return std::unexpected(DecodeError{path.string() + ": " + desktop.error().message});
+    for (auto& file : desktop->files) {
+        file.from = path.parent_path() / file.from;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(file.from, error))
+            return std::unexpected(DecodeError{path.string() + ": files: " + file.from.string() + " is missing"});
+    }
     return desktop;
 }
 

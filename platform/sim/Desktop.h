@@ -113,6 +113,17 @@ struct DesktopScreen {
     friend bool operator==(const DesktopScreen&, const DesktopScreen&) = default;
 };
 
+// A file the simulated Mac holds from the start, such as a desktop picture: "path" is where (a path of
+// the simulated Mac), "from" the file that gives its content, relative to the desktop file's folder
+// (made absolute when the desktop file is loaded). It is copied only when nothing lies there yet.
+struct DesktopFile {
+    std::string path;
+    std::filesystem::path from;
+    friend bool operator==(const DesktopFile&, const DesktopFile&) = default;
+};
+
+bool fromJSON(const JsonValue& v, DesktopFile& file);
+
 struct Desktop {
     static constexpr std::string_view typeName = "Desktop";
 
@@ -126,6 +137,7 @@ struct Desktop {
     std::vector<DesktopScreen> screens{DesktopScreen{"Built-in Retina Display", Rect{0, 0, 1440, 900}, 1, 2}};
     // "mouseLocation": [x, y] in screen coordinates; the middle of the first screen unless given.
     std::optional<Point> mouseLocation;
+    std::vector<DesktopFile> files;
     friend bool operator==(const Desktop&, const Desktop&) = default;
 };
 

@@ -109,6 +109,8 @@ class SimMac {
 
   private:
     void makeBundle(const std::filesystem::path& path, PlistDict info);
+    // A file the desktop file brings, unless something lies there already.
+    void copyIfMissing(const DesktopFile& file);
 
     const std::filesystem::path homeFolder_;
     SystemLog& log_;
