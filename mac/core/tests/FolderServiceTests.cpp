@@ -236,11 +236,11 @@ TEST_F(FolderServiceTest, TheTilesArrangementCountsOnlyWhenTheSettingIsTheDocksD
 // Case-insensitive, accents counting, digits not read as numbers.
 TEST_F(FolderServiceTest, NamesSortInTheLocaleIgnoringCaseAndIndicesFollowTheDisplayOrder) {
     for (const char* name :
-         {"File 10.txt", "file 2.txt", "File 1.txt", "Éclair.txt", "eclair.txt", "Zebra.txt"}) {
+         {"File 10.txt", "file 2.txt", "File 1.txt", "Éclair.txt", "eclair.txt", "Zebra.txt", "x.tar.gz"}) {
         makeFile(std::string("Names/") + name);
     }
     const auto snapshot = list(folderItem("names", home_ / "Names"));
-    EXPECT_THAT(titles(snapshot), ElementsAre("eclair", "Éclair", "File 1", "File 10", "file 2", "Zebra"));
+    EXPECT_THAT(titles(snapshot), ElementsAre("eclair", "Éclair", "File 1", "File 10", "file 2", "x.tar", "Zebra"));
     for (std::size_t i = 0; i < snapshot.children.size(); ++i) {
         EXPECT_EQ(snapshot.children[i].childIndex, static_cast<std::int64_t>(i));
     }
