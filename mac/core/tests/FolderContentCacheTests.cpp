@@ -144,6 +144,9 @@ TEST_F(FolderContentCacheTest, AnUnsettledFolderIsReadOnlyWhenTheUserAsks) {
     EXPECT_TRUE(listed.isReadable);
     EXPECT_EQ(permissions->folderAccess(*tile.path), FolderAccessState::granted);
     EXPECT_EQ(cache->snapshot(tile, "", false), listed);
+    // A stored listing is served before the gate is asked.
+    permissions->setFolderAccess(FolderAccessState::denied, *tile.path);
+    EXPECT_EQ(cache->snapshot(tile, "", false), listed);
 
     // Recorded as denied: "permission" whoever asks, without touching the disk.
     const auto other = folderItem("other", makeFolder("Other"));
