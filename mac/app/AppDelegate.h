@@ -13,6 +13,7 @@
 //  8. (the switcher controller, stored weakly in the window-action display resolver) and
 //  9. (the trigger engine, attached to the switcher) come with the switcher and its trigger;
 // 10. starts the updater.
+// A repeated call does nothing.
 // The program stays an accessory (its bundle says so); the windows make it regular while they show.
 //
 // applicationWillTerminate hands the system's Command-Tab and Command-` keys back (all four symbolic
@@ -68,6 +69,7 @@ class AppDelegate final : public ApplicationDelegate, public std::enable_shared_
     std::unique_ptr<SettingsWindowController> settingsWindow_;
     std::unique_ptr<OnboardingWindowController> onboardingWindow_;
     std::unique_ptr<StatusItemController> statusItem_;
+    bool didFinishLaunching_ = false;
     // The switcher controller and the trigger engine join here with the switcher panel.
 };
 

@@ -129,6 +129,8 @@ class SimMac {
     void addWindows(const Desktop& desktop);
     // The window world follows the running processes.
     void processesChanged();
+    // A file the desktop file brings, unless something lies there already.
+    void copyIfMissing(const DesktopFile& file);
 
     const std::filesystem::path homeFolder_;
     SystemLog& log_;

@@ -75,7 +75,8 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     bool activate(std::int32_t processIdentifier);
     // The program's request, recorded ("RunningApplication.activate <pid> options=<bits>").
     bool activate(std::int32_t processIdentifier, std::uint32_t options) override;
-    // Hiding the active application deactivates it; nothing else comes to the front.
+    // Hiding the active application deactivates it, and the visible regular application that was most
+    // recently in front becomes active (announced as any activation); with none, nothing is in front.
     bool hide(std::int32_t processIdentifier);
     bool unhide(std::int32_t processIdentifier);
     void setReduceMotion(bool reduce) { reduceMotion_ = reduce; }
@@ -103,6 +104,8 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     std::vector<SimApplication> installed_;
     std::vector<RunningApplication> processes_;
     std::optional<std::int32_t> frontmost_;
+    // Every process, the most recently active first; those never active in launch order behind.
+    std::vector<std::int32_t> frontToBack_;
     std::int32_t nextProcessIdentifier_ = 501;
     std::function<void()> processesChanged_;
     SimCallTrace* trace_ = nullptr;
