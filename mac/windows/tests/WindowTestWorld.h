@@ -25,7 +25,8 @@ class WindowTestWorld {
 
     WindowPlatform platform() {
         return WindowPlatform{mac->accessibility(), mac->windowServer(), mac->displays(), mac->workspace(),
-                              mac->mouseCursor(),   scheduler,           systemLog,       actionLog};
+                              mac->mouseCursor(),   scheduler,           systemLog,       actionLog,
+                              mac->workspace(),     mac->fileSystem()};
     }
 
     std::int32_t pid(std::string_view bundleIdentifier) {

@@ -1,0 +1,21 @@
+#include "platform/LocalizedStrings.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tavelin {
+namespace {
+
+constexpr std::pair<std::string_view, std::string_view> kEnglish[] = {
+    {"window.untitled", "Untitled"},
+};
+
+}  // namespace
+
+std::string_view localizedString(std::string_view key) {
+    const auto found =
+        std::ranges::find(kEnglish, key, &std::pair<std::string_view, std::string_view>::first);
+    return found == std::end(kEnglish) ? key : found->second;
+}
+
+}  // namespace tavelin
