@@ -8,6 +8,8 @@ namespace {
 
 constexpr std::pair<std::string_view, std::string_view> kEnglish[] = {
     {"window.untitled", "Untitled"},
+    {"window.thumbnail.needScreenRecording", "Allow Screen Recording to see window previews."},
+    {"window.thumbnail.unavailable", "No preview available for this window."},
 };
 
 }  // namespace

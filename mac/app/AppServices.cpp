@@ -19,7 +19,8 @@ AppServices::AppServices(const AppPlatform& platform)
           platform.alerts, platform.files, platform.folders, platform.standardDefaults,
           platform.scheduler.main()})),
       windowList(std::make_shared<WindowListService>()),
-      windowThumbnails(std::make_shared<WindowThumbnailService>()),
+      windowThumbnails(std::make_shared<WindowThumbnailService>(WindowThumbnailService::Platform{
+          platform.windowServer, platform.screenCapture, platform.host, platform.scheduler})),
       windowActionDisplayResolver(std::make_shared<WindowActionDisplayResolver>(platform.screens)),
       windowActions(windowList, settings, windowActionDisplayResolver),
       composer(settings, icons, platform.workspace, platform.files),
