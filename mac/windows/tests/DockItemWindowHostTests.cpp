@@ -13,7 +13,7 @@ using ::testing::Optional;
 
 class DockItemWindowHostTest : public ::testing::Test, protected WindowFinderWorld {
   protected:
-    const DockItemWindowHost& host() { return windowHost; }
+    const DockItemWindowHost& host() { return support->host(); }
 
     static DockItem item(DockItemKind kind, std::optional<std::string> path,
                          std::optional<std::string> bundleID = {}) {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "mac/windows/DockItemWindowHost.h"
+#include "mac/windows/AXWindowSupport.h"
 #include "mac/windows/tests/WindowTestWorld.h"
 #include "platform/PlistFile.h"
 
@@ -16,7 +16,7 @@ namespace tavelin {
 
 class WindowFinderWorld : public WindowTestWorld {
   public:
-    WindowFinderWorld() : windowHost(mac->workspace(), mac->fileSystem()) {}
+    WindowFinderWorld() : support(std::make_unique<AXWindowSupport>(platform())) {}
 
     // Installs the application (its bundle under "/Applications" on the Mac's disk) and starts one
     // process of it, or a further one when it runs already. `edit` changes the process before it starts.
@@ -56,7 +56,7 @@ class WindowFinderWorld : public WindowTestWorld {
         return item;
     }
 
-    DockItemWindowHost windowHost;
+    std::unique_ptr<AXWindowSupport> support;
 };
 
 // An attribute that cannot be read.
