@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/FileURL.h"
+
 namespace tavelin::sim {
 namespace {
 
@@ -38,6 +40,18 @@ std::optional<std::filesystem::path> SimWorkspace::urlForApplicationToOpen(
         if (std::ranges::find(application.opens, wanted) != application.opens.end()) return application.path;
     }
     return std::nullopt;
+}
+
+std::optional<std::filesystem::path> SimWorkspace::urlForApplicationToOpenURL(std::string_view url) const {
+    if (const auto path = filePathFromURL(url)) return urlForApplicationToOpen(*path);
+    const auto colon = url.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    const auto handler = schemeHandlers_.find(lowerCaseASCII(std::string(url.substr(0, colon))));
+    return handler == schemeHandlers_.end() ? std::nullopt : urlForApplication(handler->second);
+}
+
+void SimWorkspace::setDefaultApplication(std::string_view scheme, std::string bundleIdentifier) {
+    schemeHandlers_.insert_or_assign(lowerCaseASCII(std::string(scheme)), std::move(bundleIdentifier));
 }
 
 void SimWorkspace::install(SimApplication application) {
