@@ -26,13 +26,22 @@ struct Slot {
     const FolderSnapshot* listing = nullptr;         // an item's open folder listing
     const std::vector<FolderChild>* hits = nullptr;  // an item's folder search hits
 
-    // Region first: each region may number its tiles from 0. At one index an item comes first.
-    auto sortKey() const { return std::tuple(region, dockIndex, kind != Kind::item); }
+    // At one index an item comes first.
+    auto sortKey(bool byRegion) const {
+        return std::tuple(byRegion ? region : DockRegion::fixedApps, dockIndex, kind != Kind::item);
+    }
     // At most this many cells: the item, its children and its hits.
     std::size_t cellCount() const {
         return 1 + (listing ? listing->children.size() : 0) + (hits ? hits->size() : 0);
     }
 };
+
+// The Dock's Accessibility order numbers the whole Dock left to right and is the only source of separator
+// lines; the preference file numbers each region on its own, so without a line the region leads the order.
+bool ordersByRegion(const DockSnapshot& snapshot) {
+    return std::none_of(snapshot.separators.begin(), snapshot.separators.end(),
+                        [](const DockSeparator& s) { return s.kind == SeparatorKind::separator; });
+}
 
 // Tiers take their region from their position, not from their items.
 DockRegion regionForTier(std::size_t tierNumber) {
@@ -78,7 +87,10 @@ std::vector<Slot> slotsInDockOrder(const DockSnapshot& snapshot, const ExpandedF
             separator.kind == SeparatorKind::separator ? Slot::Kind::separator : Slot::Kind::spacer;
         slots.push_back({separator.region, separator.dockIndex, kind, nullptr, &separator, nullptr, nullptr});
     }
-    const auto before = [](const Slot& a, const Slot& b) { return a.sortKey() < b.sortKey(); };
+    const bool byRegion = ordersByRegion(snapshot);
+    const auto before = [byRegion](const Slot& a, const Slot& b) {
+        return a.sortKey(byRegion) < b.sortKey(byRegion);
+    };
     // Snapshots usually arrive in order already; then the pass stays linear.
     if (!std::is_sorted(slots.begin(), slots.end(), before))
         std::stable_sort(slots.begin(), slots.end(), before);
@@ -161,8 +173,10 @@ DockPresentation buildSearch(const DockSnapshot& snapshot, const PresentationOpt
     for (const auto& item : snapshot.items) {
         if (passesItemFilter(item, options)) items.push_back(&item);
     }
-    const auto before = [](const DockItem* a, const DockItem* b) {
-        return std::tie(a->region, a->dockIndex) < std::tie(b->region, b->dockIndex);
+    const bool byRegion = ordersByRegion(snapshot);
+    const auto before = [byRegion](const DockItem* a, const DockItem* b) {
+        if (byRegion && a->region != b->region) return a->region < b->region;
+        return a->dockIndex < b->dockIndex;
     };
     if (!std::is_sorted(items.begin(), items.end(), before))
         std::stable_sort(items.begin(), items.end(), before);

@@ -37,7 +37,8 @@ void ManualFileWatcher::emit(const std::filesystem::path& path, FileEvents event
         for (const auto& registration : state_->live) {
             if (registration->path() == path) matching.push_back(registration);
         }
-        if (events.contains(FileEvent::deleteSelf)) {
+        // A moved file takes its watch along: the path is heard of no more.
+        if (events.contains(FileEvent::deleteSelf) || events.contains(FileEvent::moveSelf)) {
             std::erase_if(state_->live,
                           [&](const auto& registration) { return registration->path() == path; });
         }

@@ -2,10 +2,10 @@
 
 // The file watcher of tests: nothing watches the disk; the test tells what happened with emit(), and
 // every live watch of that path gets the events it asked for, as a job on its queue, as the real
-// watcher delivers them (emits while that job waits join it). Where owners depend on the real
-// watcher's ways it behaves alike: a path that does not exist cannot be watched, and deleteSelf ends
-// the watch, so an owner that does not watch the path again hears nothing more. watches() lists the
-// live watches, so that a test can check that an owner cancelled its own. Any thread may call.
+// watcher delivers them (emits while that job waits join it). Where owners depend on the real watcher's
+// ways it behaves alike: a path that does not exist cannot be watched, and deleteSelf or moveSelf ends
+// the watch of the path, so an owner that does not watch the path again hears nothing more. watches()
+// lists the live watches, so that a test can check that an owner cancelled its own. Any thread may call.
 
 #include <filesystem>
 #include <memory>

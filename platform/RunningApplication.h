@@ -29,6 +29,9 @@ struct RunningApplication {
     std::optional<std::string> bundleIdentifier;
     std::optional<std::string> localizedName;
     std::optional<std::filesystem::path> bundlePath;
+    // The program file that runs; inside the bundle for an application, possibly inside another
+    // application's bundle for a helper process.
+    std::optional<std::filesystem::path> executablePath;
     std::int64_t activationPolicy = static_cast<std::int64_t>(RawActivationPolicy::regular);
     std::optional<Timestamp> launchDate;
     bool isActive = false;  // the platform's own flag

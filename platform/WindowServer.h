@@ -47,10 +47,19 @@ constexpr bool hasOption(WindowListOption options, WindowListOption option) {
     return (static_cast<std::uint32_t>(options) & static_cast<std::uint32_t>(option)) != 0;
 }
 
+// Options combine as bits (boundsIgnoreFraming | bestResolution is 9).
 enum class WindowImageOption : std::uint32_t {
-    bestResolution = 8,      // the display's pixels
-    nominalResolution = 16,  // one pixel per point
+    boundsIgnoreFraming = 1,  // the window without its shadow
+    bestResolution = 8,       // the display's pixels
+    nominalResolution = 16,   // one pixel per point
 };
+
+constexpr WindowImageOption operator|(WindowImageOption a, WindowImageOption b) {
+    return static_cast<WindowImageOption>(static_cast<std::uint32_t>(a) | static_cast<std::uint32_t>(b));
+}
+constexpr bool hasOption(WindowImageOption options, WindowImageOption option) {
+    return (static_cast<std::uint32_t>(options) & static_cast<std::uint32_t>(option)) != 0;
+}
 
 class WindowServer {
   public:

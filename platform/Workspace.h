@@ -48,6 +48,9 @@ class Workspace {
     // The application that would open the file or folder at `path`.
     virtual std::optional<std::filesystem::path> urlForApplicationToOpen(
         const std::filesystem::path& path) const = 0;
+    // The application that would open a URL ("https://example.org": the default browser); a file URL
+    // as its path.
+    virtual std::optional<std::filesystem::path> urlForApplicationToOpenURL(std::string_view url) const = 0;
 
     // The user asked the system to reduce motion (an accessibility display setting).
     virtual bool accessibilityDisplayShouldReduceMotion() const = 0;

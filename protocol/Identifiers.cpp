@@ -2,18 +2,27 @@
 
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <stdexcept>
 
+#include "protocol/JsonWriter.h"
 #include "protocol/UnicodeText.h"
 
 namespace tavelin {
 
 template <class Tag>
 void Identifier<Tag>::normalize() {
-    if (auto nfc = nfcIfDifferent(rawValue_)) {
+    if (std::ranges::all_of(rawValue_, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return;
+    // Text that is not valid UTF-8 (a Latin-1 file name) goes out with U+FFFD in place of each bad byte
+    // and comes back so from a device: it must equal itself after that trip.
+    auto repaired = replaceInvalidUtf8(rawValue_);
+    if (auto nfc = nfcIfDifferent(repaired)) {
         nfc_ = std::move(*nfc);
+        hasNFC_ = true;
+    } else if (repaired != rawValue_) {
+        nfc_ = std::move(repaired);
         hasNFC_ = true;
     }
 }

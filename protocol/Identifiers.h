@@ -1,8 +1,9 @@
 #pragma once
 
 // The identifier types of the protocol: distinct value types over one text. Two identifiers are equal
-// when their texts are canonically equivalent Unicode; they compare and hash by the NFC form but keep
-// and write the text they were made from.
+// when their texts are canonically equivalent Unicode; they compare and hash by the NFC form (of the text
+// as the wire carries it, U+FFFD in place of bytes that are not UTF-8) but keep and write the text they
+// were made from.
 
 #include <cstddef>
 #include <functional>

@@ -47,6 +47,12 @@ public:
         });
     }
 
+    // Whether a value sent now would reach anyone.
+    bool hasReceivers() const {
+        std::lock_guard lock(registry_->mutex);
+        return !registry_->entries.empty();
+    }
+
     Publisher<T> publisher() const {
         return Publisher<T>(
             [subject = *this](Receiver receiver) { return subject.subscribe(std::move(receiver)); });

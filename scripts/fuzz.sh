@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (preset "fuzz", clang with the sanitizers, in build/fuzz) and runs each
-# one from its seeds for a share of the time given in seconds (default 60 in all). A crash, a sanitizer
+# one from its sample inputs for a share of the time given in seconds (default 60 in all). A crash, a sanitizer
 # report or a broken round trip stops the run with a failure; the input is kept in build/fuzz/findings.
 # Usage: scripts/fuzz.sh [seconds]; TAVELIN_FUZZ_BUILD and TAVELIN_FUZZ_JOBS set another build folder
 # and number of build jobs.
@@ -17,12 +17,12 @@ corpora=(fuzz/corpus/*/)
 share=$(( total / ${#corpora[@]} ))
 if [ "$share" -lt 1 ]; then share=1; fi
 mkdir -p "$build/findings"
-for seeds in "${corpora[@]}"; do
-  name="$(basename "$seeds")"
+for samples in "${corpora[@]}"; do
+  name="$(basename "$samples")"
   # New inputs go to a working corpus in the build folder; the sample inputs in the repository stay as they are.
   work="$build/corpus/$name"
   mkdir -p "$work"
   echo "Fuzzing $name for ${share}s"
-  "$build/fuzz/${name}_fuzzer" "$work" "$seeds" -max_total_time="$share" -print_final_stats=1 \
+  "$build/fuzz/${name}_fuzzer" "$work" "$samples" -max_total_time="$share" -print_final_stats=1 \
     -artifact_prefix="$build/findings/${name}-"
 done

@@ -73,6 +73,10 @@ TEST(DockGridLayout, RowsThatDoNotFitScroll) {
     EXPECT_DOUBLE_EQ(plan.rowSpacing, 8);
     EXPECT_DOUBLE_EQ(plan.verticalPadding, 0);
     EXPECT_TRUE(plan.scrolls);
+    // Scrolling leaves the columns as they are: (608 - 8 × 64) / 8 = 12, half of it at each edge.
+    EXPECT_DOUBLE_EQ(plan.horizontalGap, 12);
+    EXPECT_DOUBLE_EQ(plan.edgeInset, 6);
+    EXPECT_DOUBLE_EQ(plan.gridTopInset, 6);
 
     // Up to half a point short still fits, at the narrowest spacing.
     const auto justFits = Grid::plan(25, 76 * 8, 311.5, 64, mac, Layout::fixedColumns(8));

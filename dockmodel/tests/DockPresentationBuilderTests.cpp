@@ -66,22 +66,26 @@ TEST(DockPresentationBuilder, Tiering) {
 
 // Without the Accessibility order each region numbers its tiles on its own and the numbers are then made
 // sequential by interleaving the regions; the Dock's order is region first, then index.
-TEST(DockPresentationBuilder, OrdersByRegionBeforeDockIndex) {
+TEST(DockPresentationBuilder, OrdersByRegionBeforeDockIndexWithoutSeparatorLines) {
     const auto perRegion = snapshotOf({fixedApp("A", 0), fixedApp("B", 5), runningApp("R", 1), other("F", 2),
                                        other("T", 3, DockItemKind::trash)},
                                       {separator(4, DockRegion::fixedApps, SeparatorKind::spacer)});
     EXPECT_EQ(describe(build(perRegion)), "segment-0:fixedApps[A _ B R F T]");
-    auto searchAll = searching("a");
     auto titled = perRegion;
     for (auto& item : titled.items) item.title = "a" + item.title;
-    EXPECT_EQ(describe(build(titled, searchAll)), "search:fixedApps[A B R F T]");
+    EXPECT_EQ(describe(build(titled, searching("a"))), "search:fixedApps[A B R F T]");
+}
 
-    // Accessibility order: one numbering over the whole Dock, already by region.
-    const auto global =
-        snapshotOf({fixedApp("A", 0), runningApp("R", 2), other("F", 4), other("T", 5, DockItemKind::trash)},
-                   {separator(1), separator(3, DockRegion::runningApps)});
-    EXPECT_EQ(describe(build(global)),
-              "segment-0:fixedApps[A |] segment-1:runningApps[R |] segment-2:dockOthers[F T]");
+// The Accessibility order is the Dock's own, left to right: an unpinned running application before the
+// only separator line stays where the Dock shows it, whatever its region.
+TEST(DockPresentationBuilder, OrdersByDockIndexAloneWithSeparatorLines) {
+    const auto probe = snapshotOf({fixedApp("A", 0), fixedApp("B", 1), runningApp("R", 2), other("F", 4),
+                                   other("T", 5, DockItemKind::trash)},
+                                  {separator(3)});
+    EXPECT_EQ(describe(build(probe)), "segment-0:fixedApps[A B R |] segment-1:runningApps[F T]");
+
+    auto between = snapshotOf({fixedApp("aA", 0), runningApp("aR", 1), fixedApp("aB", 2)}, {separator(3)});
+    EXPECT_EQ(describe(build(between, searching("a"))), "search:fixedApps[aA aR aB]");
 }
 
 TEST(DockPresentationBuilder, ItemFilterInTiersAndInSearch) {

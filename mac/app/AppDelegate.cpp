@@ -10,6 +10,9 @@ AppDelegate::AppDelegate(TavelinApplication& application)
       systemSwitcherKeys_(application.platform().symbolicHotKeys, application.platform().log) {}
 
 void AppDelegate::applicationDidFinishLaunching() {
+    // What start-up makes is made once and never replaced.
+    if (didFinishLaunching_) return;
+    didFinishLaunching_ = true;
     const auto& platform = application_.platform();
 
     platform.windowServerConnection.mainConnectionID();

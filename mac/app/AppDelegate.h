@@ -13,6 +13,7 @@
 //  8. makes the switcher controller, also stored weakly in the window-action display resolver;
 //  9. (the trigger engine, attached to the switcher) comes with the hold-and-release session;
 // 10. starts the updater.
+// A repeated call does nothing.
 // The program stays an accessory (its bundle says so); the windows make it regular while they show.
 //
 // applicationWillTerminate hands the system's Command-Tab and Command-` keys back (all four symbolic
@@ -71,6 +72,7 @@ class AppDelegate final : public ApplicationDelegate, public std::enable_shared_
     std::unique_ptr<SettingsWindowController> settingsWindow_;
     std::unique_ptr<OnboardingWindowController> onboardingWindow_;
     std::unique_ptr<StatusItemController> statusItem_;
+    bool didFinishLaunching_ = false;
     // The system font's measurer, for the panel's labels and its views.
     std::unique_ptr<ui::TextMeasurer> textMeasurer_;
     std::shared_ptr<SwitcherController> switcher_;

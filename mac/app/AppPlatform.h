@@ -29,6 +29,7 @@
 #include "platform/UserNotificationCenter.h"
 #include "platform/WindowServer.h"
 #include "platform/WindowServerConnection.h"
+#include "platform/PrivateWindowServer.h"
 #include "platform/Workspace.h"
 #include "platform/WorkspaceActions.h"
 #include "platform/WorkspaceIcons.h"
@@ -77,6 +78,7 @@ struct AppPlatform {
     StatusBar& statusBar;
     Alerts& alerts;
     WindowServerConnection& windowServerConnection;
+    PrivateWindowServer& privateWindowServer;
     SymbolicHotKeys& symbolicHotKeys;
     SoftwareUpdater& updater;
 };

@@ -18,8 +18,13 @@ AppServices::AppServices(const AppPlatform& platform)
           platform.accessibility, platform.privacy, platform.userNotifications, platform.workspaceActions,
           platform.alerts, platform.files, platform.folders, platform.standardDefaults,
           platform.scheduler.main()})),
-      windowList(std::make_shared<WindowListService>()),
-      windowThumbnails(std::make_shared<WindowThumbnailService>()),
+      windowList(std::make_shared<WindowListService>(WindowPlatform{
+          platform.accessibility, platform.windowServer, platform.screens, platform.runningApplications,
+          platform.mouseCursor, platform.scheduler, platform.log, platform.windowActionLog,
+          platform.privateWindowServer, platform.windowServerConnection, platform.host, platform.workspace,
+          platform.files})),
+      windowThumbnails(std::make_shared<WindowThumbnailService>(WindowThumbnailService::Platform{
+          platform.windowServer, platform.screenCapture, platform.host, platform.scheduler})),
       windowActionDisplayResolver(std::make_shared<WindowActionDisplayResolver>(platform.screens)),
       windowActions(windowList, settings, windowActionDisplayResolver),
       composer(settings, icons, platform.workspace, platform.files),

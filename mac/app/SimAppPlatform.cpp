@@ -35,6 +35,7 @@ AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& lo
         .statusBar = mac.statusBar(),
         .alerts = mac.alerts(),
         .windowServerConnection = mac.windowServerConnection(),
+        .privateWindowServer = mac.privateWindowServer(),
         .symbolicHotKeys = mac.symbolicHotKeys(),
         .updater = mac.softwareUpdater(),
     };

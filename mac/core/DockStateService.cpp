@@ -61,6 +61,7 @@ void DockStateService::rebuild() {
 
     const auto axEntries = axReader_.readEntries();
     const auto& running = runningApps_.state();
+    runningAppsAtRebuild_ = running;
     auto dock = axEntries ? parser_.parse(*axEntries, *plist, running, settings_)
                           : parser_.parseLegacyPlist(*plist, running, settings_);
 
@@ -203,7 +204,11 @@ void DockStateService::subscribe() {
                                     return self && !self->syncingRunningApps_;
                                 })
                                 .debounce(main_, kRunningAppsDebounce)
-                                .sink(rebuildWeakly));
+                                .sink([weak = weak_from_this()](const RunningAppsService::State&) {
+                                    const auto self = weak.lock();
+                                    if (self && self->runningApps_.state() != self->runningAppsAtRebuild_)
+                                        self->rebuild();
+                                }));
     // Delivered after the change has taken effect.
     cancellables_.push_back(
         settings_.objectWillChange().debounce(main_, kSettingsDebounce).sink(rebuildWeakly));

@@ -19,7 +19,8 @@
 // is watched for its making.
 //
 // A rebuild never sets itself off: it updates the running applications' Dock order, and those two
-// announcements are not taken for a change of the running applications.
+// announcements are not taken for a change of the running applications. Nor is an announcement that
+// leaves the running applications as the last rebuild read them (this program's own activation).
 //
 // Threads: everything runs on the main thread but the file watchers' handlers, which run on the serial
 // queue "tavelin.dock-state" and hand every action to the main queue. Closures hold the service
@@ -126,6 +127,8 @@ class DockStateService : public ObservableObject, public std::enable_shared_from
     DockAXOrderReader axReader_;
     // True while the rebuild updates the running applications' Dock order.
     bool syncingRunningApps_ = false;
+    // What the last rebuild read of the running applications.
+    RunningAppsService::State runningAppsAtRebuild_;
 };
 
 }  // namespace tavelin

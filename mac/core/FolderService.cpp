@@ -5,6 +5,7 @@
 
 #include "mac/core/IconService.h"
 #include "mac/core/LocalizedNameOrder.h"
+#include "protocol/Timestamp.h"
 #include "protocol/UnicodeText.h"
 
 namespace tavelin {
@@ -59,6 +60,12 @@ FolderArrangement effectiveOrder(const DockItem& item, const AppSettings& settin
     return item.folderArrangement.value_or(FolderArrangement::name);
 }
 
+// A time the wire cannot carry (a year outside 1...9999) is left out, so that the rest of the listing
+// still goes to devices.
+std::optional<Timestamp> sendableDate(const std::optional<Timestamp>& date) {
+    return date && formatTimestamp(*date) ? date : std::nullopt;
+}
+
 Timestamp modifiedOrDistantPast(const FolderChild& child) {
     return child.modifiedAt.value_or(Timestamp::min());
 }
@@ -85,7 +92,7 @@ FolderSnapshot FolderService::snapshot(const DockItem& item, const AppSettings& 
             .iconToken = icons.token(entry.string()),
             .childIndex = static_cast<std::int64_t>(children.size()),
             .isReadable = true,
-            .modifiedAt = resourceValues ? resourceValues->contentModificationDate : std::nullopt,
+            .modifiedAt = resourceValues ? sendableDate(resourceValues->contentModificationDate) : std::nullopt,
         });
     }
 
@@ -122,7 +129,7 @@ std::vector<FolderChild> FolderService::sortChildren(std::vector<FolderChild> ch
     switch (effectiveOrder(item, settings)) {
         case FolderArrangement::name:
             std::ranges::stable_sort(children, [](const FolderChild& a, const FolderChild& b) {
-                return localizedStandardCompare(a.title, b.title) < 0;
+                return localizedCaseInsensitiveCompare(a.title, b.title) < 0;
             });
             break;
         case FolderArrangement::dateAdded:

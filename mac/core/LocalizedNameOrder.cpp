@@ -19,7 +19,6 @@ const icu::Collator* finderCollator() {
         std::unique_ptr<icu::Collator> made(icu::Collator::createInstance(locale, status));
         if (U_FAILURE(status) || !made) return std::unique_ptr<icu::Collator>();
         made->setStrength(icu::Collator::SECONDARY);
-        made->setAttribute(UCOL_NUMERIC_COLLATION, UCOL_ON, status);
         return made;
     }();
     return collator.get();
@@ -27,7 +26,7 @@ const icu::Collator* finderCollator() {
 
 }  // namespace
 
-int localizedStandardCompare(std::string_view a, std::string_view b) {
+int localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
     if (const auto* collator = finderCollator()) {
         UErrorCode status = U_ZERO_ERROR;
         const auto result =

@@ -8,11 +8,12 @@
 //     server->start();                                          // once, by the service container
 //
 // Pushes, each to every authenticated session (pushes()):
-// - a new Dock snapshot (not the one current at construction, never none): "dock.snapshot", then
-//   "icon.data" with the pictures of all its icon tokens;
+// - a new Dock snapshot (not the one current at construction, never none), on the main queue and only
+//   while someone receives the pushes: "dock.snapshot", then "icon.data" with the pictures of all its
+//   icon tokens;
 // - a new desktop picture token: "wallpaper.data" with the picture as it then stands;
 // - a change of the permissions: "permissions.changed", once per burst (a refresh announces about
-//   eight changes at once), on the main queue;
+//   eight changes at once), on the main queue, and only when the state differs from the last pushed;
 // - "tavelin.iconInvalidated": "icon.invalidated" with its tokens;
 // - "tavelin.trashIconPushed": "icon.data" with the Trash's new picture.
 // A change of the settings restarts the pairing listener and republishes the Bonjour TXT record, on the
@@ -134,6 +135,7 @@ class ServerCoordinator : public std::enable_shared_from_this<ServerCoordinator>
     std::unique_ptr<NetworkListener> pairingListener_;
     std::optional<std::uint16_t> advertisedPairingPort_;
     bool permissionsBroadcastPending_ = false;
+    std::optional<PermissionState> lastPushedPermissions_;
     TaskHandle pairingPortTask_;
     Subject<ServerPush> pushes_;
     // Last, so that they go first.

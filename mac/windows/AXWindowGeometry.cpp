@@ -15,15 +15,6 @@ double eased(double t) { return t < 0.5 ? 2 * t * t : 1 - (2 - 2 * t) * (2 - 2 *
 
 }  // namespace
 
-std::optional<bool> axBool(const Accessibility& accessibility, const AXElement& element, std::string_view attribute) {
-    const auto value = accessibility.copyAttributeValue(element, attribute);
-    if (!value) return std::nullopt;
-    if (const auto* flag = std::get_if<bool>(&*value)) return *flag;
-    if (const auto* number = std::get_if<double>(&*value)) return *number != 0;
-    if (const auto* integer = std::get_if<std::int64_t>(&*value)) return *integer != 0;
-    return std::nullopt;
-}
-
 AXWindowGeometry::AXWindowGeometry(const WindowPlatform& platform)
     : platform_(platform), screens_(platform.screens), queries_(platform.windowServer, screens_) {}
 

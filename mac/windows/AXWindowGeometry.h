@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "mac/windows/AXAttributes.h"
 #include "mac/windows/ScreenSupport.h"
 #include "mac/windows/WindowPlatform.h"
 #include "mac/windows/WindowServerQueries.h"
@@ -19,10 +20,6 @@ namespace tavelin {
 
 // The messaging timeout the window operations set on the elements they change.
 inline constexpr double kWindowMessagingTimeout = 2.0;
-
-// An attribute as a Boolean: a Boolean, or a number's truth; none when it cannot be read or is of
-// another type.
-std::optional<bool> axBool(const Accessibility& accessibility, const AXElement& element, std::string_view attribute);
 
 class AXWindowGeometry {
   public:

@@ -4,30 +4,59 @@
 // WindowListSnapshot per dock item, each stamped with a list generation that rises with every new
 // list, so that a window command can tell whether it was made against the current list.
 //
-// Its operations run one at a time on its own executor; it owns its cache. It starts with no list and
-// the next generation 1. Owned by the service container and shared with the window-action service and
-// the server.
+// A fetch builds the list on the main queue (Accessibility windows made descriptors, joined to the
+// window server's, filtered: see WindowListMerge), keeps it under a new generation and lists the
+// displays, again on the main queue. Its operations run one at a time on its own serial queue, which
+// alone touches the cache and the next generation; while a fetch waits on the main queue the others
+// run, so of two overlapping fetches of one item the later to finish keeps its list. Callers await the
+// operations from any queue. It starts with no list and the next generation 1. Owned by the service
+// container and shared with the window-action service and the server.
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
+#include "mac/windows/WindowPlatform.h"
+#include "protocol/DockItem.h"
 #include "protocol/Identifiers.h"
 #include "protocol/WindowListSnapshot.h"
+#include "runtime/Task.h"
 
 namespace tavelin {
 
-class WindowListService {
+class WindowListService : public std::enable_shared_from_this<WindowListService> {
   public:
-    WindowListService() = default;
+    struct CachedList {
+        std::int64_t generation = 0;
+        std::vector<WindowDescriptor> windows;
+        std::int32_t pid = 0;  // the item's first running process when it was fetched
+        friend bool operator==(const CachedList&, const CachedList&) = default;
+    };
+
+    explicit WindowListService(const WindowPlatform& platform);
     WindowListService(const WindowListService&) = delete;
     WindowListService& operator=(const WindowListService&) = delete;
 
-    std::int64_t nextListGeneration() const { return nextListGeneration_; }
+    Task<std::optional<CachedList>> cachedList(ItemID itemID);
+    // The generation counter stays.
+    Task<void> invalidate(ItemID itemID);
+    // The first window of the item's kept list with exactly that ID text.
+    Task<std::optional<WindowDescriptor>> descriptor(ItemID appItemID, WindowID windowID);
+    // Without Accessibility trust or a running process: no windows, no displays, the kept generation
+    // (0 without one), nothing kept and no generation used.
+    Task<WindowListSnapshot> fetch(DockItem item, bool screenRecordingGranted);
+
+    // On the service's queue.
+    std::int64_t nextListGeneration() const { return nextGeneration_; }
     std::size_t cachedListCount() const { return cache_.size(); }
 
   private:
-    std::unordered_map<ItemID, WindowListSnapshot> cache_;
-    std::int64_t nextListGeneration_ = 1;
+    WindowPlatform platform_;
+    Queue& queue_;
+    std::unordered_map<ItemID, CachedList> cache_;
+    std::int64_t nextGeneration_ = 1;
 };
 
 }  // namespace tavelin

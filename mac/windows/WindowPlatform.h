@@ -1,14 +1,21 @@
 #pragma once
 
-// What window management asks of the system, in one place: Accessibility, the window server, the
-// screens, other applications, the pointer, the clock for its waits, and its two logs. Every reference
-// outlives the window services. The window operations run on the main thread unless they say otherwise.
+// What window management asks of the system, in one place: Accessibility, the window server (its list,
+// its private calls and the connection they use), the screens, other applications (their processes,
+// and which application opens a file or a link), the disk, the pointer, the clock for its waits, its
+// two logs and the operating system's version. Every reference outlives the window services. The
+// window operations run on the main thread unless they say otherwise.
 
 #include "platform/Accessibility.h"
+#include "platform/FileSystem.h"
+#include "platform/HostInfo.h"
 #include "platform/MouseCursor.h"
+#include "platform/PrivateWindowServer.h"
 #include "platform/RunningApplicationActions.h"
 #include "platform/Screens.h"
 #include "platform/WindowServer.h"
+#include "platform/WindowServerConnection.h"
+#include "platform/Workspace.h"
 #include "runtime/Scheduler.h"
 #include "runtime/SystemLog.h"
 #include "runtime/WindowActionLog.h"
@@ -24,6 +31,11 @@ struct WindowPlatform {
     Scheduler& scheduler;
     SystemLog& log;
     WindowActionLog& actionLog;
+    PrivateWindowServer& privateWindowServer;
+    WindowServerConnection& connection;
+    const HostInfo& host;
+    const Workspace& workspace;
+    const FileSystem& files;
 };
 
 }  // namespace tavelin

@@ -49,6 +49,17 @@ std::optional<std::int32_t> windowOwnerPID(const PlistDict& info) {
     return value ? std::optional(static_cast<std::int32_t>(*value)) : std::nullopt;
 }
 
+std::optional<std::int64_t> windowLayer(const PlistDict& info) {
+    return wholeNumber(info.find(kCGWindowLayer), std::numeric_limits<std::int32_t>::min(),
+                       std::numeric_limits<std::int32_t>::max());
+}
+
+std::optional<double> windowBoundsValue(const PlistDict& info, std::string_view key) {
+    const auto* bounds = info.find(kCGWindowBounds);
+    const auto* dictionary = bounds ? bounds->getIf<PlistDict>() : nullptr;
+    return dictionary ? number(dictionary->find(key)) : std::nullopt;
+}
+
 std::optional<PlistDict> WindowServerQueries::cgWindowInfo(std::uint32_t windowNumber) const {
     const auto list = windowServer_.copyWindowInfo(WindowListOption::includingWindow, windowNumber);
     const auto* all = entries(list);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "mac/windows/ScreenSupport.h"
 #include "platform/WindowServer.h"
@@ -40,5 +41,9 @@ class WindowServerQueries {
 // Readers of one entry's values, shared by the window-list readers.
 std::optional<std::uint32_t> windowNumber(const PlistDict& info);
 std::optional<std::int32_t> windowOwnerPID(const PlistDict& info);
+std::optional<std::int64_t> windowLayer(const PlistDict& info);
+// One number of the bounds ("X", "Y", "Width", "Height") as it stands; none without a bounds
+// dictionary or that number.
+std::optional<double> windowBoundsValue(const PlistDict& info, std::string_view key);
 
 }  // namespace tavelin

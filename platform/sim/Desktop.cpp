@@ -290,6 +290,16 @@ bool fromJSON(const JsonValue& v, DesktopScreen& screen) {
     return true;
 }
 
+bool fromJSON(const JsonValue& v, DesktopFile& file) {
+    if (!onlyKeys(v, {"path", "from"})) return false;
+    ObjectReader r(v);
+    std::string from;
+    if (!requiredMacPath(r, "path", file.path) || !requiredText(r, "from", from)) return false;
+    file.from = from;
+    if (file.from.is_absolute()) return failField(r, "from", "expected a path relative to the desktop file");
+    return true;
+}
+
 namespace {
 
 // The first screen holds the menu bar at the origin; display IDs are unique; one main screen at most.
@@ -341,7 +351,8 @@ bool checkWindows(const JsonValue& v, const Desktop& desktop) {
 }  // namespace
 
 bool fromJSON(const JsonValue& v, Desktop& desktop) {
-    if (!onlyKeys(v, {"host", "program", "applications", "frontmost", "dock", "screens", "mouseLocation", "windows"}))
+    if (!onlyKeys(v, {"host", "program", "applications", "frontmost", "dock", "screens", "mouseLocation", "windows",
+                      "files"}))
         return false;
     ObjectReader r(v);
     std::optional<std::vector<double>> mouse;
@@ -351,7 +362,8 @@ bool fromJSON(const JsonValue& v, Desktop& desktop) {
         .optional("dock", desktop.dock)
         .orDefault("screens", desktop.screens, Desktop{}.screens)
         .optional("mouseLocation", mouse)
-        .orDefault("windows", desktop.windows, {});
+        .orDefault("windows", desktop.windows, {})
+        .orDefault("files", desktop.files, {});
     if (!r.ok() || !checkScreens(v, desktop.screens) || !checkWindows(v, desktop)) return false;
     if (mouse) {
         if (mouse->size() != 2) return failField(r, "mouseLocation", "expected [x, y]");
@@ -412,6 +424,12 @@ std::expected<Desktop, DecodeError> loadDesktopFile(const std::filesystem::path&
     if (!text) return std::unexpected(DecodeError{text.error().message});
     auto desktop = decodeJSON<Desktop>(*text);
     if (!desktop) return std::unexpected(DecodeError{path.string() + ": " + desktop.error().message});
+    for (auto& file : desktop->files) {
+        file.from = path.parent_path() / file.from;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(file.from, error))
+            return std::unexpected(DecodeError{path.string() + ": files: " + file.from.string() + " is missing"});
+    }
     return desktop;
 }
 

@@ -134,6 +134,17 @@ struct DesktopWindow {
     friend bool operator==(const DesktopWindow&, const DesktopWindow&) = default;
 };
 
+// A file the simulated Mac holds from the start, such as a desktop picture: "path" is where (a path of
+// the simulated Mac), "from" the file that gives its content, relative to the desktop file's folder
+// (made absolute when the desktop file is loaded). It is copied only when nothing lies there yet.
+struct DesktopFile {
+    std::string path;
+    std::filesystem::path from;
+    friend bool operator==(const DesktopFile&, const DesktopFile&) = default;
+};
+
+bool fromJSON(const JsonValue& v, DesktopFile& file);
+
 struct Desktop {
     static constexpr std::string_view typeName = "Desktop";
 
@@ -148,6 +159,7 @@ struct Desktop {
     // "mouseLocation": [x, y] in screen coordinates; the middle of the first screen unless given.
     std::optional<Point> mouseLocation;
     std::vector<DesktopWindow> windows;
+    std::vector<DesktopFile> files;
     friend bool operator==(const Desktop&, const Desktop&) = default;
 };
 

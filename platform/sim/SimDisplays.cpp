@@ -206,6 +206,12 @@ std::optional<std::uint64_t> SimDisplays::identity(std::size_t index) const {
     return displays_[index].identity;
 }
 
+std::optional<std::uint64_t> SimDisplays::identityOfNumber(std::uint32_t screenNumber) const {
+    const auto found = std::ranges::find(displays_, std::optional(screenNumber),
+                                         [](const Display& d) { return d.screen.number; });
+    return found == displays_.end() ? std::nullopt : std::optional(found->identity);
+}
+
 void SimDisplays::setScreens(std::vector<DesktopScreen> screens) {
     for (const auto& display : displays_) world_.removeWindow(display.window);
     displays_.clear();

@@ -71,6 +71,8 @@ class SimDisplays final : public Screens, public DesktopPictures {
     bool removeScreen(std::size_t index);
     // The display's identity (Screen::identity), which names it in the window world.
     std::optional<std::uint64_t> identity(std::size_t index) const;
+    // The identity of the display with that number, as the window server looks it up (not recorded).
+    std::optional<std::uint64_t> identityOfNumber(std::uint32_t screenNumber) const;
     // Moves or resizes one display; it stays the same screen.
     bool setFrame(std::size_t index, Rect frame);
     bool setMainScreen(std::size_t index);

@@ -33,6 +33,48 @@ std::string_view spacerTileType(DesktopDockTileKind kind) {
     }
 }
 
+const PlistDict* dictionary(const PlistDict& dict, std::string_view key) {
+    const auto* value = dict.find(key);
+    return value ? value->getIf<PlistDict>() : nullptr;
+}
+
+std::optional<std::string> text(const PlistDict* dict, std::string_view key) {
+    const auto* value = dict ? dict->find(key) : nullptr;
+    const auto* string = value ? value->getIf<std::string>() : nullptr;
+    return string ? std::optional(*string) : std::nullopt;
+}
+
+// The tile records of one list of the Dock's preferences; anything else in the list is skipped.
+std::vector<PlistDict> records(const PlistDict& preferences, std::string_view key) {
+    std::vector<PlistDict> list;
+    const auto* value = preferences.find(key);
+    if (const auto* array = value ? value->getIf<PlistArray>() : nullptr) {
+        for (const auto& entry : *array) {
+            if (const auto* record = entry.getIf<PlistDict>()) list.push_back(*record);
+        }
+    }
+    return list;
+}
+
+std::optional<std::string> bundleIDOf(const PlistDict& record) {
+    return text(dictionary(record, "tile-data"), "bundle-identifier");
+}
+
+// One tile of the preferences as the Dock shows it; none for a tile type it does not know.
+std::optional<SimAXNode> recordTile(const PlistDict& record) {
+    const auto type = text(&record, "tile-type").value_or("");
+    const auto* data = dictionary(record, "tile-data");
+    const auto label = text(data, "file-label").value_or("");
+    const auto file = text(data ? dictionary(*data, "file-data") : nullptr, "_CFURLString");
+    if (type == "file-tile")
+        return dockItem(bundleIDOf(record) ? "AXApplicationDockItem" : "AXDocumentDockItem", label, file);
+    if (type == "directory-tile") return dockItem("AXFolderDockItem", label, file);
+    if (type == "url-tile")
+        return dockItem("AXURLDockItem", label, text(data ? dictionary(*data, "url") : nullptr, "_CFURLString"));
+    if (type.ends_with("spacer-tile")) return dockItem("AXSpacerDockItem", "", std::nullopt);
+    return std::nullopt;
+}
+
 }  // namespace
 
 SimDock::SimDock(SimWorkspace& workspace, SimAccessibility& accessibility, UserDefaults& preferences,
@@ -40,7 +82,10 @@ SimDock::SimDock(SimWorkspace& workspace, SimAccessibility& accessibility, UserD
     : workspace_(workspace),
       accessibility_(accessibility),
       preferences_(preferences),
-      homeFolder_(std::move(homeFolder)) {}
+      homeFolder_(std::move(homeFolder)),
+      preferencesChanged_(preferences_.didChangePublisher().sink([this](std::monostate) {
+          refreshAccessibility();
+      })) {}
 
 RunningApplication SimDock::dockProcess() const {
     return RunningApplication{
@@ -53,7 +98,11 @@ RunningApplication SimDock::dockProcess() const {
 
 void SimDock::start(DesktopDock dock) {
     processIdentifier_ = workspace_.addRunningProcess(dockProcess());
-    configure(std::move(dock));
+    std::error_code error;
+    if (!std::filesystem::exists(preferences_.file(), error)) return configure(std::move(dock));
+    // A hand edit in a kept home folder is the Dock's state, not something to write over.
+    dock_ = std::move(dock);
+    refreshAccessibility();
 }
 
 void SimDock::relaunch() {
@@ -65,8 +114,7 @@ void SimDock::relaunch() {
 void SimDock::configure(DesktopDock dock) {
     dock_ = std::move(dock);
     makeMissingFiles();
-    preferences_.setPersistentDomain(preferences());
-    refreshAccessibility();
+    preferences_.setPersistentDomain(preferences());  // the tree follows
 }
 
 std::optional<std::int32_t> SimDock::processIdentifier() const {
@@ -126,48 +174,29 @@ PlistDict SimDock::preferences() const {
     };
 }
 
-SimAXNode SimDock::applicationTile(std::string_view bundleIdentifier,
-                                   const std::optional<std::string>& label) const {
+SimAXNode SimDock::applicationTile(std::string_view bundleIdentifier) const {
     const auto* application = workspace_.installedApplication(bundleIdentifier);
-    const auto title = label ? *label : application ? application->name : std::string(bundleIdentifier);
-    return dockItem("AXApplicationDockItem", title,
+    return dockItem("AXApplicationDockItem", application ? application->name : std::string(bundleIdentifier),
                     application ? std::optional(fileURL(application->path, true)) : std::nullopt);
 }
 
-SimAXNode SimDock::tile(const DesktopDockTile& tile) const {
-    const auto path = diskPath(homeFolder_, tile.target);
-    switch (tile.kind) {
-        case DesktopDockTileKind::application:
-            return applicationTile(tile.target, tile.label);
-        case DesktopDockTileKind::folder:
-            return dockItem("AXFolderDockItem", tile.label.value_or(path.filename().string()),
-                            fileURL(path, true));
-        case DesktopDockTileKind::file:
-            return dockItem("AXDocumentDockItem", tile.label.value_or(path.filename().string()),
-                            fileURL(path, false));
-        case DesktopDockTileKind::url:
-            return dockItem("AXURLDockItem", tile.label.value_or(tile.target), tile.target);
-        default:
-            return dockItem("AXSpacerDockItem", "", std::nullopt);
-    }
-}
-
 SimAXNode SimDock::tree() const {
+    const auto preferences = preferences_.persistentDomain().value_or(PlistDict{});
+    const auto fixed = records(preferences, "persistent-apps");
+    const auto others = records(preferences, "persistent-others");
+    const auto* showRecentsValue = preferences.find("show-recents");
+    const auto* showRecents = showRecentsValue ? showRecentsValue->getIf<bool>() : nullptr;
+
     std::vector<SimAXNode> tiles;
     std::set<std::string, std::less<>> pinned{std::string(kFinder)};
-    const auto isApplication = [](const DesktopDockTile& tile) {
-        return tile.kind == DesktopDockTileKind::application;
-    };
-    if (std::ranges::none_of(dock_.fixed,
-                             [&](const auto& t) { return isApplication(t) && t.target == kFinder; })) {
-        tiles.push_back(applicationTile(kFinder, std::nullopt));
+    if (std::ranges::none_of(fixed, [](const PlistDict& record) { return bundleIDOf(record) == kFinder; }))
+        tiles.push_back(applicationTile(kFinder));
+    for (const auto& record : fixed) {
+        if (auto node = recordTile(record)) tiles.push_back(std::move(*node));
+        if (const auto bundleID = bundleIDOf(record)) pinned.insert(*bundleID);
     }
-    for (const auto& fixed : dock_.fixed) {
-        tiles.push_back(tile(fixed));
-        if (isApplication(fixed)) pinned.insert(fixed.target);
-    }
-    for (const auto& other : dock_.others) {
-        if (isApplication(other)) pinned.insert(other.target);
+    for (const auto& record : others) {
+        if (const auto bundleID = bundleIDOf(record)) pinned.insert(*bundleID);
     }
 
     // Recent applications (only the running ones when recents are not shown), then the other running
@@ -177,8 +206,9 @@ SimAXNode SimDock::tree() const {
         if (!pinned.contains(bundleIdentifier) && std::ranges::find(middle, bundleIdentifier) == middle.end())
             middle.push_back(bundleIdentifier);
     };
-    for (const auto& recent : dock_.recents) {
-        if (dock_.showRecents || workspace_.process(recent)) addMiddle(recent);
+    for (const auto& record : records(preferences, "recent-apps")) {
+        const auto recent = bundleIDOf(record);
+        if (recent && ((!showRecents || *showRecents) || workspace_.process(*recent))) addMiddle(*recent);
     }
     for (const auto& process : workspace_.runningApplications()) {
         if (process.bundleIdentifier &&
@@ -189,11 +219,12 @@ SimAXNode SimDock::tree() const {
     const auto separator = dockItem("AXSeparatorDockItem", "", std::nullopt);
     tiles.push_back(separator);
     if (!middle.empty()) {
-        for (const auto& bundleIdentifier : middle)
-            tiles.push_back(applicationTile(bundleIdentifier, std::nullopt));
+        for (const auto& bundleIdentifier : middle) tiles.push_back(applicationTile(bundleIdentifier));
         tiles.push_back(separator);
     }
-    for (const auto& other : dock_.others) tiles.push_back(tile(other));
+    for (const auto& record : others) {
+        if (auto node = recordTile(record)) tiles.push_back(std::move(*node));
+    }
     tiles.push_back(dockItem("AXTrashDockItem", "Trash", fileURL(homeFolder_ / ".Trash", true)));
 
     SimAXNode list;

@@ -1,11 +1,14 @@
 #pragma once
 
-// The simulated Dock: the tiles the user set up (a DesktopDock), kept in the Dock's preferences (the
-// "com.apple.dock" defaults domain, whose file "Library/Preferences/com.apple.dock.plist" is rewritten
-// whole, in binary form, by atomic rename) and shown as the Dock process's Accessibility tree: the
-// application element, one list, and the tiles in the Dock's order. The tree follows the running
-// applications: an unpinned regular application appears between the fixed applications and the other
-// tiles while it runs, after the recent applications.
+// The simulated Dock: its tiles are kept in the Dock's preferences (the "com.apple.dock" defaults
+// domain, whose file "Library/Preferences/com.apple.dock.plist" is rewritten whole, in binary form, by
+// atomic rename) and shown as the Dock process's Accessibility tree: the application element, one
+// list, and the tiles in the Dock's order. At start the Dock takes the tiles of an existing preference
+// file (a kept home folder, a hand edit) and writes the desktop file's setup (a DesktopDock) only when
+// there is none. The tree is made from the preferences, so it agrees with them, also after the domain
+// reads an edited file again. It follows the running applications: an unpinned regular application
+// appears between the fixed applications and the other tiles while it runs, after the recent
+// applications.
 //
 // Tiles in the tree: the Finder first, the fixed tiles, a separator, the running and recent
 // applications and a second separator when there are any, the other tiles, the Trash. Subroles
@@ -23,6 +26,7 @@
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimWorkspace.h"
+#include "runtime/Subscription.h"
 
 namespace tavelin::sim {
 
@@ -31,11 +35,12 @@ class SimDock {
     SimDock(SimWorkspace& workspace, SimAccessibility& accessibility, UserDefaults& preferences,
             std::filesystem::path homeFolder);
 
-    // Starts the Dock process with this setup.
+    // Starts the Dock process: with the preference file's tiles when it exists, else with this setup.
     void start(DesktopDock dock);
     // The user changes the Dock: the preferences are written and the tree shown at once. Folders and
     // files that the tiles name are made when missing, as they would exist on a Mac.
     void configure(DesktopDock dock);
+    // The setup last given to start() or configure().
     const DesktopDock& configuration() const { return dock_; }
 
     // The Dock process quits and starts again, as after a crash or a `killall`.
@@ -49,9 +54,7 @@ class SimDock {
     RunningApplication dockProcess() const;
     PlistDict preferences() const;
     SimAXNode tree() const;
-    SimAXNode applicationTile(std::string_view bundleIdentifier,
-                              const std::optional<std::string>& label) const;
-    SimAXNode tile(const DesktopDockTile& tile) const;
+    SimAXNode applicationTile(std::string_view bundleIdentifier) const;
     void makeMissingFiles() const;
 
     SimWorkspace& workspace_;
@@ -60,6 +63,7 @@ class SimDock {
     const std::filesystem::path homeFolder_;
     DesktopDock dock_;
     std::optional<std::int32_t> processIdentifier_;
+    Subscription preferencesChanged_;
 };
 
 }  // namespace tavelin::sim

@@ -42,6 +42,8 @@ std::expected<FileResourceValues, FileSystemError> SimFileSystem::resourceValues
     if (!values) return values;
     std::lock_guard lock(mutex_);
     if (unwritable_.contains(key(path))) values->isWritable = false;
+    if (const auto date = modificationDates_.find(key(path)); date != modificationDates_.end())
+        values->contentModificationDate = date->second;
     if (const auto* volume = volumeOf(path); volume && volume->readOnly) {
         values->volumeIsReadOnly = true;
         values->isWritable = false;
@@ -116,6 +118,11 @@ void SimFileSystem::setWritable(const fs::path& path, bool writable) {
     std::lock_guard lock(mutex_);
     if (writable) unwritable_.erase(key(path));
     if (!writable) unwritable_.insert(key(path));
+}
+
+void SimFileSystem::setModificationDate(const fs::path& path, Timestamp date) {
+    std::lock_guard lock(mutex_);
+    modificationDates_.insert_or_assign(key(path), date);
 }
 
 void SimFileSystem::setDeletable(const fs::path& path, bool deletable) {

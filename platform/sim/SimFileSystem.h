@@ -56,6 +56,9 @@ class SimFileSystem final : public FileSystem {
     // The user may not write the item (its resource values say so too), or may not delete it.
     void setWritable(const std::filesystem::path& path, bool writable);
     void setDeletable(const std::filesystem::path& path, bool deletable);
+    // The item's values report this modification time, one that the real disk may not hold (a year
+    // before 1 or after 9999, as some file systems keep).
+    void setModificationDate(const std::filesystem::path& path, Timestamp date);
     // Everything at or below `root` lies on a volume with these facts; the innermost mount wins.
     void mount(const std::filesystem::path& root, VolumeFacts facts, bool readOnly = false);
 
@@ -78,6 +81,7 @@ class SimFileSystem final : public FileSystem {
     std::vector<std::tuple<Operation, PathMatch, FileSystemError>> matchedRefusals_;
     std::set<std::filesystem::path> unwritable_;
     std::set<std::filesystem::path> undeletable_;
+    std::map<std::filesystem::path, Timestamp> modificationDates_;
     std::map<std::filesystem::path, Volume> volumes_;
     mutable std::vector<std::filesystem::path> listed_;
 };

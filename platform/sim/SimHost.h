@@ -21,6 +21,8 @@ class SimHost final : public HostInfo {
     BundleInfo mainBundle() const override { return program_; }
 
     void setLocalizedName(std::optional<std::string> name) { host_.name = std::move(name); }
+    // "Version 14.4 (Build 23E214)".
+    void setSystemVersion(std::string text) { host_.systemVersion = std::move(text); }
 
   private:
     DesktopHost host_;

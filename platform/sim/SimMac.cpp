@@ -45,6 +45,7 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
     std::error_code error;
     std::filesystem::create_directories(*folders_.trashDirectory(), error);
     if (error) log_.log("SimMac: " + folders_.trashDirectory()->string() + ": " + error.message());
+    for (const auto& file : desktop.files) copyIfMissing(file);
 
     const auto program = host_.mainBundle();
     makeBundle(program.path, PlistDict{{"CFBundleIdentifier", program.identifier},
@@ -162,6 +163,15 @@ void SimMac::addWindows(const Desktop& desktop) {
 UserDefaults& SimMac::standardUserDefaults() {
     // The desktop file admits only bundle identifiers that are valid domain names.
     return *userDefaults_.domain(host_.mainBundle().identifier);
+}
+
+void SimMac::copyIfMissing(const DesktopFile& file) {
+    const auto target = diskPath(file.path);
+    std::error_code error;
+    if (std::filesystem::exists(target, error)) return;
+    std::filesystem::create_directories(target.parent_path(), error);
+    if (!error) std::filesystem::copy_file(file.from, target, error);
+    if (error) log_.log("SimMac: " + target.string() + ": " + error.message());
 }
 
 void SimMac::makeBundle(const std::filesystem::path& path, PlistDict info) {

@@ -37,6 +37,7 @@
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPasteboard.h"
 #include "platform/sim/SimPrivacy.h"
+#include "platform/sim/SimPrivateWindowServer.h"
 #include "platform/sim/SimScreenCapture.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimStatusBar.h"
@@ -91,6 +92,8 @@ class SimMac {
     // Every application's windows, the displays' Spaces and the pointer (see SimWindowWorld.h).
     SimWindowWorld& windowWorld() { return windowWorld_; }
     SimWindowServer& windowServer() { return windowServer_; }
+    // The window server's private calls: Spaces, process focus, key windows.
+    SimPrivateWindowServer& privateWindowServer() { return privateWindowServer_; }
     SimMouseCursor& mouseCursor() { return mouseCursor_; }
     SimScreenCapture& screenCapture() { return screenCapture_; }
     SimWorkspaceIcons& workspaceIcons() { return workspaceIcons_; }
@@ -129,6 +132,8 @@ class SimMac {
     void addWindows(const Desktop& desktop);
     // The window world follows the running processes.
     void processesChanged();
+    // A file the desktop file brings, unless something lies there already.
+    void copyIfMissing(const DesktopFile& file);
 
     const std::filesystem::path homeFolder_;
     SystemLog& log_;
@@ -154,6 +159,7 @@ class SimMac {
     SimMouseCursor mouseCursor_{windowWorld_};
     SimScreenCapture screenCapture_;
     SimDisplays displays_;
+    SimPrivateWindowServer privateWindowServer_{windowWorld_, displays_, workspace_, calls_};
     SimWorkspaceIcons workspaceIcons_{host_.mainBundle().path};
     SimProgram application_{workspace_, host_.mainBundle().identifier, calls_};
     SimAppWindows appWindows_{calls_};

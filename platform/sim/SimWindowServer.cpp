@@ -65,8 +65,9 @@ std::optional<Bitmap> SimWindowServer::createWindowImage(std::optional<Rect> bou
     {
         std::lock_guard lock(mutex_);
         imageRequests_.push_back(ImageRequest{bounds, option, windowID, imageOption});
-        if (bounds || option != WindowListOption::includingWindow || failingOptions_.contains(imageOption)) {
-            return std::nullopt;
+        if (bounds || option != WindowListOption::includingWindow) return std::nullopt;
+        for (const auto failing : failingOptions_) {
+            if (hasOption(imageOption, failing)) return std::nullopt;
         }
     }
     return picture(windowID, imageOption);
@@ -78,7 +79,7 @@ std::optional<Bitmap> SimWindowServer::picture(SimWindowKey key, WindowImageOpti
         return std::nullopt;
     }
     const auto& window = state->window;
-    const double scale = imageOption == WindowImageOption::bestResolution ? state->scale : 1.0;
+    const double scale = hasOption(imageOption, WindowImageOption::bestResolution) ? state->scale : 1.0;
     return drawWindow(window, pixels(window.bounds.width * scale), pixels(window.bounds.height * scale));
 }
 

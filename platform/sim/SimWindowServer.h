@@ -50,7 +50,7 @@ class SimWindowServer final : public WindowServer {
     void setListAnswers(bool answers);
     // While set, the window list gives this instead (a value of another type, a crafted array).
     void setListReplacement(std::optional<PlistValue> list);
-    // Pictures with that option give none while it fails.
+    // Pictures asked with that option (among others) give none while it fails.
     void setImageOptionFails(WindowImageOption option, bool fails);
     std::vector<ImageRequest> imageRequests() const;
 

@@ -246,15 +246,40 @@ bool SimWindowWorld::setFullScreen(SimWindowKey key, bool fullScreen) {
     auto& window = entry->window;
     if (window.ax.fullScreen == fullScreen) return true;
     window.ax.fullScreen = fullScreen;
-    const Display* display = window.space ? displayHolding(*window.space) : displayUnder(window.bounds);
+    Display* display = window.space ? displayHolding(*window.space)
+                                    : const_cast<Display*>(displayUnder(window.bounds));
     if (display == nullptr) return true;
     if (fullScreen) {
         entry->boundsBeforeFullScreen = window.bounds;
         window.bounds = windowServerRect(display->display.frame, primaryHeightLocked());
-    } else if (entry->boundsBeforeFullScreen) {
-        window.bounds = *std::exchange(entry->boundsBeforeFullScreen, std::nullopt);
+        if (window.space) enterFullScreenSpaceLocked(*entry, *display);
+    } else {
+        if (entry->boundsBeforeFullScreen) window.bounds = *std::exchange(entry->boundsBeforeFullScreen, std::nullopt);
+        leaveFullScreenSpaceLocked(*entry);
     }
     return true;
+}
+
+void SimWindowWorld::enterFullScreenSpaceLocked(Entry& entry, Display& display) {
+    const auto left = std::ranges::find(display.spaces, *entry.window.space);
+    const auto space = nextSpace_++;
+    display.spaces.insert(left + 1, space);
+    display.fullScreenSpaces.insert(space);
+    display.currentSpace = space;
+    entry.spaceBeforeFullScreen = std::exchange(entry.window.space, space);
+}
+
+void SimWindowWorld::leaveFullScreenSpaceLocked(Entry& entry) {
+    const auto before = std::exchange(entry.spaceBeforeFullScreen, std::nullopt);
+    if (!before || !entry.window.space) return;
+    auto* display = displayHolding(*entry.window.space);
+    if (display == nullptr || !display->fullScreenSpaces.erase(*entry.window.space)) return;
+    const bool showing = display->currentSpace == *entry.window.space;
+    std::erase(display->spaces, *entry.window.space);
+    // The Space it left may have gone with its display meanwhile: then the row's first one.
+    const bool kept = std::ranges::find(display->spaces, *before) != display->spaces.end();
+    entry.window.space = kept ? *before : display->spaces.front();
+    if (showing) display->currentSpace = *entry.window.space;
 }
 
 void SimWindowWorld::setApplications(const std::vector<Application>& running, std::optional<std::int32_t> frontmost) {
@@ -333,7 +358,7 @@ void SimWindowWorld::setDisplays(const std::vector<SimWorldDisplay>& displays) {
         const auto known = std::ranges::find_if(
             displays_, [&](const Display& d) { return d.display.identity == display.identity; });
         if (known != displays_.end()) {
-            next.push_back(Display{display, known->spaces, known->currentSpace});
+            next.push_back(Display{display, known->spaces, known->currentSpace, known->fullScreenSpaces});
             continue;
         }
         Display added{display, {}, 0};
@@ -367,8 +392,11 @@ std::vector<SimDisplaySpaces> SimWindowWorld::displaySpaces() const {
     std::lock_guard lock(mutex_);
     std::vector<SimDisplaySpaces> list;
     for (const auto& display : displays_) {
-        list.push_back(SimDisplaySpaces{display.display.identity, display.display.uuid, display.spaces,
-                                        display.currentSpace});
+        SimDisplaySpaces spaces{display.display.identity, display.display.uuid, display.spaces, display.currentSpace};
+        for (const auto space : display.spaces) {
+            if (display.fullScreenSpaces.contains(space)) spaces.fullScreenSpaces.push_back(space);
+        }
+        list.push_back(std::move(spaces));
     }
     return list;
 }
@@ -387,6 +415,54 @@ bool SimWindowWorld::switchToSpace(std::uint64_t space) {
     auto* display = displayHolding(space);
     if (display == nullptr) return false;
     display->currentSpace = space;
+    return true;
+}
+
+bool SimWindowWorld::switchToSpaceLater(std::uint64_t space) {
+    Duration delay{};
+    {
+        std::lock_guard lock(mutex_);
+        if (displayHolding(space) == nullptr) return false;
+        delay = switchDelay_;
+    }
+    switchLater(space, delay);
+    return true;
+}
+
+void SimWindowWorld::switchToAdjacentSpaceLater(bool left) {
+    std::optional<std::uint64_t> space;
+    Duration delay{};
+    {
+        std::lock_guard lock(mutex_);
+        if (displays_.empty()) return;
+        const auto under = std::ranges::find_if(
+            displays_, [&](const Display& d) { return mouseInRect(pointer_, d.display.frame, false); });
+        const auto& display = under == displays_.end() ? displays_.front() : *under;
+        const auto current = std::ranges::find(display.spaces, display.currentSpace);
+        if (current == display.spaces.end()) return;
+        if (left && current != display.spaces.begin()) space = *(current - 1);
+        if (!left && current + 1 != display.spaces.end()) space = *(current + 1);
+        delay = switchDelay_;
+    }
+    switchLater(space, delay);
+}
+
+bool SimWindowWorld::moveWindowToSpace(SimWindowKey key, std::uint64_t space) {
+    std::lock_guard lock(mutex_);
+    auto* entry = find(key);
+    const auto* to = displayHolding(space);
+    if (entry == nullptr || to == nullptr || to->fullScreenSpaces.contains(space)) return false;
+    auto& window = entry->window;
+    const auto* from = window.space ? displayHolding(*window.space) : displayUnder(window.bounds);
+    if (from != nullptr && window.space && from->fullScreenSpaces.contains(*window.space)) return false;
+    if (from != nullptr && from != to) {
+        const double height = primaryHeightLocked();
+        const Rect a = windowServerRect(from->display.frame, height);
+        const Rect b = windowServerRect(to->display.frame, height);
+        window.bounds.x += b.x - a.x;
+        window.bounds.y += b.y - a.y;
+    }
+    window.space = space;
     return true;
 }
 

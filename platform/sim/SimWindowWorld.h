@@ -19,6 +19,12 @@
 // a showing Space, switches that display to the window's Space after the switch delay, as a Mac does
 // (raiseSwitchesSpace, on unless a test turns it off).
 //
+// Spaces have unique IDs and a type: a desktop Space, or a full-screen Space that a window entering full
+// screen gets for itself, right after the Space it left; the display shows it at once. Leaving full
+// screen removes that Space and puts the window back on the Space it left, which the display shows again.
+// Moving a window to a Space also moves it onto that Space's display; a window on a full-screen Space
+// cannot be moved.
+//
 // Thread-safe: glides warp the pointer and captures read windows off the main thread. One lock guards
 // the world; it is never held while calling out (the scheduler, a window's content, a caller's code).
 // Delayed effects are world events on the scheduler's clock (see runtime/Scheduler.h); a delay of 0
@@ -30,6 +36,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -121,6 +128,7 @@ struct SimDisplaySpaces {
     std::string uuid;
     std::vector<std::uint64_t> spaces;  // row order
     std::uint64_t currentSpace = 0;
+    std::vector<std::uint64_t> fullScreenSpaces;  // those of `spaces` that are full-screen Spaces
     friend bool operator==(const SimDisplaySpaces&, const SimDisplaySpaces&) = default;
 };
 
@@ -189,7 +197,15 @@ class SimWindowWorld {
     std::optional<std::uint64_t> addSpace(std::uint64_t displayIdentity);
     // The display that holds the Space shows it; false for a Space no display holds.
     bool switchToSpace(std::uint64_t space);
+    // The same after the switch delay; false (and nothing later) for a Space no display holds.
+    bool switchToSpaceLater(std::uint64_t space);
+    // The display under the pointer (else the first) shows the Space left or right of its current one
+    // after the switch delay; nothing at either end of the row, as the row does not wrap.
+    void switchToAdjacentSpaceLater(bool left);
     bool setWindowSpace(SimWindowKey key, std::optional<std::uint64_t> space);
+    // Onto the Space and its display, keeping its place relative to the display's top-left corner; false
+    // for an unknown window or Space, and for a window on or a Space that is a full-screen Space.
+    bool moveWindowToSpace(SimWindowKey key, std::uint64_t space);
 
     // --- The pointer ---
 
@@ -222,11 +238,13 @@ class SimWindowWorld {
         SimWindowKey key = 0;
         SimWindow window;
         std::optional<Rect> boundsBeforeFullScreen;
+        std::optional<std::uint64_t> spaceBeforeFullScreen;
     };
     struct Display {
         SimWorldDisplay display;
         std::vector<std::uint64_t> spaces;
         std::uint64_t currentSpace = 0;
+        std::set<std::uint64_t> fullScreenSpaces;
     };
     struct ApplicationState {
         bool running = false;
@@ -244,6 +262,8 @@ class SimWindowWorld {
     SimWindowState stateLocked(const Entry& entry) const;
     bool spaceShowingLocked(std::uint64_t space) const;
     double primaryHeightLocked() const;
+    void enterFullScreenSpaceLocked(Entry& entry, Display& display);
+    void leaveFullScreenSpaceLocked(Entry& entry);
     // The Space a raised or activated window's display must switch to, if any.
     std::optional<std::uint64_t> spaceToShowLocked(const Entry& entry) const;
     void switchLater(std::optional<std::uint64_t> space, Duration delay);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/FileURL.h"
+
 namespace tavelin::sim {
 namespace {
 
@@ -38,6 +40,18 @@ std::optional<std::filesystem::path> SimWorkspace::urlForApplicationToOpen(
         if (std::ranges::find(application.opens, wanted) != application.opens.end()) return application.path;
     }
     return std::nullopt;
+}
+
+std::optional<std::filesystem::path> SimWorkspace::urlForApplicationToOpenURL(std::string_view url) const {
+    if (const auto path = filePathFromURL(url)) return urlForApplicationToOpen(*path);
+    const auto colon = url.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    const auto handler = schemeHandlers_.find(lowerCaseASCII(std::string(url.substr(0, colon))));
+    return handler == schemeHandlers_.end() ? std::nullopt : urlForApplication(handler->second);
+}
+
+void SimWorkspace::setDefaultApplication(std::string_view scheme, std::string bundleIdentifier) {
+    schemeHandlers_.insert_or_assign(lowerCaseASCII(std::string(scheme)), std::move(bundleIdentifier));
 }
 
 void SimWorkspace::install(SimApplication application) {
@@ -78,6 +92,9 @@ std::int32_t SimWorkspace::addRunningProcess(RunningApplication process) {
     if (process.isActive) {
         if (frontmost_) find(*frontmost_)->isActive = false;
         frontmost_ = process.processIdentifier;
+        frontToBack_.insert(frontToBack_.begin(), process.processIdentifier);
+    } else {
+        frontToBack_.push_back(process.processIdentifier);
     }
     processes_.push_back(std::move(process));
     return processes_.back().processIdentifier;
@@ -92,6 +109,7 @@ bool SimWorkspace::terminate(std::int32_t processIdentifier) {
     std::erase_if(processes_,
                   [&](const RunningApplication& p) { return p.processIdentifier == processIdentifier; });
     if (frontmost_ == processIdentifier) frontmost_.reset();
+    std::erase(frontToBack_, processIdentifier);
     changed(kWorkspaceDidTerminateApplication, ended);
     return true;
 }
@@ -104,6 +122,8 @@ bool SimWorkspace::activate(std::int32_t processIdentifier) {
     }
     process->isActive = true;
     frontmost_ = processIdentifier;
+    std::erase(frontToBack_, processIdentifier);
+    frontToBack_.insert(frontToBack_.begin(), processIdentifier);
     changed(kWorkspaceDidActivateApplication, *process);
     return true;
 }
@@ -120,11 +140,19 @@ bool SimWorkspace::hide(std::int32_t processIdentifier) {
     auto* process = find(processIdentifier);
     if (process == nullptr) return false;
     process->isHidden = true;
-    if (process->isActive) {
+    const bool wasActive = process->isActive;
+    if (wasActive) {
         process->isActive = false;
         frontmost_.reset();
     }
     changed(kWorkspaceDidHideApplication, *process);
+    if (!wasActive) return true;
+    const auto next = std::ranges::find_if(frontToBack_, [&](std::int32_t candidate) {
+        const auto* other = find(candidate);
+        return other && !other->isHidden &&
+               other->activationPolicy == static_cast<std::int64_t>(RawActivationPolicy::regular);
+    });
+    if (next != frontToBack_.end()) activate(*next);
     return true;
 }
 

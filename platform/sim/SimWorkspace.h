@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,6 +52,8 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     // extension.
     std::optional<std::filesystem::path> urlForApplicationToOpen(
         const std::filesystem::path& path) const override;
+    // The application set for the URL's scheme (any letter case); none when none is set or installed.
+    std::optional<std::filesystem::path> urlForApplicationToOpenURL(std::string_view url) const override;
     bool accessibilityDisplayShouldReduceMotion() const override { return reduceMotion_; }
 
     // --- The world's side ---
@@ -58,6 +61,8 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     void install(SimApplication application);
     const std::vector<SimApplication>& installedApplications() const { return installed_; }
     const SimApplication* installedApplication(std::string_view bundleIdentifier) const;
+    // The application that opens URLs of a scheme ("https": the default browser).
+    void setDefaultApplication(std::string_view scheme, std::string bundleIdentifier);
 
     // Starts an installed application, launched now, unless it runs already; not active. Gives its
     // process identifier, or none for an application that is not installed.
@@ -75,7 +80,8 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     bool activate(std::int32_t processIdentifier);
     // The program's request, recorded ("RunningApplication.activate <pid> options=<bits>").
     bool activate(std::int32_t processIdentifier, std::uint32_t options) override;
-    // Hiding the active application deactivates it; nothing else comes to the front.
+    // Hiding the active application deactivates it, and the visible regular application that was most
+    // recently in front becomes active (announced as any activation); with none, nothing is in front.
     bool hide(std::int32_t processIdentifier);
     bool unhide(std::int32_t processIdentifier);
     void setReduceMotion(bool reduce) { reduceMotion_ = reduce; }
@@ -106,8 +112,11 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     // Shared with the notifications queued for posting, which may outlive the workspace.
     std::shared_ptr<NotificationCenter> notificationCenter_ = std::make_shared<NotificationCenter>();
     std::vector<SimApplication> installed_;
+    std::map<std::string, std::string, std::less<>> schemeHandlers_;  // lower-case scheme to bundle identifier
     std::vector<RunningApplication> processes_;
     std::optional<std::int32_t> frontmost_;
+    // Every process, the most recently active first; those never active in launch order behind.
+    std::vector<std::int32_t> frontToBack_;
     std::int32_t nextProcessIdentifier_ = 501;
     std::function<void()> processesChanged_;
     SimCallTrace* trace_ = nullptr;

@@ -73,6 +73,10 @@ SimWorkspaceIcons::SimWorkspaceIcons(std::filesystem::path programBundle)
       trashFull_(drawTrash(true)) {}
 
 Bitmap SimWorkspaceIcons::iconForFile(const std::filesystem::path& path) const {
+    {
+        std::lock_guard lock(mutex_);
+        askedFiles_.push_back(path);
+    }
     if (!isDirectory(path)) return document_;
     if (path.extension() == ".app") return applicationIcon(path);
     return folder_;
@@ -88,6 +92,11 @@ std::optional<Bitmap> SimWorkspaceIcons::namedImage(NamedImage name) const {
             return applicationIcon(programBundle_);
     }
     return std::nullopt;
+}
+
+std::vector<std::filesystem::path> SimWorkspaceIcons::askedFiles() const {
+    std::lock_guard lock(mutex_);
+    return askedFiles_;
 }
 
 Bitmap SimWorkspaceIcons::applicationIcon(const std::filesystem::path& bundle) const {

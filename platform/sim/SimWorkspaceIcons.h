@@ -6,7 +6,11 @@
 // document. The program's own icon comes from its bundle the same way. The Trash has two pictures,
 // empty and full.
 //
-// Any thread may ask: the generic pictures are drawn once, when the world is made.
+// Any thread may ask: the generic pictures are drawn once, when the world is made. It records the files
+// whose pictures were asked for, so that a test can tell what was rendered.
+
+#include <mutex>
+#include <vector>
 
 #include "platform/WorkspaceIcons.h"
 
@@ -20,6 +24,9 @@ class SimWorkspaceIcons final : public WorkspaceIcons {
     Bitmap iconForFile(const std::filesystem::path& path) const override;
     std::optional<Bitmap> namedImage(NamedImage name) const override;
 
+    // Every file whose picture was asked for, in order.
+    std::vector<std::filesystem::path> askedFiles() const;
+
     // The side of the generic pictures, in pixels.
     static constexpr int kGenericSide = 256;
 
@@ -32,6 +39,8 @@ class SimWorkspaceIcons final : public WorkspaceIcons {
     const Bitmap document_;
     const Bitmap trashEmpty_;
     const Bitmap trashFull_;
+    mutable std::mutex mutex_;
+    mutable std::vector<std::filesystem::path> askedFiles_;
 };
 
 }  // namespace tavelin::sim

@@ -97,6 +97,10 @@ TEST(DockSnapshotApplier, RemovesUpsertsAndReorders) {
         {{"A", "B", "C"}, {}, {}, itemIDs({"B", "B", "A"}), {"B", "A", "C"}},
         // A broken base with a repeated ID keeps its first occurrence.
         {{"A", "B", "A"}, {}, {}, itemIDs({"B"}), {"B", "A"}},
+        // IDs match by their canonical form: a composed é and e with a combining accent are one ID.
+        {{"A", "caf\xC3\xA9"}, {}, itemIDs({"cafe\xCC\x81"}), {}, {"A"}},
+        {{"caf\xC3\xA9", "B"}, {appItem("cafe\xCC\x81")}, {}, {}, {"cafe\xCC\x81", "B"}},
+        {{"A", "caf\xC3\xA9"}, {}, {}, itemIDs({"cafe\xCC\x81"}), {"caf\xC3\xA9", "A"}},
     };
     for (const auto& c : cases) {
         std::vector<DockItem> items;

@@ -28,6 +28,22 @@ TEST(Identifiers, CanonicallyEquivalentTextsAreEqualButKeepTheirText) {
     EXPECT_EQ(w.text(), "\"cafe\xCC\x81\"");
 }
 
+// A Latin-1 file name goes out with U+FFFD and a device asks for it back by that text.
+TEST(Identifiers, TextThatIsNotUTF8EqualsItselfAfterTheWire) {
+    for (const char* raw : {"caf\xE9", "\xE9\xE9", "a\xE2\x82" "b", "\xED\xA0\x80", "e\xCC\x81\xFF"}) {
+        const ChildID sent(raw);
+        JsonWriter w;
+        toJSON(w, sent);
+        auto element = parseJSON(w.text(), "ChildID");
+        ASSERT_TRUE(element.has_value()) << raw;
+        const auto received = decodeElement<ChildID>(*element, "ChildID");
+        ASSERT_TRUE(received.has_value()) << raw;
+        EXPECT_EQ(*received, sent) << raw;
+        EXPECT_EQ(std::hash<ChildID>{}(*received), std::hash<ChildID>{}(sent)) << raw;
+        EXPECT_EQ(sent.rawValue(), raw);
+    }
+}
+
 TEST(Identifiers, EmptyTextRoundTrips) {
     JsonWriter w;
     toJSON(w, ChildID(""));

@@ -74,6 +74,9 @@ TEST(JsonReading, IntegersMustBeExactAndWithin64Bits) {
         {"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
         {"1.5", std::nullopt},
         {"9223372036854775808", std::nullopt},
+        {"9223372036854775808.0", std::nullopt},  // 2^63 exactly, as a double
+        {"9.223372036854775808e18", std::nullopt},
+        {"-9.223372036854775808e18", std::numeric_limits<std::int64_t>::min()},
         {"1e19", std::nullopt},
         {"true", std::nullopt},
         {"\"1\"", std::nullopt},

@@ -14,6 +14,7 @@ TEST(UnicodeText, LocalizedCaseInsensitiveContains) {
     } cases[] = {
         {"Mail", "mail", true},
         {"Photo Mailer", "mail", true},
+        {"Mail", "MAIL", true},
         {"Maps", "mail", false},
         {"Mail", "", false},
         {"", "a", false},

@@ -18,6 +18,7 @@ namespace tavelin {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 ProgramRun runTavelin(const TemporaryFolder& scratch, const std::string& arguments,
                       const std::string& input) {
@@ -85,6 +86,8 @@ TEST(Tavelin, WithoutAHomeItMakesAFreshOneInTheTemporaryFolderAndSaysWhere) {
     EXPECT_TRUE(std::filesystem::exists(made / "Applications/Safari.app/Contents/Info.plist"));
     EXPECT_THAT(run.out,
                 HasSubstr("Dock: generation 2, event sequence 2\n  fixed apps:    Finder (running)"));
+    // Start-up's own rebuild, and no second one for the program's own activation.
+    EXPECT_THAT(run.out, Not(HasSubstr("generation 3")));
     std::filesystem::remove_all(made);
 }
 

@@ -73,7 +73,7 @@ TEST(TavelinWire, ApplyDiff) {
 }
 
 TEST(TavelinWire, DecodeEnvelopeReadsEveryMessageType) {
-    // The fuzzer's seeds hold one valid message of every type.
+    // The fuzzer's sample inputs hold one valid message of every type.
     std::set<std::string> types;
     for (const auto& entry : std::filesystem::directory_iterator(TAVELIN_ENVELOPE_CORPUS_DIR)) {
         const auto run = runWire("decode Envelope", slurp(entry.path()));

@@ -79,10 +79,18 @@ TEST_F(AppDelegateTest, ALaterLaunchShowsNoWindowAndRegistersTheLoginItem) {
     EXPECT_EQ(mac().application().activationPolicy(), RawActivationPolicy::accessory);
 }
 
-TEST_F(AppDelegateTest, NotificationAuthorisationIsAskedOncePerProcess) {
+TEST_F(AppDelegateTest, ARepeatedLaunchReplacesNothingAndAuthorisationIsAskedOncePerProcess) {
     launch();
+    scheduler_.advance(kAfterStart);
+    const auto* statusItem = delegate().statusItem();
+    const auto* settingsWindow = delegate().settingsWindow();
     // The platform tells a delegate twice: the second time asks nothing.
+    clearCalls();
     mac().application().finishLaunching();
+    scheduler_.advance(kAfterStart);
+    EXPECT_THAT(calls(), IsEmpty());
+    EXPECT_EQ(delegate().statusItem(), statusItem);
+    EXPECT_EQ(delegate().settingsWindow(), settingsWindow);
     EXPECT_THAT(mac().userNotifications().authorizationRequests(), ElementsAre(6u));
 
     // A new process asks again.

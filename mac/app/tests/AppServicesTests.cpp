@@ -7,7 +7,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
+using ::testing::Contains;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 class AppServicesTest : public AppWorld {
   protected:
@@ -60,6 +63,32 @@ TEST_F(AppServicesTest, SharedIsBuiltOnceAndTheWindowServicesStartEmpty) {
     EXPECT_EQ(first.dockState->snapshot()->dockGeneration, 1);
 }
 
+// Attached to the Dock state: a folder that leaves the Dock takes its stored listing along.
+TEST_F(AppServicesTest, TheFolderCacheFollowsTheDockState) {
+    auto& container = services();
+    const auto& items = container.dockState->snapshot()->items;
+    const auto downloads = *std::ranges::find(items, DockItemKind::folder, &DockItem::kind);
+    const auto listings = [&] {
+        return std::ranges::count(mac().fileSystem().listedFolders(), std::filesystem::path(*downloads.path));
+    };
+    ASSERT_TRUE(container.folderCache->snapshot(downloads, "", true).isReadable);
+    (void)container.folderCache->snapshot(downloads, "", false);
+    EXPECT_EQ(listings(), 1);
+    mac().dock()->configure({});
+    scheduler_.advance(1s);
+    (void)container.folderCache->snapshot(downloads, "", false);
+    EXPECT_EQ(listings(), 2);
+}
+
+// Every 120 s the desktop picture is looked at again.
+TEST_F(AppServicesTest, StartRefreshesTheDesktopPictureEvery120Seconds) {
+    services().start();
+    scheduler_.advance(kAfterStart);
+    clearCalls();
+    scheduler_.advance(120s);
+    EXPECT_THAT(calls({"Screens."}), ElementsAre("Screens.screens"));
+}
+
 TEST_F(AppServicesTest, TheLoginItemIsRegisteredAtStartOnlyOnceTheFirstRunFlowIsDone) {
     // launchAtLogin is on by default; this is the first launch.
     services().start();
@@ -71,6 +100,8 @@ TEST_F(AppServicesTest, TheLoginItemIsRegisteredAtStartOnlyOnceTheFirstRunFlowIs
     services().start();
     EXPECT_THAT(calls({"LoginItems."}), ElementsAre("LoginItems.register"));
     EXPECT_TRUE(mac().loginItems().isRegistered());
+    // Only a failure is logged.
+    EXPECT_THAT(log_.lines(), Not(Contains(HasSubstr("Login item"))));
 }
 
 TEST_F(AppServicesTest, WithLaunchAtLoginOffTheLoginItemIsLeftAsItIs) {

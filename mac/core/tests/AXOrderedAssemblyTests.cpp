@@ -144,7 +144,7 @@ TEST_F(AXOrderedAssemblyTest, ThePreferencesCompleteWhatTheTreeLacks) {
                                          sim::dockFolderTile(disk("~/Work/Projects"), "", 3, std::nullopt),
                                          sim::dockFileTile(disk("~/Report.pdf"), "Report")}},
     };
-    const auto dock = assemble({Application{"post", std::nullopt, std::nullopt},      // by its label
+    const auto dock = assemble({Application{"POST", std::nullopt, std::nullopt},      // by its label, any case
                                 Application{"Terminal", std::nullopt, std::nullopt},  // by the running name
                                 Application{"LOMARET", std::nullopt, std::nullopt},   // the program itself
                                 Separator{}, Separator{}, Application{"Unknown", std::nullopt, std::nullopt},
@@ -156,7 +156,7 @@ TEST_F(AXOrderedAssemblyTest, ThePreferencesCompleteWhatTheTreeLacks) {
         return std::tuple(dock.items[i].bundleID, dock.items[i].path, dock.items[i].title);
     };
     ASSERT_EQ(dock.items.size(), 7u);
-    EXPECT_EQ(resolved(0), std::tuple("com.apple.mail", "/Mail/Post.app", "post"));
+    EXPECT_EQ(resolved(0), std::tuple("com.apple.mail", "/Mail/Post.app", "POST"));
     EXPECT_EQ(dock.items[0].region, DockRegion::fixedApps);
     EXPECT_EQ(resolved(1), std::tuple("com.apple.Terminal",
                                       disk("/System/Applications/Utilities/Terminal.app"), "Terminal"));
@@ -175,6 +175,14 @@ TEST_F(AXOrderedAssemblyTest, ThePreferencesCompleteWhatTheTreeLacks) {
 
     // The program's own name, the display name or "Tavelin", in any case.
     const PlistTileMetadata metadata(plist, {}, mac().workspace(), mac().host());
+    // A folder that says nothing of its display counts as 0, automatic.
+    EXPECT_EQ(metadata.folderInfoByPath.find(disk("~/Report.pdf")), nullptr);
+    EXPECT_EQ(metadata.folderInfoByPath.find(disk("~/Downloads"))->showas, 2);
+    auto plainFolder = plist;
+    plainFolder.set("persistent-others", PlistArray{sim::dockFolderTile(disk("~/Work"), "Work", std::nullopt, 1)});
+    EXPECT_EQ(PlistTileMetadata(plainFolder, {}, mac().workspace(), mac().host())
+                  .folderInfoByPath.find(disk("~/Work"))->showas,
+              0);
     for (const auto* title : {"lomaret", "TAVELIN"}) {
         EXPECT_EQ(metadata.resolveApp(std::nullopt, std::nullopt, title, runningApps().state()),
                   (PlistTileMetadata::ResolvedApp{program, "jp.fenwold.lomaret"}));

@@ -8,6 +8,7 @@
 
 #include "mac/core/DockDropHandler.h"
 #include "mac/core/tests/FolderWorld.h"
+#include "platform/FileContents.h"
 #include "platform/FileURL.h"
 
 namespace tavelin {
@@ -101,6 +102,12 @@ TEST_F(DockDropHandlerTest, AnApplicationTakesWhatLaunchServicesOpensWithIt) {
     // A file that no application opens.
     EXPECT_FALSE(drops.canAcceptDrop({url(makeFile("Elsewhere/data.xyz"))},
                                      application("com.apple.TextEdit", std::nullopt)));
+
+    // A bundle that names no identifier is found by its standardized path alone.
+    ASSERT_TRUE(writeFileAtomically(installed("com.apple.Preview") / "Contents/Info.plist",
+                                    R"(<?xml version="1.0"?><plist version="1.0"><dict/></plist>)"));
+    EXPECT_TRUE(drops.canAcceptDrop(
+        {url(report)}, application("com.example.unknown", installed("com.apple.Preview") / "Contents" / "..")));
 }
 
 TEST_F(DockDropHandlerTest, DroppingOnAnApplicationOpensEveryFileInOneRequest) {

@@ -290,6 +290,18 @@ TEST_F(DockPlistParserTest, RegionsInterleaveByTheirOwnNumbersAndKeepTheirInnerO
                                                            SeparatorKind::spacer}));
 }
 
+// Pinned are the fixed applications only: an application tile among the other tiles is not.
+TEST_F(DockPlistParserTest, AnApplicationAmongTheOtherTilesIsNotPinned) {
+    start();
+    const PlistDict plist{
+        {"persistent-apps", PlistArray{dockApplicationTile("com.apple.Safari", "Safari", std::nullopt)}},
+        {"persistent-others", PlistArray{dockApplicationTile("com.apple.Notes", "Notes", std::nullopt)}},
+    };
+    const auto dock = legacy(plist);
+    EXPECT_TRUE(item(dock, "fixedApps-com.apple.Safari-1").isDockPinned);  // after the Finder made up
+    EXPECT_FALSE(item(dock, "dockOthers-com.apple.Notes-0").isDockPinned);
+}
+
 TEST_F(DockPlistParserTest, RunningApplicationsThatThePanelLeavesOut) {
     start();
     RunningAppsService::State running;
@@ -304,16 +316,19 @@ TEST_F(DockPlistParserTest, RunningApplicationsThatThePanelLeavesOut) {
     record("com.example.recentAgent", ActivationPolicy::prohibited);
     record("com.example.excluded", ActivationPolicy::regular);
     record("com.example.strange", ActivationPolicy::unknown);
+    running.byBundleID["com.example.recentAgent"].localizedName = "Recent Agent";
     running.recentPlistBundleIDs = {"com.example.recentAgent", "com.apple.Notes"};
+    running.unpinnedRecentTileInfo["com.example.recentAgent"] = {"Agent tile", std::nullopt};
     running.unpinnedRecentTileInfo["com.apple.Notes"] = {"Notes tile", "/nowhere/Notes.app"};
     settings().excludedBundleIDs = {"com.example.excluded", "com.apple.Safari"};
 
     const auto items = parser().runningAppsInDockOrder(running, settings().excludedBundleIDs.value(),
                                                        {"com.apple.finder", "com.apple.Safari"});
     ASSERT_EQ(items.size(), 2u);
+    // Running: its own name, not the recent tile's label.
     EXPECT_EQ(std::tuple(items[0].itemID.rawValue(), items[0].dockIndex, items[0].isRecentAppsTile,
-                         items[0].activationPolicy),
-              std::tuple("running-com.example.recentAgent", 0, true, ActivationPolicy::prohibited));
+                         items[0].activationPolicy, items[0].title),
+              std::tuple("running-com.example.recentAgent", 0, true, ActivationPolicy::prohibited, "Recent Agent"));
     // Not running: the recent tile's label, and the installed application since the recorded path is gone.
     EXPECT_EQ(std::tuple(items[1].itemID.rawValue(), items[1].dockIndex, items[1].title, items[1].path,
                          items[1].isRunning),

@@ -123,7 +123,7 @@ TEST_F(DockStateServiceTest, TheConstructorRebuildsOnceAndEachRebuildRaisesBothC
     EXPECT_THAT(service().lastDiff()->upserts, IsEmpty());
 }
 
-TEST_F(DockStateServiceTest, ARebuildDoesNotSetItselfOffButALaunchStillRebuildsWithin150ms) {
+TEST_F(DockStateServiceTest, OnlyAChangeOfTheRunningApplicationsRebuildsWithin150ms) {
     start();
     scheduler_.advance(10s);
     service().rebuild();
@@ -142,6 +142,11 @@ TEST_F(DockStateServiceTest, ARebuildDoesNotSetItselfOffButALaunchStillRebuildsW
     EXPECT_TRUE(item("com.apple.mail")->isRunning);
 
     scheduler_.advance(10s);
+    EXPECT_EQ(service().generation(), 3);
+
+    // Announced, but as the last rebuild read it (this program's own activation): no rebuild.
+    world_.runningApps.refresh();
+    scheduler_.advance(1s);
     EXPECT_EQ(service().generation(), 3);
 }
 
@@ -201,6 +206,14 @@ TEST_F(DockStateServiceTest, AReplacedPreferenceFileIsWatchedAgainAfterItsRebuil
     watcher_.emit(world_.preferenceFile(), FileEvent::write);
     scheduler_.advance(200ms);
     EXPECT_THAT(generations(), ElementsAre(2, 3));
+
+    // Renamed away, the file took its watch along: the new one at the path is watched too.
+    watcher_.emit(world_.preferenceFile(), FileEvent::moveSelf);
+    scheduler_.advance(200ms);
+    EXPECT_EQ(std::ranges::count(watcher_.watches(), preferences), 1);
+    watcher_.emit(world_.preferenceFile(), FileEvent::write);
+    scheduler_.advance(200ms);
+    EXPECT_THAT(generations(), ElementsAre(2, 3, 4, 5));
 }
 
 TEST_F(DockStateServiceTest, EachChangeOfTheDocksDefaultsRebuilds250msLater) {
@@ -254,7 +267,15 @@ TEST_F(DockStateServiceTest, UnreadablePreferencesChangeNothing) {
 TEST_F(DockStateServiceTest, ATrashSwapRaisesOnlyTheServicesCounterSoTheNextRebuildSkipsOne) {
     start();
     fillTrash();
+    // The old pictures are forgotten before the new one goes out.
+    std::vector<std::string> posted;
+    std::vector<ObserverToken> observers;
+    for (const auto name : {kIconInvalidatedNotification, kTrashIconPushedNotification}) {
+        observers.push_back(world_.mac.notificationCenter().addObserver(
+            std::string(name), nullptr, nullptr, [&](const Notification& note) { posted.push_back(note.name); }));
+    }
     service().refreshTrashIconIfChanged();
+    EXPECT_THAT(posted, ElementsAre("tavelin.iconInvalidated", "tavelin.trashIconPushed"));
     EXPECT_THAT(published_, ElementsAre(Publication{1, 1, 0s, std::nullopt}));
     EXPECT_EQ(service().eventSequence(), 2);
     EXPECT_EQ(trashToken(), IconToken(kTrashTokenFull));

@@ -101,6 +101,19 @@ TEST_F(FolderServiceTest, ListsEveryVisibleEntryWithItsKindTitleIdentifierAndTim
     }
 }
 
+// A time the wire cannot carry costs only that child's time, not the whole listing.
+TEST_F(FolderServiceTest, AModificationTimeOutsideTheYears1To9999IsLeftOut) {
+    using namespace std::chrono;
+    files().setModificationDate(home_ / "Stacks/Photo.JPG", Timestamp(sys_days(year(0) / December / 31)));
+    files().setModificationDate(home_ / "Stacks/Report.pdf", Timestamp(sys_days(year(10000) / January / 1)));
+    const auto snapshot = list(tile);
+    ASSERT_TRUE(encodeJSON(snapshot).has_value());
+    for (const auto& child : snapshot.children) {
+        const bool outside = child.title == "Photo" || child.title == "Report";
+        EXPECT_EQ(child.modifiedAt.has_value(), !outside) << child.title;
+    }
+}
+
 TEST_F(FolderServiceTest, EveryFailureIsASnapshotWithItsReason) {
     const auto expectFailure = [&](const DockItem& item, const std::string& reason) {
         const auto snapshot = list(item);
@@ -220,13 +233,14 @@ TEST_F(FolderServiceTest, TheTilesArrangementCountsOnlyWhenTheSettingIsTheDocksD
     EXPECT_EQ(titles(list(tile)).front(), "Photo");  // the setting wins over the tile
 }
 
-TEST_F(FolderServiceTest, NamesSortLikeTheFinderAndIndicesFollowTheDisplayOrder) {
+// Case-insensitive, accents counting, digits not read as numbers.
+TEST_F(FolderServiceTest, NamesSortInTheLocaleIgnoringCaseAndIndicesFollowTheDisplayOrder) {
     for (const char* name :
-         {"File 10.txt", "file 2.txt", "File 1.txt", "Éclair.txt", "eclair.txt", "Zebra.txt"}) {
+         {"File 10.txt", "file 2.txt", "File 1.txt", "Éclair.txt", "eclair.txt", "Zebra.txt", "x.tar.gz"}) {
         makeFile(std::string("Names/") + name);
     }
     const auto snapshot = list(folderItem("names", home_ / "Names"));
-    EXPECT_THAT(titles(snapshot), ElementsAre("eclair", "Éclair", "File 1", "file 2", "File 10", "Zebra"));
+    EXPECT_THAT(titles(snapshot), ElementsAre("eclair", "Éclair", "File 1", "File 10", "file 2", "x.tar", "Zebra"));
     for (std::size_t i = 0; i < snapshot.children.size(); ++i) {
         EXPECT_EQ(snapshot.children[i].childIndex, static_cast<std::int64_t>(i));
     }

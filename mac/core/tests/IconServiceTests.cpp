@@ -215,6 +215,7 @@ TEST_F(IconServiceTest, TheTrashPictureFollowsItsStateAndIsNeverCached) {
     const auto trash = (home_ / ".Trash").string();
     EXPECT_EQ(icons_.png128(trash, std::nullopt), rendered(NamedImage::trashEmpty));
     fillTrash();
+    EXPECT_EQ(icons_.png128(trash, std::nullopt), rendered(NamedImage::trashFull));
     EXPECT_EQ(icons_.png128(trash + "/", std::nullopt), rendered(NamedImage::trashFull));
     EXPECT_EQ(icons_.trashPNG128(), rendered(NamedImage::trashFull));
     EXPECT_NE(rendered(NamedImage::trashFull), rendered(NamedImage::trashEmpty));

@@ -215,6 +215,8 @@ TEST_F(RunningAppsServiceTest, WithoutShownRecentsOnlyRunningRecentTilesLead) {
             {"show-recents", value}};
         runningApps().syncUnpinnedRunningOrder(plist);
         EXPECT_EQ(runningApps().state().unpinnedRunningOrder, expected) << ::testing::PrintToString(value);
+        // Running, Safari stays a recent tile either way.
+        EXPECT_TRUE(runningApps().state().recentPlistBundleIDs.contains("com.apple.Safari"));
     }
 }
 

@@ -3,6 +3,7 @@
 // A simulated Mac for the window operations (the desktop of TwoScreenDesktop.h), the program trusted
 // and allowed to record the screen, and the window platform over it with both logs captured.
 
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -16,8 +17,10 @@ namespace tavelin {
 
 class WindowTestWorld {
   public:
-    WindowTestWorld() {
+    // `edit` changes the desktop before the Mac is made.
+    explicit WindowTestWorld(const std::function<void(sim::Desktop&)>& edit = {}) {
         auto desktop = decodeJSON<sim::Desktop>(sim::kTwoScreenDesktop);
+        if (edit) edit(*desktop);
         mac = std::make_unique<sim::SimMac>(std::move(*desktop), home.path(), scheduler, systemLog);
         mac->accessibility().setProcessTrusted(true);
         mac->privacy().setScreenCaptureAccess(true);
@@ -25,7 +28,9 @@ class WindowTestWorld {
 
     WindowPlatform platform() {
         return WindowPlatform{mac->accessibility(), mac->windowServer(), mac->displays(), mac->workspace(),
-                              mac->mouseCursor(),   scheduler,           systemLog,       actionLog};
+                              mac->mouseCursor(),   scheduler,           systemLog,       actionLog,
+                              mac->privateWindowServer(), mac->windowServerConnection(), mac->host(),
+                              mac->workspace(),     mac->fileSystem()};
     }
 
     std::int32_t pid(std::string_view bundleIdentifier) {

@@ -39,12 +39,12 @@ TEST(SimDisplaysTest, DesktopFileDescribesScreensAndTheMouse) {
     EXPECT_TRUE(decode(R"({"screens": []})")->screens.empty());
 }
 
-TEST(SimDisplaysTest, TheExampleDesktopHasTwoScreensShowingTheDefaultPicture) {
+TEST(SimDisplaysTest, TheExampleDesktopHasTwoScreensShowingItsPicture) {
     const auto desktop = loadDesktopFile(std::filesystem::path(TAVELIN_SOURCE_DIR) / "examples/desktop.json");
     ASSERT_TRUE(desktop) << desktop.error().message;
     ASSERT_EQ(desktop->screens.size(), 2u);
     EXPECT_EQ(desktop->screens[1].frame, (Rect{1512, 0, 2560, 1440}));
-    EXPECT_EQ(desktop->screens[0].desktopPicture, "/System/Library/CoreServices/DefaultDesktop.heic");
+    EXPECT_EQ(desktop->screens[0].desktopPicture, "/Library/Desktop Pictures/Evening Hills.jpg");
 }
 
 TEST(SimDisplaysTest, DesktopFileErrorsNameTheScreenKey) {

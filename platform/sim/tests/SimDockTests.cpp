@@ -129,6 +129,32 @@ TEST_F(SimDockTest, ItsTreeFollowsTheRunningApplications) {
         std::unexpected(AXError::cannotComplete));
 }
 
+// A kept home folder keeps the Dock the user left: the file is not written over, and the tree shows
+// what it holds, also after the domain reads the file again.
+TEST_F(SimDockTest, AnExistingPreferenceFileIsTheDocksStateAndItsTreeFollowsIt) {
+    start({.fixed = {{.target = "com.apple.Safari"}, {.target = "com.apple.Notes"}}});
+    auto edited = *mac_->userDefaults().domain("com.apple.dock")->persistentDomain();
+    edited.set("persistent-apps",
+               PlistArray{dockApplicationTile("com.apple.Notes", "My Notes", home_ / "System/Applications/Notes.app")});
+    edited.set("persistent-others", PlistArray{dockFolderTile(home_ / "Work", "Work", 1, std::nullopt)});
+    ASSERT_TRUE(writePlistFile(preferenceFile(), PlistValue(edited), PlistFormat::binary));
+    const auto bytes = readFileContents(preferenceFile(), 1 << 20);
+
+    start({.fixed = {{.target = "com.apple.Safari"}}});
+    EXPECT_EQ(readFileContents(preferenceFile(), 1 << 20), bytes);
+    const std::vector<std::string> shown{"AXApplicationDockItem Finder", "AXApplicationDockItem My Notes",
+                                         "AXSeparatorDockItem ", "AXApplicationDockItem Safari",
+                                         "AXSeparatorDockItem ", "AXFolderDockItem Work", "AXTrashDockItem Trash"};
+    EXPECT_EQ(tiles(), shown);
+
+    edited.set("persistent-others", PlistArray{});
+    ASSERT_TRUE(writePlistFile(preferenceFile(), PlistValue(edited), PlistFormat::binary));
+    ASSERT_TRUE(mac_->userDefaults().domain("com.apple.dock")->synchronize());
+    EXPECT_THAT(tiles(), ElementsAre("AXApplicationDockItem Finder", "AXApplicationDockItem My Notes",
+                                     "AXSeparatorDockItem ", "AXApplicationDockItem Safari",
+                                     "AXSeparatorDockItem ", "AXTrashDockItem Trash"));
+}
+
 TEST_F(SimDockTest, OldElementsDieWithTheirTreeAndUntrustedCallersGetNothing) {
     auto& mac = start({});
     auto& ax = mac.accessibility();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/FileContents.h"
+#include "platform/ImageCoding.h"
 #include "platform/sim/SimMac.h"
 #include "platform/tests/NamedPipe.h"
 #include "platform/tests/TemporaryFolder.h"
@@ -45,6 +46,10 @@ TEST(SimMac, LoadsTheExampleDesktop) {
     EXPECT_TRUE(std::filesystem::is_regular_file(home / "Library/Preferences/com.apple.dock.plist"));
     EXPECT_TRUE(std::filesystem::is_regular_file(home / "Documents/Quarterly Report.pdf"));
     EXPECT_TRUE(std::filesystem::is_directory(home / ".Trash"));
+    // The desktop picture it brings, a real one that the wallpaper service takes.
+    const auto picture = home / "Library/Desktop Pictures/Evening Hills.jpg";
+    EXPECT_EQ(world.displays().desktopImageURL(*world.displays().mainScreen()), picture);
+    EXPECT_TRUE(loadImage(picture).has_value());
     EXPECT_THAT(log.lines(), IsEmpty());
 
     auto& defaults = world.standardUserDefaults();
@@ -140,6 +145,28 @@ TEST(SimMac, DesktopErrorsNameTheKey) {
         ASSERT_FALSE(desktop) << json;
         EXPECT_THAT(desktop.error().message, HasSubstr(message)) << json;
     }
+}
+
+// A file the desktop brings is copied only where nothing lies yet: a kept home keeps its own.
+TEST(SimMac, AFileTheDesktopBringsIsCopiedWhenMissing) {
+    const TemporaryFolder folder;
+    VirtualScheduler scheduler;
+    CapturedSystemLog log;
+    (void)writeFileAtomically(folder / "picture.jpg", "brought");
+    (void)writeFileAtomically(folder / "desktop.json",
+                              R"({"files": [{"path": "~/Pictures/a.jpg", "from": "picture.jpg"},
+                                    {"path": "/Library/b.jpg", "from": "picture.jpg"}]})");
+    (void)writeFileAtomically(folder / "home/Library/b.jpg", "kept");
+    ASSERT_TRUE(SimMac::load(folder / "desktop.json", folder / "home", scheduler, log));
+    EXPECT_EQ(readFileContents(folder / "home/Pictures/a.jpg", 100), "brought");
+    EXPECT_EQ(readFileContents(folder / "home/Library/b.jpg", 100), "kept");
+
+    (void)writeFileAtomically(folder / "desktop.json", R"({"files": [{"path": "/a.jpg", "from": "gone.jpg"}]})");
+    const auto missing = SimMac::load(folder / "desktop.json", folder / "home", scheduler, log);
+    ASSERT_FALSE(missing);
+    EXPECT_THAT(missing.error().message, HasSubstr("desktop.json: files: " + (folder / "gone.jpg").string() + " is missing"));
+    EXPECT_THAT(decode(R"({"files": [{"path": "/a.jpg", "from": "/etc/passwd"}]})").error().message,
+                HasSubstr("Desktop.files[0].from: expected a path relative to the desktop file"));
 }
 
 TEST(SimMac, LoadingErrorsNameTheFile) {

@@ -69,17 +69,41 @@ TEST_F(SimWorkspaceTest, ChangesTakeEffectAtOnceAndAreNotifiedOnTheMainQueue) {
     EXPECT_THAT(received_, ElementsAre("DidLaunch com.apple.Notes", "DidActivate com.apple.Notes"));
 
     received_.clear();
-    workspace().hide(*notes);
-    EXPECT_TRUE(workspace().process(*notes)->isHidden);
-    EXPECT_FALSE(workspace().process(*notes)->isActive);
-    EXPECT_EQ(workspace().frontmostApplication(), std::nullopt);
     workspace().unhide(*notes);
     workspace().terminate(*notes);
     EXPECT_EQ(workspace().process(*notes), std::nullopt);
     EXPECT_FALSE(workspace().terminate(*notes));
     scheduler_.runUntilIdle();
-    EXPECT_THAT(received_, ElementsAre("DidHide com.apple.Notes", "DidUnhide com.apple.Notes",
-                                       "DidTerminate com.apple.Notes"));
+    EXPECT_THAT(received_, ElementsAre("DidUnhide com.apple.Notes", "DidTerminate com.apple.Notes"));
+}
+
+// The visible regular application most recently in front takes over, not merely the first running one.
+TEST_F(SimWorkspaceTest, HidingTheActiveApplicationActivatesTheNextVisibleOneInFront) {
+    const auto finder = workspace().process("com.apple.finder")->processIdentifier;
+    const auto notes = *workspace().launch("com.apple.Notes");
+    const auto preview = *workspace().launch("com.apple.Preview");
+    const auto helper = workspace().launchProcess(
+        {.bundleIdentifier = "com.example.helper",
+         .activationPolicy = static_cast<std::int64_t>(RawActivationPolicy::accessory)});
+    for (const auto pid : {notes, preview, helper}) workspace().activate(pid);
+    scheduler_.runUntilIdle();
+    received_.clear();
+
+    workspace().hide(notes);  // not active: nothing else moves
+    workspace().hide(helper);
+    EXPECT_EQ(workspace().frontmostApplication()->bundleIdentifier, "com.apple.Preview");
+    EXPECT_TRUE(workspace().process(preview)->isActive);
+    EXPECT_FALSE(workspace().process(helper)->isActive);
+    workspace().hide(preview);
+    EXPECT_EQ(workspace().frontmostApplication()->processIdentifier, finder);
+    workspace().hide(finder);
+    EXPECT_EQ(workspace().frontmostApplication(), std::nullopt);
+    EXPECT_FALSE(workspace().process(finder)->isActive);
+    scheduler_.runUntilIdle();
+    EXPECT_THAT(received_,
+                ElementsAre("DidHide com.apple.Notes", "DidHide com.example.helper",
+                            "DidActivate com.apple.Preview", "DidHide com.apple.Preview",
+                            "DidActivate com.apple.finder", "DidHide com.apple.finder"));
 }
 
 TEST_F(SimWorkspaceTest, TheNotifiedApplicationIsTheOneOfTheMoment) {

@@ -1,0 +1,315 @@
+#include "mac/windows/WindowListMerge.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <utility>
+
+#include "mac/windows/WindowContentRevision.h"
+#include "mac/windows/WindowGeometry.h"
+#include "platform/LocalizedStrings.h"
+#include "protocol/UnicodeText.h"
+
+namespace tavelin {
+namespace {
+
+// The smallest window-server window that counts as a real window, in points.
+constexpr double kMinimumWidth = 80;
+constexpr double kMinimumHeight = 60;
+// How much of the smaller of two frames their overlap must cover for the frame join.
+constexpr double kFrameJoinOverlap = 0.45;
+// A capture with a side below this, or whose sampled bytes vary by less than kBlankSpread, is blank.
+constexpr int kMinimumCaptureSide = 9;
+constexpr int kBlankSpread = 12;
+constexpr std::size_t kBlankSamples = 400;
+
+bool isMinimized(const WindowDescriptor& window) { return window.state == WindowState::minimized; }
+bool isFullScreen(const WindowDescriptor& window) { return window.state == WindowState::fullscreen; }
+std::optional<std::uint32_t> numberOf(const WindowDescriptor& window) { return parseCGWindowID(window.windowID); }
+
+std::optional<std::string> thumbnailToken(bool screenRecordingGranted, const WindowID& windowID,
+                                          std::int64_t contentRevision) {
+    if (!screenRecordingGranted || !parseCGWindowID(windowID)) return std::nullopt;
+    return "w:" + windowID.rawValue() + ":" + std::to_string(contentRevision);
+}
+
+double area(const WindowFrame& frame) { return frame.width * frame.height; }
+
+// The overlap's area, 0 unless it has a positive width and height.
+double intersectionArea(const WindowFrame& a, const WindowFrame& b) {
+    const double width = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
+    const double height = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
+    return width > 0 && height > 0 ? width * height : 0;
+}
+
+}  // namespace
+
+std::string bundleText(const std::optional<std::string>& bundleID) {
+    return bundleID && !bundleID->empty() ? *bundleID : "-";
+}
+
+WindowListMerge::WindowListMerge(const WindowPlatform& platform)
+    : platform_(platform),
+      screens_(platform.screens),
+      queries_(platform.windowServer, screens_),
+      spaces_(platform),
+      ax_(platform) {}
+
+std::vector<WindowDescriptor> WindowListMerge::dedupeDescriptors(std::vector<WindowDescriptor> windows) {
+    std::vector<WindowDescriptor> kept;
+    for (auto& window : windows) {
+        const bool repeated = std::ranges::any_of(
+            kept, [&](const WindowDescriptor& earlier) { return earlier.windowID.rawValue() == window.windowID.rawValue(); });
+        if (!repeated) kept.push_back(std::move(window));
+    }
+    return kept;
+}
+
+std::vector<WindowDescriptor> WindowListMerge::cgWindowDescriptors(const ProcessIDSet& allowedOwnerPIDs,
+                                                                   bool screenRecordingGranted) const {
+    const auto list = platform_.windowServer.copyWindowInfo(WindowListOption::excludeDesktopElements, 0);
+    const auto* entries = list ? list->getIf<PlistArray>() : nullptr;
+    if (entries == nullptr) return {};
+    for (const auto& entry : *entries) {
+        if (!entry.getIf<PlistDict>()) return {};
+    }
+
+    std::vector<WindowDescriptor> windows;
+    std::set<std::uint32_t> seen;
+    for (const auto& entry : *entries) {
+        const auto& info = *entry.getIf<PlistDict>();
+        const auto* owner = info.find(kCGWindowOwnerPID) ? info.find(kCGWindowOwnerPID)->getIf<std::int64_t>() : nullptr;
+        const auto* layer = info.find(kCGWindowLayer) ? info.find(kCGWindowLayer)->getIf<std::int64_t>() : nullptr;
+        const auto number = windowNumber(info);
+        const auto width = windowBoundsValue(info, "Width");
+        const auto height = windowBoundsValue(info, "Height");
+        if (owner == nullptr || *owner < INT32_MIN || *owner > INT32_MAX ||
+            !allowedOwnerPIDs.contains(static_cast<std::int32_t>(*owner)) || layer == nullptr || *layer != 0 ||
+            !number || !(width.value_or(0) >= kMinimumWidth) || !height || !(*height >= kMinimumHeight) ||
+            !seen.insert(*number).second) {
+            continue;
+        }
+        const auto* nameValue = info.find(kCGWindowName);
+        const auto* name = nameValue ? nameValue->getIf<std::string>() : nullptr;
+        const auto frame = queries_.windowFrame(*info.find(kCGWindowBounds));
+        if (!frame) continue;
+
+        WindowDescriptor window;
+        window.windowID = WindowID(std::to_string(*number));
+        window.title = preferredDisplayTitle(name ? *name : "", std::nullopt);
+        window.frame = frame;
+        window.state = spaces_.windowIsOnFullscreenSpace(*number) ? WindowState::fullscreen : WindowState::normal;
+        window.contentRevision = windowContentRevision(window.title, window.frame, window.state, false);
+        window.thumbnailToken = thumbnailToken(screenRecordingGranted, window.windowID, window.contentRevision);
+        window.screenID = screenID(window.frame);
+        window.supportsClose = window.supportsMinimize = window.supportsResize = true;
+        window.supportsFullScreen = window.supportsTile = true;
+        windows.push_back(std::move(window));
+    }
+    return windows;
+}
+
+WindowDescriptor WindowListMerge::combinedDescriptor(const WindowDescriptor& ax, const WindowDescriptor& cg,
+                                                     bool screenRecordingGranted) {
+    WindowDescriptor joined = ax;  // actions, isSecure and unavailableReason are Accessibility's
+    joined.windowID = numberOf(cg) || !numberOf(ax) ? cg.windowID : ax.windowID;
+    joined.frame = ax.frame ? ax.frame : cg.frame;
+    if (!isMinimized(ax) && !isFullScreen(ax) && isFullScreen(cg)) joined.state = WindowState::fullscreen;
+    joined.title = preferredDisplayTitle(ax.title, cg.title);
+    joined.contentRevision = windowContentRevision(joined.title, joined.frame, joined.state, isMinimized(ax));
+    joined.thumbnailToken = thumbnailToken(screenRecordingGranted, joined.windowID, joined.contentRevision);
+    if (!joined.thumbnailToken) joined.thumbnailToken = ax.thumbnailToken ? ax.thumbnailToken : cg.thumbnailToken;
+    joined.screenID = ax.screenID ? ax.screenID : cg.screenID;
+    return joined;
+}
+
+std::vector<WindowDescriptor> WindowListMerge::mergeCGWindowDescriptors(const DockItem& hostItem,
+                                                                        const ProcessIDSet& allowedOwnerPIDs,
+                                                                        std::vector<WindowDescriptor> axWindows,
+                                                                        const std::vector<WindowDescriptor>& cgWindows,
+                                                                        bool screenRecordingGranted) const {
+    if (axWindows.empty()) {
+        if (!ax_.allowsCGOnlyWindowListWhenAXDescriptorsEmpty(hostItem)) {
+            log("windowList skip CG-only merge axRawPresent bundle=" + bundleText(hostItem.bundleID));
+            return {};
+        }
+        std::vector<WindowDescriptor> kept;
+        for (const auto& window : cgWindows) {
+            if (keepsLeftover(window)) kept.push_back(window);
+        }
+        return dedupeDescriptors(std::move(kept));
+    }
+
+    std::set<std::size_t> usedCG;
+    const auto join = [&](WindowDescriptor& axWindow, std::size_t cgIndex) {
+        usedCG.insert(cgIndex);
+        axWindow = combinedDescriptor(axWindow, cgWindows[cgIndex], screenRecordingGranted);
+    };
+    // Joins the entry to the window-server entry when exactly one unused one passes the test.
+    const auto joinUnique = [&](WindowDescriptor& axWindow, const auto& isCandidate) {
+        std::optional<std::size_t> found;
+        for (std::size_t i = 0; i < cgWindows.size(); ++i) {
+            if (usedCG.contains(i) || !isCandidate(cgWindows[i])) continue;
+            if (found) return;
+            found = i;
+        }
+        if (found) join(axWindow, *found);
+    };
+
+    for (auto& axWindow : axWindows) {
+        const auto number = numberOf(axWindow);
+        if (!number) continue;
+        for (std::size_t i = 0; i < cgWindows.size(); ++i) {
+            if (!usedCG.contains(i) && numberOf(cgWindows[i]) == number) {
+                join(axWindow, i);
+                break;
+            }
+        }
+    }
+    for (auto& axWindow : axWindows) {
+        if (numberOf(axWindow) || !axWindow.frame) continue;
+        const double axArea = area(*axWindow.frame);
+        joinUnique(axWindow, [&](const WindowDescriptor& cg) {
+            const auto number = numberOf(cg);
+            if (!number || !cg.frame) return false;
+            const double overlap = intersectionArea(*axWindow.frame, *cg.frame);
+            const double smaller = std::min(axArea, area(*cg.frame));
+            return overlap > 0 && smaller > 0 && overlap / smaller >= kFrameJoinOverlap &&
+                   isRelevantCandidate(hostItem, allowedOwnerPIDs, *number);
+        });
+    }
+    for (auto& axWindow : axWindows) {
+        if (numberOf(axWindow)) continue;
+        joinUnique(axWindow, [&](const WindowDescriptor& cg) { return cg.title == axWindow.title; });
+    }
+
+    if (cgWindows.empty()) return dedupeDescriptors(std::move(axWindows));
+    for (std::size_t i = 0; i < cgWindows.size(); ++i) {
+        if (usedCG.contains(i)) continue;
+        const auto& cg = cgWindows[i];
+        if (keepsLeftover(cg)) {
+            axWindows.push_back(cg);
+        } else if (const auto number = numberOf(cg)) {
+            log("windowList drop leftover cgID=" + std::to_string(*number) + " title=" + cg.title);
+        }
+    }
+    return dedupeDescriptors(std::move(axWindows));
+}
+
+bool WindowListMerge::isRelevantCandidate(const DockItem& hostItem, const ProcessIDSet& allowedOwnerPIDs,
+                                          std::uint32_t windowNumber) const {
+    if (const auto element = ax_.findAXWindow(hostItem, windowNumber, allowedOwnerPIDs);
+        element && ax_.shouldIncludeInWindowList(*element, hostItem.bundleID, allowedOwnerPIDs)) {
+        return true;
+    }
+    return isOnScreenOrParked(windowNumber);
+}
+
+bool WindowListMerge::keepsLeftover(const WindowDescriptor& window) const {
+    if (isMinimized(window)) return true;
+    if (const auto number = numberOf(window)) return isOnScreenOrParked(*number);
+    return window.frame && window.frame->width >= kMinimumWidth && window.frame->height >= kMinimumHeight;
+}
+
+bool WindowListMerge::isOnScreenOrParked(std::uint32_t windowNumber) const {
+    if (queries_.cgWindowsOrderedOnScreen().contains(windowNumber)) return true;
+    const auto space = spaces_.primarySpace(windowNumber);
+    if (!space || *space == SpaceID{0}) return false;
+    const auto catalog = spaces_.loadCatalog(true);
+    if (!catalog) return true;
+    const auto display = catalog->display(*space);
+    if (!display || !display->currentManagedID) return true;
+    return *display->currentManagedID != *space;
+}
+
+std::vector<WindowDescriptor> WindowListMerge::dropBlankDuplicateTitles(std::vector<WindowDescriptor> windows) const {
+    std::map<std::string, std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < windows.size(); ++i) groups[windows[i].title].push_back(i);
+
+    std::vector<bool> dropped(windows.size(), false);
+    for (const auto& [title, members] : groups) {
+        if (members.size() < 2) continue;
+        std::vector<std::size_t> blank;
+        for (const auto index : members) {
+            if (isBlankCapture(windows[index])) blank.push_back(index);
+        }
+        if (blank.size() == members.size()) continue;
+        for (const auto index : blank) {
+            dropped[index] = true;
+            log("windowList drop blank duplicate title=" + title + " id=" + windows[index].windowID.rawValue());
+        }
+    }
+    std::vector<WindowDescriptor> kept;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (!dropped[i]) kept.push_back(std::move(windows[i]));
+    }
+    return kept;
+}
+
+bool WindowListMerge::isBlankCapture(const WindowDescriptor& window) const {
+    if (isMinimized(window)) return false;
+    const auto number = numberOf(window);
+    if (!number) return true;
+    const auto image = platform_.windowServer.createWindowImage(
+        std::nullopt, WindowListOption::includingWindow, *number,
+        WindowImageOption::boundsIgnoreFraming | WindowImageOption::bestResolution);
+    if (!image || image->width < kMinimumCaptureSide || image->height < kMinimumCaptureSide ||
+        image->pixels.empty()) {
+        return true;
+    }
+    // The raw bytes mix the channels, so only a picture of one colour whose channels are equal (white,
+    // black, grey, fully opaque) samples as blank; any other picture varies across its bytes.
+    const auto& bytes = image->pixels;
+    const std::size_t step = bytes.size() >= kBlankSamples ? bytes.size() / kBlankSamples : 1;
+    std::uint8_t lowest = 255;
+    std::uint8_t highest = 0;
+    for (std::size_t offset = 0; offset < bytes.size(); offset += step) {
+        lowest = std::min(lowest, bytes[offset]);
+        highest = std::max(highest, bytes[offset]);
+    }
+    return highest - lowest < kBlankSpread;
+}
+
+std::vector<WindowDescriptor> WindowListMerge::dropFullscreenCompanionGhosts(std::vector<WindowDescriptor> windows,
+                                                                             bool relatedAppModeFullscreen) const {
+    if (!relatedAppModeFullscreen && std::ranges::none_of(windows, isFullScreen)) return windows;
+    const auto untitled = localizedString("window.untitled");
+    std::vector<WindowDescriptor> kept;
+    for (auto& window : windows) {
+        const auto title = trimmingWhitespaceAndNewlines(window.title);
+        bool keep = isMinimized(window) || (!title.empty() && title != untitled);
+        if (!keep && isFullScreen(window) && window.frame) {
+            const auto screen = screens_.screen(*window.frame);
+            keep = screen && screen->frame.height > 0 && window.frame->height >= screen->frame.height * 0.5;
+        }
+        if (keep) {
+            kept.push_back(std::move(window));
+        } else {
+            log("windowList drop fullscreen leftover untitled id=" + window.windowID.rawValue() +
+                " relatedPWA=" + (relatedAppModeFullscreen ? "true" : "false"));
+        }
+    }
+    return kept;
+}
+
+std::vector<WindowDescriptor> WindowListMerge::dropDescriptorsWithoutOnScreenUserWindow(
+    std::vector<WindowDescriptor> windows, const DockItem& hostItem) const {
+    std::vector<WindowDescriptor> kept;
+    for (auto& window : windows) {
+        const auto number = numberOf(window);
+        if (isMinimized(window) || (number && isOnScreenOrParked(*number))) kept.push_back(std::move(window));
+    }
+    if (const auto removed = windows.size() - kept.size(); removed > 0) {
+        log("windowList drop offscreen-only removed=" + std::to_string(removed) +
+            " bundle=" + bundleText(hostItem.bundleID));
+    }
+    return kept;
+}
+
+std::optional<ScreenID> WindowListMerge::screenID(const std::optional<WindowFrame>& frame) const {
+    if (!frame) return std::nullopt;
+    const auto screen = screens_.screen(*frame);
+    return screen ? std::optional(ScreenSupport::screenID(*screen)) : std::nullopt;
+}
+
+}  // namespace tavelin

@@ -1,0 +1,167 @@
+// AXWindowSupport: the window-server questions that stand in where Accessibility cannot answer.
+
+#include <algorithm>
+#include <cmath>
+
+#include "mac/windows/AXAttributes.h"
+#include "mac/windows/AXWindowSupport.h"
+#include "mac/windows/DockNativeActivation.h"
+
+namespace tavelin {
+namespace {
+
+constexpr double kMinimumOverlap = 0.45;
+constexpr double kTitledWindowMinimumWidth = 80;
+constexpr double kTitledWindowMinimumHeight = 60;
+// How far a full-screen browser window may fall short of its screen (the menu bar may stay).
+constexpr double kFullScreenWidthSlack = 12;
+constexpr double kFullScreenHeightSlack = 48;
+
+const PlistArray* entries(const std::optional<PlistValue>& list) {
+    return list ? list->getIf<PlistArray>() : nullptr;
+}
+
+// An entry of the allowed owners on layer 0 with a number: its number.
+std::optional<std::uint32_t> ownedNormalWindow(const PlistDict& info, const ProcessIDSet& allowed) {
+    if (!allowed.contains(windowOwnerPID(info)) || windowLayer(info) != 0) return std::nullopt;
+    const auto number = windowNumber(info);
+    return number && *number != 0 ? number : std::nullopt;
+}
+
+double area(const WindowFrame& frame) { return frame.width * frame.height; }
+
+// The share of the smaller frame that the two have in common; 0 when they do not overlap.
+double overlap(const WindowFrame& a, const WindowFrame& b) {
+    const double width = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
+    const double height = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
+    const double smaller = std::min(area(a), area(b));
+    if (!(width > 0) || !(height > 0) || !(smaller > 0)) return 0;
+    return width * height / smaller;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> AXWindowSupport::uniqueCGWindowID(const WindowFrame& forAXFrame,
+                                                               const ProcessIDSet& allowedOwnerPIDs) const {
+    const auto list = platform_.windowServer.copyWindowInfo(WindowListOption::all, 0);
+    const auto* all = entries(list);
+    if (all == nullptr) return std::nullopt;
+    std::optional<std::uint32_t> found;
+    for (const auto& entry : *all) {
+        const auto* info = entry.getIf<PlistDict>();
+        const auto number = info ? ownedNormalWindow(*info, allowedOwnerPIDs) : std::nullopt;
+        const auto* bounds = number ? info->find(kCGWindowBounds) : nullptr;
+        const auto frame = bounds ? queries_.windowFrame(*bounds) : std::nullopt;
+        if (!frame || overlap(*frame, forAXFrame) < kMinimumOverlap) continue;
+        // Off screen it still counts while it lives on a Space (another Space, or minimized there).
+        if (!queries_.cgWindowsOrderedOnScreen().contains(*number) && !spaces_.hasManagedSpace(*number))
+            continue;
+        if (found) return std::nullopt;
+        found = number;
+    }
+    return found;
+}
+
+std::optional<std::uint32_t> AXWindowSupport::cgWindowID(std::string_view matchingDisplayTitle,
+                                                         const ProcessIDSet& allowedOwnerPIDs) const {
+    const auto list = platform_.windowServer.copyWindowInfo(WindowListOption::excludeDesktopElements, 0);
+    const auto* all = entries(list);
+    if (all == nullptr) return std::nullopt;
+    for (const auto& entry : *all) {
+        const auto* info = entry.getIf<PlistDict>();
+        const auto number = info ? ownedNormalWindow(*info, allowedOwnerPIDs) : std::nullopt;
+        if (!number) continue;
+        const auto width = windowBoundsValue(*info, "Width");
+        const auto height = windowBoundsValue(*info, "Height");
+        if (!width || !height || !(*width >= kTitledWindowMinimumWidth) ||
+            !(*height >= kTitledWindowMinimumHeight)) {
+            continue;
+        }
+        const auto* name = info->find(kCGWindowName);
+        const auto* text = name ? name->getIf<std::string>() : nullptr;
+        if (preferredDisplayTitle(text ? *text : std::string(), std::nullopt) == matchingDisplayTitle)
+            return number;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> AXWindowSupport::frontmostCGWindowID(const DockItem& item,
+                                                                  double minimumSize) const {
+    const auto allowed = host_.processIDs(item);
+    const auto list = platform_.windowServer.copyWindowInfo(
+        WindowListOption::onScreenOnly | WindowListOption::excludeDesktopElements, 0);
+    const auto* all = entries(list);
+    if (all == nullptr) return std::nullopt;
+    for (const auto& entry : *all) {
+        const auto* info = entry.getIf<PlistDict>();
+        const auto number = info ? ownedNormalWindow(*info, allowed) : std::nullopt;
+        if (!number) continue;
+        const auto* bounds = info->find(kCGWindowBounds);
+        if (bounds == nullptr || bounds->getIf<PlistDict>() == nullptr) {
+            if (minimumSize <= 0) return number;
+            continue;
+        }
+        if (windowBoundsValue(*info, "Width").value_or(0) >= minimumSize &&
+            windowBoundsValue(*info, "Height").value_or(0) >= minimumSize) {
+            return number;
+        }
+    }
+    return std::nullopt;
+}
+
+bool AXWindowSupport::chromiumFullscreenExists(const DockItem& item) const {
+    const auto& bundleID = item.bundleID;
+    if (!bundleID || bundleID->empty()) return false;
+    const bool browser = DockNativeActivation::chromiumBrowserBundleIDs().contains(*bundleID);
+    if (!browser && !DockNativeActivation::isChromiumAppMode(*bundleID)) return false;
+    std::vector<RunningApplication> applications;
+    if (browser) {
+        // The browser's web apps show their windows in processes of their own.
+        const auto appModePrefix = *bundleID + ".app.";
+        for (auto& application : platform_.workspace.runningApplications()) {
+            if (application.bundleIdentifier && application.bundleIdentifier->starts_with(appModePrefix)) {
+                applications.push_back(std::move(application));
+            }
+        }
+    }
+    std::ranges::move(host_.runningApps(item), std::back_inserter(applications));
+    ProcessIDSet processIDs;
+    for (const auto& application : applications) processIDs.insert(application.processIdentifier);
+    if (processIDs.empty()) return false;
+    for (const auto& application : applications) {
+        for (const auto& window : axWindows(application)) {
+            if (axBool(platform_.accessibility, window, "AXFullScreen") == true) return true;
+        }
+    }
+    const auto list = platform_.windowServer.copyWindowInfo(WindowListOption::excludeDesktopElements, 0);
+    const auto* all = entries(list);
+    if (all == nullptr) return false;
+    const auto screens = platform_.screens.screens();
+    for (const auto& entry : *all) {
+        const auto* info = entry.getIf<PlistDict>();
+        const auto number = info ? ownedNormalWindow(*info, processIDs) : std::nullopt;
+        if (!number) continue;
+        if (spaces_.windowIsOnFullscreenSpace(*number)) return true;
+        const double width = windowBoundsValue(*info, "Width").value_or(0);
+        const double height = windowBoundsValue(*info, "Height").value_or(0);
+        const bool fillsAScreen = std::ranges::any_of(screens, [&](const Screen& screen) {
+            return std::abs(screen.frame.width - width) < kFullScreenWidthSlack &&
+                   std::abs(screen.frame.height - height) < kFullScreenHeightSlack;
+        });
+        if (fillsAScreen) return true;
+    }
+    return false;
+}
+
+bool AXWindowSupport::allowsCGOnlyWindowListWhenAXDescriptorsEmpty(const DockItem& item) const {
+    const auto& bundleID = item.bundleID;
+    if (bundleID && (DockNativeActivation::chromiumBrowserBundleIDs().contains(*bundleID) ||
+                     DockNativeActivation::isChromiumAppMode(*bundleID))) {
+        return true;
+    }
+    return std::ranges::none_of(host_.runningApps(item), [&](const RunningApplication& application) {
+        return !axWindows(application).empty();
+    });
+}
+
+}  // namespace tavelin

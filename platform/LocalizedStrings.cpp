@@ -1,0 +1,23 @@
+#include "platform/LocalizedStrings.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tavelin {
+namespace {
+
+constexpr std::pair<std::string_view, std::string_view> kEnglish[] = {
+    {"window.untitled", "Untitled"},
+    {"window.thumbnail.needScreenRecording", "Allow Screen Recording to see window previews."},
+    {"window.thumbnail.unavailable", "No preview available for this window."},
+};
+
+}  // namespace
+
+std::string_view localizedString(std::string_view key) {
+    const auto found =
+        std::ranges::find(kEnglish, key, &std::pair<std::string_view, std::string_view>::first);
+    return found == std::end(kEnglish) ? key : found->second;
+}
+
+}  // namespace tavelin
