@@ -94,7 +94,7 @@ struct PanelWorld {
     CapturedWindowActionLog actionLog;
     std::unique_ptr<ui::TextMeasurer> measurer = ui::makePangoTextMeasurer();
     std::shared_ptr<SwitcherController> switcher = SwitcherController::make(
-        {settings, dockState, folders, icons},
+        {settings, dockState, folders, icons, nullptr, nullptr},
         {mac.appWindows(), mac.application(), mac.workspace(), mac.displays(), mac.standardUserDefaults(),
          mac.notificationCenter(), scheduler, actionLog, *measurer});
 };

@@ -42,7 +42,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     textMeasurer_ = ui::makePangoTextMeasurer();
     switcher_ = SwitcherController::make(
-        {services.settings, services.dockState, services.folders, services.icons},
+        {services.settings, services.dockState, services.folders, services.icons, services.windowList,
+         services.permissions},
         {platform.windows, platform.application, platform.workspace, platform.screens, platform.standardDefaults,
          platform.notificationCenter, platform.scheduler, platform.windowActionLog, *textMeasurer_});
     services.windowActionDisplayResolver->switcher = switcher_;

@@ -44,6 +44,7 @@
 #include "runtime/ObservableObject.h"
 #include "runtime/Published.h"
 #include "runtime/Scheduler.h"
+#include "runtime/Task.h"
 #include "runtime/WindowActionLog.h"
 
 namespace tavelin {
@@ -51,6 +52,8 @@ namespace tavelin {
 class DockStateService;
 class FolderService;
 class IconService;
+class PermissionsService;
+class WindowListService;
 
 namespace ui {
 class TextMeasurer;
@@ -63,6 +66,8 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
         std::shared_ptr<DockStateService> dockState;
         const FolderService& folders;
         IconService& icons;
+        std::shared_ptr<WindowListService> windowList;
+        std::shared_ptr<PermissionsService> permissions;
     };
 
     struct Platform {
@@ -175,7 +180,8 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
 
     void presentDockAnchoredMenu(const DockItem& item, CellPath path, ContentMode contentMode,
                                  std::optional<WindowListSnapshot> prefetchedSnapshot);
-    // A windows list fetched for the menu arrives: it is shown only when no newer fetch or search began.
+    // A windows list fetched for the menu arrives: it is shown only when no newer presentation or search
+    // began since.
     void applyFetchedWindowList(const DockItem& item, std::int64_t fetchEpoch, WindowListSnapshot snapshot);
     void presentDockContextMenu(const DockItem& item, CellPath path, const InputEvent& event);
     void presentFolder(const DockItem& item, CellPath path, bool focusInside);
@@ -238,6 +244,7 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     // A cell's rectangle in screen coordinates, once the root view has reported it.
     std::optional<Rect> screenRect(CellPath path) const;
     void showFolderPopover();
+    static Task<void> fetchWindowList(std::weak_ptr<SwitcherController> weak, DockItem item, std::int64_t epoch);
     void cancelKeyboardDwell();
 
     Services services_;

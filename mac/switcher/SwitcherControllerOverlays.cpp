@@ -3,6 +3,8 @@
 
 #include "dockmodel/DockMainGrid.h"
 #include "mac/core/FolderService.h"
+#include "mac/core/PermissionsService.h"
+#include "mac/windows/WindowListService.h"
 #include "mac/switcher/SwitcherController.h"
 
 namespace tavelin {
@@ -29,9 +31,23 @@ void SwitcherController::presentDockAnchoredMenu(const DockItem& item, CellPath 
     windowPopover_.close();
     // A list fetched for an earlier presentation must not replace this one.
     ++windowsFetchEpoch;
+    const bool fetch = contentMode == ContentMode::windowsOnly && !prefetchedSnapshot;
     dockAnchoredMenu_.present(item, contentMode, std::move(prefetchedSnapshot), *anchor, panel_->window());
-    // A windows-only menu shown without a list gets it from the window list service, answering through
-    // applyFetchedWindowList with this epoch; that service does not fetch lists yet.
+    if (fetch) startTask(platform_.scheduler.main(), fetchWindowList(weak_from_this(), item, windowsFetchEpoch));
+}
+
+// Stopped at its next suspension when the controller is gone; a late answer is voided by the epoch.
+Task<void> SwitcherController::fetchWindowList(std::weak_ptr<SwitcherController> weak, DockItem item,
+                                               std::int64_t epoch) {
+    std::shared_ptr<WindowListService> service;
+    bool screenRecording = false;
+    if (auto self = weak.lock()) {
+        service = self->services_.windowList;
+        screenRecording = self->services_.permissions->screenRecordingGranted.value();
+    }
+    if (!service) co_return;
+    auto snapshot = co_await service->fetch(item, screenRecording);
+    if (auto self = weak.lock()) self->applyFetchedWindowList(item, epoch, std::move(snapshot));
 }
 
 void SwitcherController::applyFetchedWindowList(const DockItem& item, std::int64_t fetchEpoch,

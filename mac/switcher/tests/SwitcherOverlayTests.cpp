@@ -11,6 +11,7 @@ namespace {
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
 using ContentMode = SwitcherController::ContentMode;
 
 WindowListSnapshot windowList(const ItemID& item, std::vector<std::string> titles) {
@@ -28,6 +29,8 @@ std::vector<std::string> titles(const std::vector<WindowDescriptor>& windows) {
 
 class SwitcherOverlayTest : public SwitcherWorld {
   protected:
+    using SwitcherWorld::SwitcherWorld;
+
     // The panel open with every cell anchored in one row of 84-point cells.
     void openAnchored(bool selectNextAfterActive = true) {
         switcher().openPanel(selectNextAfterActive);
@@ -90,6 +93,36 @@ TEST_F(SwitcherOverlayTest, AWindowListArrivingAfterANewerPresentationIsVoided) 
     auto finder = itemAt(*pathTitled("Finder"));
     switcher().applyFetchedWindowList(finder, switcher().windowsFetchEpoch, windowList(finder.itemID, {"Home"}));
     EXPECT_THAT(titles(menu().displayedWindows()), ElementsAre("New"));
+}
+
+class SafariWindows : public SwitcherOverlayTest {
+  protected:
+    SafariWindows() : SwitcherOverlayTest([] {
+        auto desktop = standardDesktop();
+        desktop.windows = {{.application = "com.apple.Safari", .title = "News", .frame = Rect{100, 100, 800, 600}},
+                           {.application = "com.apple.Safari", .title = "Docs", .frame = Rect{200, 150, 800, 600}}};
+        return desktop;
+    }()) {}
+};
+
+TEST_F(SafariWindows, AWindowsListShownWithoutOneIsFetched) {
+    openAnchored();
+    const auto path = *pathTitled("Safari");
+    switcher().presentDockAnchoredMenu(itemAt(path), path, ContentMode::windowsOnly, std::nullopt);
+    EXPECT_FALSE(menu().model.snapshot.value());
+    scheduler_.runUntilIdle();
+    EXPECT_THAT(titles(menu().displayedWindows()), UnorderedElementsAre("Docs", "News"));
+    EXPECT_GE(menu().model.snapshot.value()->listGeneration, 1);
+}
+
+TEST_F(SafariWindows, AFetchOverlappedByANewPresentationLeavesTheNewOne) {
+    openAnchored();
+    const auto path = *pathTitled("Safari");
+    switcher().presentDockAnchoredMenu(itemAt(path), path, ContentMode::windowsOnly, std::nullopt);
+    switcher().presentDockAnchoredMenu(itemAt(path), path, ContentMode::windowsOnly,
+                                       windowList(itemAt(path).itemID, {"Prefetched"}));
+    scheduler_.runUntilIdle();
+    EXPECT_THAT(titles(menu().displayedWindows()), ElementsAre("Prefetched"));
 }
 
 TEST_F(SwitcherOverlayTest, TheDwellOverlayOpensHalfASecondAfterTheLastStep) {

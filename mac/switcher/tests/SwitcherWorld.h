@@ -15,10 +15,12 @@
 #include "mac/core/DockStateService.h"
 #include "mac/core/FolderService.h"
 #include "mac/core/IconService.h"
+#include "mac/core/PermissionsService.h"
 #include "mac/core/RunningAppsService.h"
 #include "mac/core/SnapshotComposer.h"
 #include "mac/settings/AppSettings.h"
 #include "mac/switcher/SwitcherController.h"
+#include "mac/windows/WindowListService.h"
 #include "platform/ManualFileWatcher.h"
 #include "platform/sim/SimMac.h"
 #include "platform/tests/TemporaryFolder.h"
@@ -52,7 +54,14 @@ class SwitcherWorld : public ::testing::Test {
           icons_({mac_.workspaceIcons(), mac_.workspace(), mac_.fileSystem(), mac_.folders(), mac_.host(),
                   mac_.notificationCenter()}),
           folders_(mac_.fileSystem(), scheduler_.clock()),
-          composer_(settings_, icons_, mac_.workspace(), mac_.fileSystem()) {
+          composer_(settings_, icons_, mac_.workspace(), mac_.fileSystem()),
+          permissions_(std::make_shared<PermissionsService>(PermissionsService::Platform{
+              mac_.accessibility(), mac_.privacy(), mac_.userNotifications(), mac_.workspaceActions(), mac_.alerts(),
+              mac_.fileSystem(), mac_.folders(), mac_.standardUserDefaults(), scheduler_.main()})),
+          windowList_(std::make_shared<WindowListService>(WindowPlatform{
+              mac_.accessibility(), mac_.windowServer(), mac_.displays(), mac_.workspace(), mac_.mouseCursor(),
+              scheduler_, log_, actionLog_, mac_.privateWindowServer(), mac_.windowServerConnection(), mac_.host(),
+              mac_.workspace(), mac_.fileSystem()})) {
         mac_.accessibility().setProcessTrusted(true);
         scheduler_.runUntilIdle();
         dockState_ = DockStateService::create({mac_.userDefaults(), mac_.folders(), mac_.workspace(), mac_.host(),
@@ -65,7 +74,7 @@ class SwitcherWorld : public ::testing::Test {
     SwitcherController& switcher() {
         if (!switcher_) {
             switcher_ = SwitcherController::make(
-                {settings_, dockState_, folders_, icons_},
+                {settings_, dockState_, folders_, icons_, windowList_, permissions_},
                 {mac_.appWindows(), mac_.application(), mac_.workspace(), mac_.displays(), mac_.standardUserDefaults(),
                  mac_.notificationCenter(), scheduler_, actionLog_, measurer_});
         }
@@ -116,9 +125,11 @@ class SwitcherWorld : public ::testing::Test {
     RunningAppsService runningApps_;
     IconService icons_;
     FolderService folders_;
-    SnapshotComposer composer_;
-    std::shared_ptr<DockStateService> dockState_;
     CapturedWindowActionLog actionLog_;
+    SnapshotComposer composer_;
+    std::shared_ptr<PermissionsService> permissions_;
+    std::shared_ptr<WindowListService> windowList_;
+    std::shared_ptr<DockStateService> dockState_;
     ui::FixedAdvanceMeasurer measurer_;
     std::shared_ptr<SwitcherController> switcher_;
 
