@@ -2,10 +2,11 @@
 
 // What window management asks of the system, in one place: Accessibility, the window server (its list,
 // its private calls and the connection they use), the screens, other applications, the pointer, the
-// clock for its waits, its two logs and the operating system's version. Every reference outlives the
-// window services. The window operations run on the main thread unless they say otherwise.
+// clock for its waits, its two logs, the operating system's version and in-process AppleScript. Every
+// reference outlives the window services. The window operations run on the main thread unless they say otherwise.
 
 #include "platform/Accessibility.h"
+#include "platform/AppleScript.h"
 #include "platform/HostInfo.h"
 #include "platform/MouseCursor.h"
 #include "platform/PrivateWindowServer.h"
@@ -31,6 +32,7 @@ struct WindowPlatform {
     PrivateWindowServer& privateWindowServer;
     WindowServerConnection& connection;
     const HostInfo& host;
+    AppleScripts& appleScripts;
 };
 
 }  // namespace tavelin

@@ -29,7 +29,8 @@ class WindowTestWorld {
     WindowPlatform platform() {
         return WindowPlatform{mac->accessibility(), mac->windowServer(), mac->displays(), mac->workspace(),
                               mac->mouseCursor(),   scheduler,           systemLog,       actionLog,
-                              mac->privateWindowServer(), mac->windowServerConnection(), mac->host()};
+                              mac->privateWindowServer(), mac->windowServerConnection(), mac->host(),
+                              mac->appleScripts()};
     }
 
     std::int32_t pid(std::string_view bundleIdentifier) {
