@@ -6,6 +6,7 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Alerts.h"
+#include "platform/AppleScript.h"
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
 #include "platform/DesktopPictures.h"
@@ -79,6 +80,7 @@ struct AppPlatform {
     Alerts& alerts;
     WindowServerConnection& windowServerConnection;
     PrivateWindowServer& privateWindowServer;
+    AppleScripts& appleScripts;
     SymbolicHotKeys& symbolicHotKeys;
     SoftwareUpdater& updater;
 };

@@ -22,7 +22,7 @@ AppServices::AppServices(const AppPlatform& platform)
           platform.accessibility, platform.windowServer, platform.screens, platform.runningApplications,
           platform.mouseCursor, platform.scheduler, platform.log, platform.windowActionLog,
           platform.privateWindowServer, platform.windowServerConnection, platform.host, platform.workspace,
-          platform.files})),
+          platform.files, platform.appleScripts})),
       windowThumbnails(std::make_shared<WindowThumbnailService>(WindowThumbnailService::Platform{
           platform.windowServer, platform.screenCapture, platform.host, platform.scheduler})),
       windowActionDisplayResolver(std::make_shared<WindowActionDisplayResolver>(platform.screens)),

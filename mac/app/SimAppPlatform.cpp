@@ -36,6 +36,7 @@ AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& lo
         .alerts = mac.alerts(),
         .windowServerConnection = mac.windowServerConnection(),
         .privateWindowServer = mac.privateWindowServer(),
+        .appleScripts = mac.appleScripts(),
         .symbolicHotKeys = mac.symbolicHotKeys(),
         .updater = mac.softwareUpdater(),
     };

@@ -3,10 +3,11 @@
 // What window management asks of the system, in one place: Accessibility, the window server (its list,
 // its private calls and the connection they use), the screens, other applications (their processes,
 // and which application opens a file or a link), the disk, the pointer, the clock for its waits, its
-// two logs and the operating system's version. Every reference outlives the window services. The
-// window operations run on the main thread unless they say otherwise.
+// two logs, the operating system's version and in-process AppleScript. Every reference outlives the
+// window services. The window operations run on the main thread unless they say otherwise.
 
 #include "platform/Accessibility.h"
+#include "platform/AppleScript.h"
 #include "platform/FileSystem.h"
 #include "platform/HostInfo.h"
 #include "platform/MouseCursor.h"
@@ -36,6 +37,7 @@ struct WindowPlatform {
     const HostInfo& host;
     const Workspace& workspace;
     const FileSystem& files;
+    AppleScripts& appleScripts;
 };
 
 }  // namespace tavelin

@@ -116,6 +116,7 @@ void SimInputStream::happen(Duration after, std::function<InputEvent()> make) {
         auto event = make();
         event.timestamp = world_.scheduler.clock().uptime();
         apply(event);
+        if (takenBySpaceShortcut(event)) return;
         world_.scheduler.main().async([this, alive, event] {
             if (!alive.expired()) deliver(event);
         });
@@ -175,6 +176,17 @@ bool SimInputStream::takenBySystemSwitcher(const InputEvent& event) {
     if (event.keyCode == kGrave) hotKey = shift ? 7 : 6;
     if (hotKey == 0 || !world_.symbolicHotKeys.isEnabled(hotKey)) return false;
     systemSwitcher_.push_back(event);
+    return true;
+}
+
+bool SimInputStream::takenBySpaceShortcut(const InputEvent& event) {
+    const auto shortcut = world_.symbolicHotKeys.spaceShortcut(event);
+    if (!shortcut) return false;
+    if (event.type == EventType::keyDown) {
+        world_.windowWorld.switchToAdjacentSpaceLater(*shortcut == SimSymbolicHotKeys::kMoveLeftASpace ||
+                                                      *shortcut == SimSymbolicHotKeys::kMoveLeftASpaceAlternate);
+    }
+    spaceShortcuts_.push_back(event);
     return true;
 }
 

@@ -17,6 +17,11 @@
 //     the pointer. For the program, its local monitors see it first, in the order they were added (one
 //     that returns nothing consumes it); for another application, the program's global monitors see it.
 //
+// The system's "move a Space" shortcuts (symbolic hot keys 79 to 82) are taken as they happen, before
+// any of this and also while the main thread is blocked: a key-down moves the display under the pointer
+// one Space left or right after the switch delay (see SimWindowWorld::switchToAdjacentSpaceLater), and
+// neither it nor its key-up reaches anything else.
+//
 // What reached an application is recorded for the tests. Main thread.
 
 #include <cstdint>
@@ -32,6 +37,8 @@
 #include "platform/sim/SimEventTaps.h"
 #include "platform/sim/SimHotKeys.h"
 #include "platform/sim/SimShell.h"
+#include "platform/sim/SimSymbolicHotKeys.h"
+#include "platform/sim/SimWindowWorld.h"
 #include "platform/sim/SimWorkspace.h"
 #include "runtime/Scheduler.h"
 
@@ -55,6 +62,7 @@ class SimInputStream final : public EventMonitors {
         SimDisplays& displays;  // holds the pointer
         std::string programBundleIdentifier;
         SimCallTrace& trace;
+        SimWindowWorld& windowWorld;  // its Spaces
     };
 
     explicit SimInputStream(World world) : world_(std::move(world)) {}
@@ -91,6 +99,8 @@ class SimInputStream final : public EventMonitors {
     const std::vector<SimDelivery>& applicationDeliveries() const { return deliveries_; }
     // Events that the system's application switcher took.
     const std::vector<InputEvent>& systemSwitcherEvents() const { return systemSwitcher_; }
+    // Key events that a "move a Space" shortcut took.
+    const std::vector<InputEvent>& spaceShortcutEvents() const { return spaceShortcuts_; }
     struct MonitorState {
         bool local = false;
         EventMask mask = 0;
@@ -111,6 +121,7 @@ class SimInputStream final : public EventMonitors {
     void apply(const InputEvent& event);
     void deliver(InputEvent event);
     bool takenBySystemSwitcher(const InputEvent& event);
+    bool takenBySpaceShortcut(const InputEvent& event);
     std::string receiver(const InputEvent& event) const;
     InputEvent mouseEvent(EventType type, std::int64_t button) const;
     std::uint64_t addMonitor(Monitor monitor);
@@ -123,6 +134,7 @@ class SimInputStream final : public EventMonitors {
     std::function<std::optional<std::string>(Point)> windowOwnerAt_;
     std::vector<SimDelivery> deliveries_;
     std::vector<InputEvent> systemSwitcher_;
+    std::vector<InputEvent> spaceShortcuts_;
     // Inputs still scheduled or queued hold it weakly and are dropped once the stream is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>();
 };

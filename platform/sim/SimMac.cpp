@@ -41,11 +41,15 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
                 {notificationCenter_, workspace_.notificationCenter()}, log),
       eventTaps_(accessibility_, scheduler.main(), calls_),
       input_(SimInputStream::World{scheduler, eventTaps_, hotKeys_, symbolicHotKeys_, workspace_, displays_,
-                                   host_.mainBundle().identifier, calls_}) {
+                                   host_.mainBundle().identifier, calls_, windowWorld_}) {
     std::error_code error;
     std::filesystem::create_directories(*folders_.trashDirectory(), error);
     if (error) log_.log("SimMac: " + folders_.trashDirectory()->string() + ": " + error.message());
     for (const auto& file : desktop.files) copyIfMissing(file);
+
+    if (const auto written = symbolicHotKeys_.setHomeFolder(homeFolder_); !written) {
+        log_.log("SimMac: " + written.error().message);
+    }
 
     const auto program = host_.mainBundle();
     makeBundle(program.path, PlistDict{{"CFBundleIdentifier", program.identifier},

@@ -21,6 +21,7 @@
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimAppleScripts.h"
 #include "platform/sim/SimAppWindows.h"
 #include "platform/sim/SimProgram.h"
 #include "platform/sim/SimCallTrace.h"
@@ -116,6 +117,8 @@ class SimMac {
     SimInputStream& input() { return input_; }
     SimEventTaps& eventTaps() { return eventTaps_; }
     SimHotKeys& hotKeys() { return hotKeys_; }
+    // AppleScript run inside the program; its System Events keys go through the input stream.
+    SimAppleScripts& appleScripts() { return appleScripts_; }
 
     // The Mac wakes from sleep: the system turns its own shortcuts back on and tells the workspace.
     void wake();
@@ -173,6 +176,7 @@ class SimMac {
     SimEventTaps eventTaps_;
     SimHotKeys hotKeys_{calls_};
     SimInputStream input_;
+    SimAppleScripts appleScripts_{input_, calls_};
     // Tells the program that it became active when its process comes to the front; another application
     // coming to the front resigns the program's key window.
     ObserverToken programActivation_;

@@ -1,20 +1,20 @@
 #pragma once
 
 // The small system facilities of the simulated Mac that the program's shell uses, each recording what
-// it was asked into the world's call trace: the window-server connection, the login item, the
-// symbolic hot keys and the updater. Tests set their answers through the world's side. Main thread.
+// it was asked into the world's call trace: the window-server connection, the login item and the
+// updater (the symbolic hot keys are in SimSymbolicHotKeys.h). Tests set their answers through the
+// world's side. Main thread.
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "platform/LoginItems.h"
 #include "platform/SoftwareUpdater.h"
-#include "platform/SymbolicHotKeys.h"
 #include "platform/WindowServerConnection.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimSymbolicHotKeys.h"
 
 namespace tavelin::sim {
 
@@ -57,37 +57,6 @@ class SimLoginItems final : public LoginItems {
     SimCallTrace& trace_;
     bool registered_ = false;
     std::optional<LoginItemError> failure_;
-};
-
-class SimSymbolicHotKeys final : public SymbolicHotKeys {
-  public:
-    explicit SimSymbolicHotKeys(SimCallTrace& trace) : trace_(trace) {}
-
-    bool lookUpSetEnabled() override {
-        trace_.record("SymbolicHotKeys.lookUp");
-        return available_;
-    }
-    void setEnabled(std::uint32_t hotKey, bool enabled) override {
-        trace_.record("SymbolicHotKeys.setEnabled " + std::to_string(hotKey) + (enabled ? " on" : " off"));
-        enabled_[hotKey] = enabled;
-    }
-
-    // --- The world's side ---
-
-    // The system's state of a hot key; every one is on until switched off.
-    bool isEnabled(std::uint32_t hotKey) const {
-        const auto found = enabled_.find(hotKey);
-        return found == enabled_.end() || found->second;
-    }
-    // A system without the private call.
-    void setAvailable(bool available) { available_ = available; }
-    // The system turns every one on again (the Dock relaunched, the Mac woke).
-    void restoreAll() { enabled_.clear(); }
-
-  private:
-    SimCallTrace& trace_;
-    bool available_ = true;
-    std::map<std::uint32_t, bool> enabled_;
 };
 
 class SimSoftwareUpdater final : public SoftwareUpdater {

@@ -61,7 +61,7 @@ class SwitcherWorld : public ::testing::Test {
           windowList_(std::make_shared<WindowListService>(WindowPlatform{
               mac_.accessibility(), mac_.windowServer(), mac_.displays(), mac_.workspace(), mac_.mouseCursor(),
               scheduler_, log_, actionLog_, mac_.privateWindowServer(), mac_.windowServerConnection(), mac_.host(),
-              mac_.workspace(), mac_.fileSystem()})) {
+              mac_.workspace(), mac_.fileSystem(), mac_.appleScripts()})) {
         mac_.accessibility().setProcessTrusted(true);
         scheduler_.runUntilIdle();
         dockState_ = DockStateService::create({mac_.userDefaults(), mac_.folders(), mac_.workspace(), mac_.host(),

@@ -73,7 +73,7 @@ class AXWindowGeometryTest : public ::testing::Test, protected WindowTestWorld {
         auto p = platform();
         return AXWindowGeometry(WindowPlatform{recording, p.windowServer, p.screens, p.applications, p.mouseCursor,
                                                p.scheduler, p.log, p.actionLog, p.privateWindowServer,
-                                               p.connection, p.host, p.workspace, p.files});
+                                               p.connection, p.host, p.workspace, p.files, p.appleScripts});
     }
     sim::SimWindow window(std::string_view title) { return *mac->windowWorld().window(number(title)); }
     void change(std::string_view title, const std::function<void(sim::SimWindow&)>& edit) {

@@ -30,7 +30,7 @@ class WindowTestWorld {
         return WindowPlatform{mac->accessibility(), mac->windowServer(), mac->displays(), mac->workspace(),
                               mac->mouseCursor(),   scheduler,           systemLog,       actionLog,
                               mac->privateWindowServer(), mac->windowServerConnection(), mac->host(),
-                              mac->workspace(),     mac->fileSystem()};
+                              mac->workspace(),     mac->fileSystem(), mac->appleScripts()};
     }
 
     std::int32_t pid(std::string_view bundleIdentifier) {

@@ -196,5 +196,35 @@ TEST_F(SimInputStreamTest, ADockRelaunchAndAWakeTurnTheSystemShortcutsOnAndAreAn
     EXPECT_TRUE(mac.dock()->processIdentifier());
 }
 
+// The system moves between Spaces while the program's main thread is blocked, and the row does not
+// wrap; Shift, the function bit and a switched-off shortcut count as a Mac counts them.
+TEST_F(SimInputStreamTest, SpaceShortcutsStepTheRowWithoutWrapping) {
+    auto& world = mac.windowWorld();
+    const auto identity = *mac.displays().identity(std::size_t{0});
+    const auto second = *world.addSpace(identity);
+    const auto first = world.displaySpaces()[0].currentSpace;
+    world.setSwitchDelay(100ms);
+    const auto press = [&](std::int64_t keyCode, std::uint64_t flags) {
+        input.pressModifiers(flags);
+        input.keyDown(keyCode);
+        input.keyUp(keyCode);
+        input.releaseModifiers(flags);
+        scheduler.sleepBlocking(150ms);
+        return world.displaySpaces()[0].currentSpace;
+    };
+    EXPECT_EQ(press(123, kEventFlagControl), first);  // already the first
+    EXPECT_EQ(press(124, kEventFlagControl | kEventFlagShift), first);  // 82 is off
+    EXPECT_EQ(press(124, kEventFlagControl | 0x800000), second);
+    EXPECT_EQ(press(124, kEventFlagControl), second);  // already the last
+    mac.symbolicHotKeys().setEnabled(79, false);
+    EXPECT_EQ(press(123, kEventFlagControl), second);
+    mac.symbolicHotKeys().restoreAll();
+    EXPECT_EQ(press(123, kEventFlagControl), first);
+    EXPECT_EQ(input.spaceShortcutEvents().size(), 8u);  // the four presses that matched, down and up
+    scheduler.runUntilIdle();
+    EXPECT_THAT(keysDelivered(), ElementsAre(std::pair<std::string, std::int64_t>{"com.apple.Safari", 124},
+                                             std::pair<std::string, std::int64_t>{"com.apple.Safari", 123}));
+}
+
 }  // namespace
 }  // namespace tavelin::sim
