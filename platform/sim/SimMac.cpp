@@ -42,6 +42,12 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
       eventTaps_(accessibility_, scheduler.main(), calls_),
       input_(SimInputStream::World{scheduler, eventTaps_, hotKeys_, symbolicHotKeys_, workspace_, displays_,
                                    host_.mainBundle().identifier, calls_}) {
+    input_.setKeyResponder([this] { return appWindows_.keyResponder(); });
+    input_.setProgramWindowAt([this](Point point) -> std::optional<SimInputStream::ProgramWindow> {
+        const auto window = appWindows_.windowAt(point);
+        if (!window) return std::nullopt;
+        return SimInputStream::ProgramWindow{window->first, window->second};
+    });
     std::error_code error;
     std::filesystem::create_directories(*folders_.trashDirectory(), error);
     if (error) log_.log("SimMac: " + folders_.trashDirectory()->string() + ": " + error.message());

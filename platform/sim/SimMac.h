@@ -40,6 +40,7 @@
 #include "platform/sim/SimScreenCapture.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimStatusBar.h"
+#include "platform/sim/SimTextInput.h"
 #include "platform/sim/SimUserNotificationCenter.h"
 #include "platform/sim/SimUserFolders.h"
 #include "platform/sim/SimWorkspace.h"
@@ -112,6 +113,8 @@ class SimMac {
     // The keyboard, mouse and wheel (see SimInputStream.h), the event taps and hot keys they pass.
     SimInputStream& input() { return input_; }
     SimEventTaps& eventTaps() { return eventTaps_; }
+    // The keyboard input source and the input contexts of text views (see SimTextInput.h).
+    SimTextInput& textInput() { return textInput_; }
     SimHotKeys& hotKeys() { return hotKeys_; }
 
     // The Mac wakes from sleep: the system turns its own shortcuts back on and tells the workspace.
@@ -167,6 +170,7 @@ class SimMac {
     SimEventTaps eventTaps_;
     SimHotKeys hotKeys_{calls_};
     SimInputStream input_;
+    SimTextInput textInput_;
     // Tells the program that it became active when its process comes to the front; another application
     // coming to the front resigns the program's key window.
     ObserverToken programActivation_;
