@@ -9,6 +9,7 @@
 #include "mac/core/DockStateService.h"
 #include "mac/core/FolderService.h"
 #include "mac/core/IconService.h"
+#include "mac/core/PermissionsService.h"
 #include "mac/core/RunningAppsService.h"
 #include "mac/core/SnapshotComposer.h"
 #include "mac/switcher/SwitcherController.h"
@@ -91,12 +92,16 @@ struct PanelWorld {
         DockStateService::create({mac.userDefaults(), mac.folders(), mac.workspace(), mac.host(), mac.accessibility(),
                                   watcher, mac.notificationCenter()},
                                  scheduler, runningApps, composer, settings);
+    std::shared_ptr<PermissionsService> permissions = std::make_shared<PermissionsService>(PermissionsService::Platform{
+        mac.accessibility(), mac.privacy(), mac.userNotifications(), mac.workspaceActions(), mac.alerts(),
+        mac.fileSystem(), mac.folders(), mac.standardUserDefaults(), scheduler.main()});
     CapturedWindowActionLog actionLog;
     std::unique_ptr<ui::TextMeasurer> measurer = ui::makePangoTextMeasurer();
     std::shared_ptr<SwitcherController> switcher = SwitcherController::make(
-        {settings, dockState, folders, icons},
+        {settings, dockState, folders, icons, *permissions},
         {mac.appWindows(), mac.application(), mac.workspace(), mac.displays(), mac.standardUserDefaults(),
-         mac.notificationCenter(), scheduler, actionLog, *measurer});
+         mac.notificationCenter(), scheduler, actionLog, *measurer, mac.input(), mac.textInput(), mac.fileSystem(),
+         scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel)});
 };
 
 // Opening the panel over 60 items; closing it again (and the world's records) is outside the timing.

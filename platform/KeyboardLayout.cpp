@@ -78,6 +78,16 @@ std::string USKeyboardLayout::characters(std::int64_t keyCode, std::uint64_t fla
     return charactersIgnoringModifiers(keyCode, flags);
 }
 
+bool hasFunctionKeyCharacter(std::string_view text) {
+    // U+F700 to U+F8FF in UTF-8: EF 9C 80 to EF A3 BF.
+    for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const auto second = static_cast<unsigned char>(text[i + 1]);
+        if (lead == 0xEF && second >= 0x9C && second <= 0xA3) return true;
+    }
+    return false;
+}
+
 void translateKeyEvent(InputEvent& event, std::shared_ptr<const KeyboardLayout> layout) {
     if (layout && event.isKey()) {
         event.characters = layout->characters(event.keyCode, event.flags);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/InputEvent.h"
 
@@ -28,6 +29,10 @@ class USKeyboardLayout final : public KeyboardLayout {
     std::string characters(std::int64_t keyCode, std::uint64_t flags) const override;
     std::string charactersIgnoringModifiers(std::int64_t keyCode, std::uint64_t flags) const override;
 };
+
+// The platform's function keys (the arrows, F1 to F12, ...) make characters of the private-use block
+// U+F700 to U+F8FF, which are no text.
+bool hasFunctionKeyCharacter(std::string_view text);
 
 // Gives a key event its low-level record and both texts by `layout`; other events only the record.
 void translateKeyEvent(InputEvent& event, std::shared_ptr<const KeyboardLayout> layout);

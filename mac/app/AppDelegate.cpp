@@ -39,9 +39,11 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     textMeasurer_ = ui::makePangoTextMeasurer();
     switcher_ = SwitcherController::make(
-        {services.settings, services.dockState, services.folders, services.icons},
+        {services.settings, services.dockState, services.folders, services.icons, *services.permissions},
         {platform.windows, platform.application, platform.workspace, platform.screens, platform.standardDefaults,
-         platform.notificationCenter, platform.scheduler, platform.windowActionLog, *textMeasurer_});
+         platform.notificationCenter, platform.scheduler, platform.windowActionLog, *textMeasurer_,
+         platform.eventMonitors, platform.textInput, platform.files,
+         platform.scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel)});
     services.windowActionDisplayResolver->switcher = switcher_;
 
     updaterController();

@@ -9,6 +9,7 @@
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
 #include "platform/DesktopPictures.h"
+#include "platform/EventMonitors.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWatcher.h"
 #include "platform/HostInfo.h"
@@ -23,6 +24,7 @@
 #include "platform/SoftwareUpdater.h"
 #include "platform/StatusBar.h"
 #include "platform/SymbolicHotKeys.h"
+#include "platform/TextInput.h"
 #include "platform/UserDefaults.h"
 #include "platform/UserDefaultsDomains.h"
 #include "platform/UserFolders.h"
@@ -79,6 +81,9 @@ struct AppPlatform {
     WindowServerConnection& windowServerConnection;
     SymbolicHotKeys& symbolicHotKeys;
     SoftwareUpdater& updater;
+    // The application's event monitors, and the text input of its text views.
+    EventMonitors& eventMonitors;
+    TextInput& textInput;
 };
 
 }  // namespace tavelin

@@ -37,6 +37,8 @@ AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& lo
         .windowServerConnection = mac.windowServerConnection(),
         .symbolicHotKeys = mac.symbolicHotKeys(),
         .updater = mac.softwareUpdater(),
+        .eventMonitors = mac.input(),
+        .textInput = mac.textInput(),
     };
 }
 

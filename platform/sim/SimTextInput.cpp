@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string_view>
 
-#include "protocol/UnicodeText.h"
+#include "platform/KeyboardLayout.h"
 
 namespace tavelin::sim {
 namespace {
@@ -42,13 +42,10 @@ std::string_view commandFor(std::int64_t keyCode) {
     }
 }
 
-// Text the key bindings insert: no control character, and none of the private-use characters that the
-// platform's function keys (the arrows, F1...) make.
+// Text the key bindings insert: no control character and no function key.
 bool isInsertable(std::string_view text) {
-    const auto units = utf16(text);
-    return !units.empty() && std::ranges::none_of(units, [](char16_t c) {
-        return c < 0x20 || c == 0x7F || (c >= 0xF700 && c <= 0xF8FF);
-    });
+    return !text.empty() && !hasFunctionKeyCharacter(text) &&
+           std::ranges::none_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 class Context final : public TextInputContext {

@@ -15,10 +15,12 @@
 #include "mac/core/DockStateService.h"
 #include "mac/core/FolderService.h"
 #include "mac/core/IconService.h"
+#include "mac/core/PermissionsService.h"
 #include "mac/core/RunningAppsService.h"
 #include "mac/core/SnapshotComposer.h"
 #include "mac/settings/AppSettings.h"
 #include "mac/switcher/SwitcherController.h"
+#include "mac/switcher/tests/SteppedQueue.h"
 #include "platform/ManualFileWatcher.h"
 #include "platform/sim/SimMac.h"
 #include "platform/tests/TemporaryFolder.h"
@@ -55,6 +57,9 @@ class SwitcherWorld : public ::testing::Test {
           composer_(settings_, icons_, mac_.workspace(), mac_.fileSystem()) {
         mac_.accessibility().setProcessTrusted(true);
         scheduler_.runUntilIdle();
+        permissions_ = std::make_shared<PermissionsService>(PermissionsService::Platform{
+            mac_.accessibility(), mac_.privacy(), mac_.userNotifications(), mac_.workspaceActions(), mac_.alerts(),
+            mac_.fileSystem(), mac_.folders(), mac_.standardUserDefaults(), scheduler_.main()});
         dockState_ = DockStateService::create({mac_.userDefaults(), mac_.folders(), mac_.workspace(), mac_.host(),
                                                mac_.accessibility(), watcher_, mac_.notificationCenter()},
                                               scheduler_, runningApps_, composer_, settings_);
@@ -65,9 +70,10 @@ class SwitcherWorld : public ::testing::Test {
     SwitcherController& switcher() {
         if (!switcher_) {
             switcher_ = SwitcherController::make(
-                {settings_, dockState_, folders_, icons_},
+                {settings_, dockState_, folders_, icons_, *permissions_},
                 {mac_.appWindows(), mac_.application(), mac_.workspace(), mac_.displays(), mac_.standardUserDefaults(),
-                 mac_.notificationCenter(), scheduler_, actionLog_, measurer_});
+                 mac_.notificationCenter(), scheduler_, actionLog_, measurer_, mac_.input(), mac_.textInput(),
+                 mac_.fileSystem(), utilityQueue_});
         }
         return *switcher_;
     }
@@ -117,7 +123,10 @@ class SwitcherWorld : public ::testing::Test {
     IconService icons_;
     FolderService folders_;
     SnapshotComposer composer_;
+    std::shared_ptr<PermissionsService> permissions_;
     std::shared_ptr<DockStateService> dockState_;
+    // The folder search's utility work runs when a test steps it.
+    SteppedQueue utilityQueue_;
     CapturedWindowActionLog actionLog_;
     ui::FixedAdvanceMeasurer measurer_;
     std::shared_ptr<SwitcherController> switcher_;
