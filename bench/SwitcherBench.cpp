@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -13,7 +14,11 @@
 #include "mac/core/RunningAppsService.h"
 #include "mac/core/SnapshotComposer.h"
 #include "mac/switcher/SwitcherController.h"
+#include "mac/switcher/FolderContentSearch.h"
+#include "mac/switcher/SwitcherSearchField.h"
 #include "mac/switcher/TriggerEventTap.h"
+#include "platform/KeyboardLayout.h"
+#include "platform/LocalFileSystem.h"
 #include "platform/ManualFileWatcher.h"
 #include "platform/sim/SimEventTaps.h"
 #include "platform/sim/SimMac.h"
@@ -119,6 +124,50 @@ void BM_OpenPanel(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenPanel)->Unit(benchmark::kMicrosecond);
+
+// One typed letter on the open panel: the key handler, the hidden field and its input context, and the
+// field's report applied to the search (filter, uiTick, re-fit); the search is cleared outside the timing.
+void BM_Keystroke(benchmark::State& state) {
+    PanelWorld world;
+    world.scheduler.runUntilIdle();
+    world.switcher->openPanel(true);
+    InputEvent letter{.type = EventType::keyDown, .keyCode = 0};
+    translateKeyEvent(letter, std::make_shared<USKeyboardLayout>());
+    for (auto _ : state) {
+        if (const auto passed = world.switcher->handlePanelEvent(letter)) world.switcher->searchField()->keyDown(*passed);
+        world.scheduler.runUntilIdle();
+        state.PauseTiming();
+        if (world.switcher->filterText.value() != "a") state.SkipWithError("the letter did not reach the search");
+        world.switcher->setFilterText("");
+        world.scheduler.runUntilIdle();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Keystroke)->Unit(benchmark::kMicrosecond);
+
+// A folder of 5,000 files, none of which matches the query.
+struct LargeFolder {
+    TemporaryFolder folder;
+    LocalFileSystem files;
+    LargeFolder() {
+        for (int i = 0; i < 5000; ++i) std::ofstream(folder / ("Document " + std::to_string(i) + ".txt")) << "x";
+    }
+};
+
+void BM_FolderSearchWithoutMatch(benchmark::State& state) {
+    LargeFolder large;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FolderContentSearch::children(large.files, large.folder.path(), "quarterly", 24));
+}
+BENCHMARK(BM_FolderSearchWithoutMatch)->Unit(benchmark::kMicrosecond);
+
+// What the search cannot do without: the listing alone.
+void BM_FolderListingBare(benchmark::State& state) {
+    LargeFolder large;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(large.files.contentsOfDirectory(large.folder.path(), HiddenFiles::skip));
+}
+BENCHMARK(BM_FolderListingBare)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tavelin

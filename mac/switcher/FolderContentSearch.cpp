@@ -1,9 +1,27 @@
 #include "mac/switcher/FolderContentSearch.h"
 
+#include <algorithm>
+#include <string>
+
 #include "mac/core/FolderService.h"
 #include "protocol/UnicodeText.h"
 
 namespace tavelin::FolderContentSearch {
+namespace {
+
+std::string_view fileName(const std::filesystem::path& entry) {
+    const std::string_view path = entry.native();
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// As FolderService::titleOf, without making a path.
+std::string_view withoutExtension(std::string_view name) {
+    const auto dot = name.rfind('.');
+    return dot != std::string_view::npos && dot > 0 && dot + 1 < name.size() ? name.substr(0, dot) : name;
+}
+
+}  // namespace
 
 std::vector<FolderChild> children(const FileSystem& files, const std::filesystem::path& folder,
                                   std::string_view query, std::int64_t limit) {
@@ -13,11 +31,16 @@ std::vector<FolderChild> children(const FileSystem& files, const std::filesystem
     if (!entries) return hits;
     for (const auto& entry : *entries) {
         if (static_cast<std::int64_t>(hits.size()) >= limit) break;
-        auto title = replaceInvalidUtf8(FolderService::titleOf(entry));
-        if (!localizedCaseInsensitiveContains(title, query)) continue;
+        // Most names fail the match: look at them in place, and make the title only for a hit.
+        const auto name = fileName(entry);
+        const auto bareTitle = withoutExtension(name);
+        const bool ascii = std::ranges::all_of(bareTitle, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        const auto repaired = ascii ? std::string() : replaceInvalidUtf8(bareTitle);
+        if (!localizedCaseInsensitiveContains(ascii ? bareTitle : std::string_view(repaired), query)) continue;
+        auto title = ascii ? std::string(bareTitle) : repaired;
         auto values = files.resourceValues(entry);
         hits.push_back(FolderChild{
-            .childID = ChildID(entry.filename().string()),
+            .childID = ChildID(std::string(name)),
             .kind = kind(entry, values ? std::optional(std::move(*values)) : std::nullopt),
             .title = std::move(title),
             .path = entry.string(),
