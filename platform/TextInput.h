@@ -45,7 +45,8 @@ class TextInputClient {
     // Replaces `replacementRange` (not found: the marked text, else the selection) and unmarks.
     virtual void insertText(std::string_view text, TextRange replacementRange) = 0;
     // Replaces the same range by `text` and marks it; `selectedRange` is within the marked text.
-    virtual void setMarkedText(std::string_view text, TextRange selectedRange, TextRange replacementRange) = 0;
+    virtual void setMarkedText(std::string_view text, TextRange selectedRange,
+                               TextRange replacementRange) = 0;
     virtual void unmarkText() = 0;
     virtual bool hasMarkedText() const = 0;
     virtual void doCommand(std::string_view selector) = 0;

@@ -6,7 +6,8 @@
 
 namespace tavelin {
 
-TextView::TextView(Rect frame, TextInput& textInput) : frame(frame), inputContext_(textInput.makeContext(*this)) {}
+TextView::TextView(Rect frame, TextInput& textInput)
+    : frame(frame), inputContext_(textInput.makeContext(*this)) {}
 
 std::string TextView::string() const { return utf8(text_); }
 
@@ -49,7 +50,8 @@ void TextView::setMarkedText(std::string_view text, TextRange selectedRange, Tex
     replace(range, units);
     const auto location = std::min(range.location, text_.size());
     marked_ = units.empty() ? TextRange{} : TextRange{location, units.size()};
-    const auto within = std::min(selectedRange.isNotFound() ? units.size() : selectedRange.location, units.size());
+    const auto within =
+        std::min(selectedRange.isNotFound() ? units.size() : selectedRange.location, units.size());
     setSelectedRange(TextRange{location + within, selectedRange.isNotFound() ? 0 : selectedRange.length});
 }
 

@@ -34,9 +34,11 @@ std::vector<FolderChild> children(const FileSystem& files, const std::filesystem
         // Most names fail the match: look at them in place, and make the title only for a hit.
         const auto name = fileName(entry);
         const auto bareTitle = withoutExtension(name);
-        const bool ascii = std::ranges::all_of(bareTitle, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        const bool ascii =
+            std::ranges::all_of(bareTitle, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
         const auto repaired = ascii ? std::string() : replaceInvalidUtf8(bareTitle);
-        if (!localizedCaseInsensitiveContains(ascii ? bareTitle : std::string_view(repaired), query)) continue;
+        if (!localizedCaseInsensitiveContains(ascii ? bareTitle : std::string_view(repaired), query))
+            continue;
         auto title = ascii ? std::string(bareTitle) : repaired;
         auto values = files.resourceValues(entry);
         hits.push_back(FolderChild{

@@ -45,15 +45,16 @@ void SwitcherController::scheduleDockFolderSearch() {
         if (searched) jobs.push_back(std::move(folder));
     }
     if (jobs.empty()) return;
-    folderSearchTask_ = startTask(platform_.scheduler.main(),
-                                  runFolderSearch(weak_from_this(), std::move(jobs), text, platform_.utilityQueue,
-                                                  platform_.files),
-                                  Cancellation::cooperative);
+    folderSearchTask_ = startTask(
+        platform_.scheduler.main(),
+        runFolderSearch(weak_from_this(), std::move(jobs), text, platform_.utilityQueue, platform_.files),
+        Cancellation::cooperative);
 }
 
 Task<void> SwitcherController::runFolderSearch(std::weak_ptr<SwitcherController> weak,
-                                               std::vector<DockNavigator::SearchableFolder> jobs, std::string text,
-                                               Queue& utilityQueue, const FileSystem& files) {
+                                               std::vector<DockNavigator::SearchableFolder> jobs,
+                                               std::string text, Queue& utilityQueue,
+                                               const FileSystem& files) {
     FolderSearchHits hits;
     for (const auto& job : jobs) {
         if (isCancelled()) co_return;

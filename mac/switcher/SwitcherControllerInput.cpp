@@ -23,12 +23,12 @@ constexpr EventMask mask(std::initializer_list<EventType> types) {
     return bits;
 }
 constexpr EventMask kKeyEvents = mask({EventType::keyDown, EventType::keyUp, EventType::flagsChanged});
-constexpr EventMask kOutsidePresses = mask({EventType::leftMouseDown, EventType::rightMouseDown,
-                                            EventType::mouseMoved, EventType::otherMouseDown});
+constexpr EventMask kOutsidePresses = mask(
+    {EventType::leftMouseDown, EventType::rightMouseDown, EventType::mouseMoved, EventType::otherMouseDown});
 constexpr EventMask kMagnify = mask({EventType::magnify});
 constexpr EventMask kButtonDowns = mask({EventType::leftMouseDown, EventType::rightMouseDown});
-constexpr EventMask kPanelInteraction = mask({EventType::leftMouseDown, EventType::mouseMoved,
-                                              EventType::scrollWheel, EventType::otherMouseDown});
+constexpr EventMask kPanelInteraction = mask(
+    {EventType::leftMouseDown, EventType::mouseMoved, EventType::scrollWheel, EventType::otherMouseDown});
 static_assert(kKeyEvents == 0x1C00 && kOutsidePresses == 0x200002A && kMagnify == 0x40000000 &&
               kButtonDowns == 0xA && kPanelInteraction == 0x2400022);
 
@@ -60,12 +60,14 @@ void SwitcherController::startLocalMonitor() {
         }
     });
     monitors.removeMonitor(magnifyMonitor_);
-    magnifyMonitor_ = monitors.addLocalMonitor(kMagnify, [weak](const InputEvent& event) -> std::optional<InputEvent> {
-        if (const auto self = weak.lock()) self->applyMagnification(event.magnification);
-        return std::nullopt;
-    });
+    magnifyMonitor_ =
+        monitors.addLocalMonitor(kMagnify, [weak](const InputEvent& event) -> std::optional<InputEvent> {
+            if (const auto self = weak.lock()) self->applyMagnification(event.magnification);
+            return std::nullopt;
+        });
     monitors.removeMonitor(rightClickMonitor_);
-    rightClickMonitor_ = monitors.addLocalMonitor(kButtonDowns, local(&SwitcherController::handleRightClickMonitorEvent));
+    rightClickMonitor_ =
+        monitors.addLocalMonitor(kButtonDowns, local(&SwitcherController::handleRightClickMonitorEvent));
     monitors.removeMonitor(panelInteractionMonitor_);
     panelInteractionMonitor_ =
         monitors.addLocalMonitor(kPanelInteraction, local(&SwitcherController::handlePanelInteraction));
@@ -177,7 +179,8 @@ bool SwitcherController::applyKeyTable(const InputEvent& event, bool held) {
         return true;
     }
     if (key == kDelete) {
-        if (!deleteSearchCharacter() && searchSurfaceUnderMouse() == SearchSurface::folder) folderNavigateBack();
+        if (!deleteSearchCharacter() && searchSurfaceUnderMouse() == SearchSurface::folder)
+            folderNavigateBack();
         return true;
     }
     return false;
@@ -235,12 +238,14 @@ std::optional<InputEvent> SwitcherController::handleRightClickMonitorEvent(const
         if (!presented || !model) return event;
         const auto& items = model->snapshot().items;
         const auto item = std::ranges::find(items, *presented, &DockItem::itemID);
-        if (item != items.end() && dockAnchoredMenu_.handleWindowsListLeftMouseDown(event, *item)) return std::nullopt;
+        if (item != items.end() && dockAnchoredMenu_.handleWindowsListLeftMouseDown(event, *item))
+            return std::nullopt;
         return event;
     }
     if (dockAnchoredMenu_.handleWindowsListRightMouseDown(event)) return std::nullopt;
     if (panel_ && windowPopover_.handleListRightMouseDown(event, panel_->window())) return std::nullopt;
-    if (!panel_ || event.windowNumber != panel_->window().windowNumber() || folderPopover_.isShown()) return event;
+    if (!panel_ || event.windowNumber != panel_->window().windowNumber() || folderPopover_.isShown())
+        return event;
     const auto path = hitCell(event);
     const auto found = path ? cell(*path) : std::nullopt;
     const auto* item = found ? found->asItem() : nullptr;
@@ -256,7 +261,8 @@ std::optional<InputEvent> SwitcherController::handlePanelInteraction(const Input
         followPanelToMouseScreenIfNeeded();
         return event;
     }
-    if (event.type == EventType::leftMouseDown && panel_ && event.windowNumber == panel_->window().windowNumber()) {
+    if (event.type == EventType::leftMouseDown && panel_ &&
+        event.windowNumber == panel_->window().windowNumber()) {
         if (!hitCell(event)) dismissSubDisplaysFromEmptyClick();
     }
     return event;

@@ -121,7 +121,8 @@ std::optional<std::string> SwitcherController::searchCharacters(const InputEvent
     // A Control chord makes a control code; the plain letter is what the user meant. Text above ASCII
     // (an Option letter, another layout's letters) is taken as it is.
     const auto characters = event.characters.value_or("");
-    auto text = hasScalarAbove(characters, 0x7E) ? characters : event.charactersIgnoringModifiers.value_or("");
+    auto text =
+        hasScalarAbove(characters, 0x7E) ? characters : event.charactersIgnoringModifiers.value_or("");
     // A function key's character (F5, the arrows) is no text, though no control character either.
     if (!isPrintableWithoutSpace(text) || hasFunctionKeyCharacter(text)) return std::nullopt;
     return text;
@@ -205,7 +206,8 @@ void SwitcherController::ensureSearchFieldFocus() {
 void SwitcherController::positionSearchField() {
     if (!searchField_ || !panel_) return;
     const Rect content = panel_->window().frame();
-    searchField_->frame = Rect{12, std::max(0.0, content.height - 22), std::max(160.0, content.width - 24), 20};
+    searchField_->frame =
+        Rect{12, std::max(0.0, content.height - 22), std::max(160.0, content.width - 24), 20};
 }
 
 Rect SwitcherController::compositionRect() const {

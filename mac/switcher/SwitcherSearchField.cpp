@@ -70,7 +70,8 @@ void SwitcherSearchField::insertText(std::string_view text, TextRange replacemen
     TextView::insertText(text, replacementRange);
 }
 
-void SwitcherSearchField::setMarkedText(std::string_view text, TextRange selectedRange, TextRange replacementRange) {
+void SwitcherSearchField::setMarkedText(std::string_view text, TextRange selectedRange,
+                                        TextRange replacementRange) {
     imeSession = true;
     TextView::setMarkedText(text, selectedRange, replacementRange);
     const auto shown = string();

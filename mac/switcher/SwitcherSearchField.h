@@ -3,9 +3,10 @@
 // The switcher's hidden search field: an invisible text view in the panel that holds the keyboard, so
 // that typed and composed text (an input method's marked text included) reaches the search. It reports
 // its whole text through onTextChange, a Delete on an empty field through onDelete, and a key that
-// changed nothing but carries plain text through onPlainInsert. It never takes mouse clicks, never
-// inserts text that is only white space, and ignores the text system's key bindings (new line, moving
-// the insertion point). Made at each opening of the panel and dropped at closing. Main thread.
+// changed nothing but carries plain text through onPlainInsert. It is not drawn and takes no clicks (no
+// view hit-tests it), never inserts text that is only white space, and ignores the text system's key
+// bindings (new line, moving the insertion point). Made at each opening of the panel and dropped at
+// closing. Main thread.
 
 #include <functional>
 #include <optional>
@@ -30,8 +31,6 @@ class SwitcherSearchField final : public TextView {
     bool handlingKey = false;  // a key is being handed to the input context
 
     bool acceptsFirstResponder() const override { return true; }
-    // Clicks go through to the panel's views.
-    static constexpr bool hitTest = false;
 
     void keyDown(const InputEvent& event) override;
     void insertText(std::string_view text, TextRange replacementRange) override;

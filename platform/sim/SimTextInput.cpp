@@ -44,8 +44,9 @@ std::string_view commandFor(std::int64_t keyCode) {
 
 // Text the key bindings insert: no control character and no function key.
 bool isInsertable(std::string_view text) {
-    return !text.empty() && !hasFunctionKeyCharacter(text) &&
-           std::ranges::none_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+    return !text.empty() && !hasFunctionKeyCharacter(text) && std::ranges::none_of(text, [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
 }
 
 class Context final : public TextInputContext {

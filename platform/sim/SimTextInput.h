@@ -36,7 +36,9 @@ class SimTextInput final : public TextInput {
         return source_ && source_->type == TextInputSource::Type::keyboardInputMode;
     }
     // A composition of exactly these letters commits as `text`.
-    void scriptConversion(std::string letters, std::string text) { conversions_[std::move(letters)] = std::move(text); }
+    void scriptConversion(std::string letters, std::string text) {
+        conversions_[std::move(letters)] = std::move(text);
+    }
     std::string conversion(const std::string& letters) const;
     // Where the input method last put its candidate window.
     const std::optional<Rect>& candidateWindow() const { return candidateWindow_; }

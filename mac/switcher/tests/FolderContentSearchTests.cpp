@@ -1,10 +1,9 @@
-#include "mac/switcher/FolderContentSearch.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "mac/core/FolderService.h"
+#include "mac/switcher/FolderContentSearch.h"
 #include "platform/LocalFileSystem.h"
 #include "platform/tests/TemporaryFolder.h"
 
@@ -17,7 +16,8 @@ class FolderContentSearchTest : public ::testing::Test {
   protected:
     void file(const std::string& name) { std::ofstream(folder / name) << "x"; }
     void directory(const std::string& name) { fs::create_directories(folder / name); }
-    std::vector<FolderChild> search(std::string_view query, std::int64_t limit = FolderContentSearch::kLimit) {
+    std::vector<FolderChild> search(std::string_view query,
+                                    std::int64_t limit = FolderContentSearch::kLimit) {
         return FolderContentSearch::children(files, folder.path(), query, limit);
     }
 
@@ -72,7 +72,8 @@ TEST_F(FolderContentSearchTest, KindsFollowTheSearchsOwnRuleWhereAPackageIsAFile
     EXPECT_EQ(kinds["Projects"], FolderChildKind::folder);
     EXPECT_EQ(kinds["Notes.txt"], FolderChildKind::file);
     // The folder listings call the same bundle a folder.
-    EXPECT_EQ(FolderService::folderChildKind(folder / "Plugin.bundle", *files.resourceValues(folder / "Plugin.bundle")),
+    EXPECT_EQ(FolderService::folderChildKind(folder / "Plugin.bundle",
+                                             *files.resourceValues(folder / "Plugin.bundle")),
               FolderChildKind::folder);
     // Unreadable values: a file, unless the extension says otherwise.
     EXPECT_EQ(FolderContentSearch::kind("/x/Projects", std::nullopt), FolderChildKind::file);

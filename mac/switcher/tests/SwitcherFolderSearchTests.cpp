@@ -23,8 +23,8 @@ sim::Desktop foldersDesktop() {
 class SwitcherFolderSearchTest : public SwitcherInputWorld {
   protected:
     SwitcherFolderSearchTest() : SwitcherInputWorld(foldersDesktop()) {
-        for (const auto* name : {"Downloads", "Documents", "Projects", "Archive", "Stick", "Share",
-                                 "Odd Volume", "Denied"}) {
+        for (const auto* name :
+             {"Downloads", "Documents", "Projects", "Archive", "Stick", "Share", "Odd Volume", "Denied"}) {
             const auto folder = mac_.diskPath(std::string("~/") + name);
             std::filesystem::create_directories(folder);
             for (const auto* file : {"match.txt", "xylophone.txt"}) std::ofstream(folder / file) << "x";
@@ -50,7 +50,8 @@ class SwitcherFolderSearchTest : public SwitcherInputWorld {
     // The folders whose hits the navigator holds, by title.
     std::vector<std::string> foldersWithHits() {
         std::vector<std::string> titles;
-        for (const auto& [id, hits] : switcher().navigator.value()->searchFolderHits()) titles.push_back(titleOfFolder(id));
+        for (const auto& [id, hits] : switcher().navigator.value()->searchFolderHits())
+            titles.push_back(titleOfFolder(id));
         return titles;
     }
     // Runs the main queue and every folder listing until the search has finished.

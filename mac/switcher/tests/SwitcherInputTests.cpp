@@ -20,8 +20,12 @@ class SwitcherInputTest : public SwitcherInputWorld {
     std::optional<CellPath> selection() { return switcher().navigator.value()->selection(); }
     InputEvent scroll(double deltaY, double deltaX = 0, bool precise = false, std::uint64_t phase = 0,
                       std::uint64_t momentum = 0) {
-        return InputEvent{.type = EventType::scrollWheel, .scrollingDeltaX = deltaX, .scrollingDeltaY = deltaY,
-                          .hasPreciseScrollingDeltas = precise, .phase = phase, .momentumPhase = momentum};
+        return InputEvent{.type = EventType::scrollWheel,
+                          .scrollingDeltaX = deltaX,
+                          .scrollingDeltaY = deltaY,
+                          .hasPreciseScrollingDeltas = precise,
+                          .phase = phase,
+                          .momentumPhase = momentum};
     }
 };
 
@@ -29,8 +33,17 @@ class SwitcherInputTest : public SwitcherInputWorld {
 // them, giving the effect and whether the key passes on.
 TEST_F(SwitcherInputTest, TheKeyTable) {
     enum class Overlay { none, folder, folderFocused, windows, windowsFocused };
-    enum class Effect { nothing, overlaysClosed, folderFocusEntered, folderFocusMoved, windowFocusEntered,
-                        windowFocusMoved, selectionMoved, windowsListOpened, appended };
+    enum class Effect {
+        nothing,
+        overlaysClosed,
+        folderFocusEntered,
+        folderFocusMoved,
+        windowFocusEntered,
+        windowFocusMoved,
+        selectionMoved,
+        windowsListOpened,
+        appended
+    };
     struct Row {
         std::int64_t code;
         TriggerModifiers trigger;
@@ -46,7 +59,8 @@ TEST_F(SwitcherInputTest, TheKeyTable) {
         {kDown, o, false, Overlay::windows, Effect::overlaysClosed, false},
         {kUp, o, false, Overlay::folder, Effect::folderFocusEntered, false},
         {kRight, o, true, Overlay::folderFocused, Effect::folderFocusMoved, false},
-        {kRight, o, false, Overlay::folder, Effect::selectionMoved, false},  // no child focused: the arrow row
+        {kRight, o, false, Overlay::folder, Effect::selectionMoved,
+         false},  // no child focused: the arrow row
         {kUp, o, false, Overlay::windows, Effect::windowFocusEntered, false},
         {kLeft, o, false, Overlay::windowsFocused, Effect::windowFocusMoved, false},
         {kLeft, o, false, Overlay::windows, Effect::selectionMoved, false},
@@ -66,8 +80,9 @@ TEST_F(SwitcherInputTest, TheKeyTable) {
         {kA, o, true, Overlay::none, Effect::appended, false},  // Option-a types å
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "key " << row.code << " trigger " << toString(row.trigger) << " held "
-                                          << row.held << " overlay " << static_cast<int>(row.overlay));
+        SCOPED_TRACE(::testing::Message()
+                     << "key " << row.code << " trigger " << toString(row.trigger) << " held " << row.held
+                     << " overlay " << static_cast<int>(row.overlay));
         switcher().close(true);
         mac_.input().releaseModifiers(kEventFlagOption | kEventFlagCommand | kEventFlagControl);
         setTrigger(row.trigger);
@@ -75,9 +90,11 @@ TEST_F(SwitcherInputTest, TheKeyTable) {
         openAnchored();
         pointAway();
         switcher().selectPath(*pathTitled("Safari"));
-        if (row.overlay == Overlay::folder || row.overlay == Overlay::folderFocused) showDownloads({"a.txt", "b.txt"});
+        if (row.overlay == Overlay::folder || row.overlay == Overlay::folderFocused)
+            showDownloads({"a.txt", "b.txt"});
         if (row.overlay == Overlay::folderFocused) switcher().enterFolderFocusFromTop();
-        if (row.overlay == Overlay::windows || row.overlay == Overlay::windowsFocused) showWindows("Safari", {"One", "Two"});
+        if (row.overlay == Overlay::windows || row.overlay == Overlay::windowsFocused)
+            showWindows("Safari", {"One", "Two"});
         if (row.overlay == Overlay::windowsFocused) menu().enterWindowFocusFromTop();
         if (row.held) hold(triggerModifierMasks(row.trigger).eventFlags);
 
@@ -88,14 +105,16 @@ TEST_F(SwitcherInputTest, TheKeyTable) {
 
         const auto passed = press(row.code);
         EXPECT_EQ(passed.has_value(), row.passes);
-        const bool closed = (folderShown && !folder().isShown()) || (windowsShown && !menu().showsWindowsList());
+        const bool closed =
+            (folderShown && !folder().isShown()) || (windowsShown && !menu().showsWindowsList());
         EXPECT_EQ(closed, row.effect == Effect::overlaysClosed);
         // (A search rebuilds the presentation and places the selection anew.)
         if (row.effect != Effect::appended) {
             EXPECT_EQ(selected != selection(), row.effect == Effect::selectionMoved);
         }
         EXPECT_EQ(!folderFocus && switcher().folderFocusIndex(), row.effect == Effect::folderFocusEntered);
-        EXPECT_EQ(folderFocus && switcher().folderFocusIndex() != folderFocus, row.effect == Effect::folderFocusMoved);
+        EXPECT_EQ(folderFocus && switcher().folderFocusIndex() != folderFocus,
+                  row.effect == Effect::folderFocusMoved);
         const auto newWindowFocus = menu().model.focusedWindowIndex.value();
         EXPECT_EQ(windowFocus < 0 && newWindowFocus >= 0, row.effect == Effect::windowFocusEntered);
         EXPECT_EQ(windowFocus >= 0 && newWindowFocus != windowFocus, row.effect == Effect::windowFocusMoved);
@@ -178,8 +197,9 @@ TEST_F(SwitcherInputTest, APinchScalesTheIconsWithinTheirBoundsAndTheSizeIsKept)
     EXPECT_EQ(switcher().panelIconSize.value(), 112);
     EXPECT_EQ(mac_.standardUserDefaults().doubleForKey(SwitcherController::kPanelIconSizeKey), 112);
     // The pinch never reaches the application.
-    EXPECT_TRUE(std::ranges::none_of(mac_.input().applicationDeliveries(),
-                                     [](const auto& delivery) { return delivery.event.type == EventType::magnify; }));
+    EXPECT_TRUE(std::ranges::none_of(mac_.input().applicationDeliveries(), [](const auto& delivery) {
+        return delivery.event.type == EventType::magnify;
+    }));
 }
 
 TEST_F(SwitcherInputTest, AClickElsewhereClosesTheMenuFirstThenThePanelATurnLater) {
@@ -231,8 +251,8 @@ TEST_F(SwitcherInputTest, AnEmptyAreaClickDismissesTheFolderAndARightClickOnACel
 TEST_F(SwitcherInputTest, TheMonitorsLiveExactlyWhileThePanelIsOpen) {
     openAnchored();
     EXPECT_EQ(mac_.input().monitors(),
-              (std::vector<sim::SimInputStream::MonitorState>{{true, 0x1C00}, {false, 0x200002A}, {true, 0x40000000},
-                                                              {true, 0xA}, {true, 0x2400022}}));
+              (std::vector<sim::SimInputStream::MonitorState>{
+                  {true, 0x1C00}, {false, 0x200002A}, {true, 0x40000000}, {true, 0xA}, {true, 0x2400022}}));
     switcher().close(true);
     EXPECT_TRUE(mac_.input().monitors().empty());
     EXPECT_FALSE(switcher().searchField());

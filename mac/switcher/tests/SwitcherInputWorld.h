@@ -16,7 +16,8 @@ class SwitcherInputWorld : public SwitcherWorld {
     using Surface = SwitcherController::SearchSurface;
     using Route = SwitcherController::SearchKeyRoute;
 
-    explicit SwitcherInputWorld(sim::Desktop desktop = standardDesktop()) : SwitcherWorld(std::move(desktop)) {}
+    explicit SwitcherInputWorld(sim::Desktop desktop = standardDesktop())
+        : SwitcherWorld(std::move(desktop)) {}
 
     void openAnchored() {
         switcher().openPanel(true);
@@ -28,7 +29,8 @@ class SwitcherInputWorld : public SwitcherWorld {
         }
         switcher().cellAnchorsChanged(std::move(anchors));
     }
-    static InputEvent key(std::int64_t keyCode, std::uint64_t flags = 0, EventType type = EventType::keyDown) {
+    static InputEvent key(std::int64_t keyCode, std::uint64_t flags = 0,
+                          EventType type = EventType::keyDown) {
         InputEvent event{.type = type, .flags = flags, .keyCode = keyCode};
         translateKeyEvent(event, std::make_shared<USKeyboardLayout>());
         return event;
@@ -48,8 +50,10 @@ class SwitcherInputWorld : public SwitcherWorld {
         const auto item = itemAt(path);
         WindowListSnapshot list{.appItemID = item.itemID, .listGeneration = 1};
         for (std::size_t i = 0; i < windows.size(); ++i)
-            list.windows.push_back(WindowDescriptor{.windowID = WindowID(std::to_string(100 + i)), .title = windows[i]});
-        switcher().presentDockAnchoredMenu(item, path, SwitcherController::ContentMode::windowsOnly, std::move(list));
+            list.windows.push_back(
+                WindowDescriptor{.windowID = WindowID(std::to_string(100 + i)), .title = windows[i]});
+        switcher().presentDockAnchoredMenu(item, path, SwitcherController::ContentMode::windowsOnly,
+                                           std::move(list));
     }
     void showDownloads(std::vector<std::string> files) {
         for (const auto& name : files) std::ofstream(mac_.diskPath("~/Downloads") / name) << "x";

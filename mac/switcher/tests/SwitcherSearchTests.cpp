@@ -7,7 +7,8 @@ namespace tavelin {
 namespace {
 
 constexpr std::int64_t kA = 0, kN = 45, kI = 34, kH = 4, kO = 31;
-constexpr std::int64_t kReturn = 36, kTab = 48, kSpace = 49, kDelete = 51, kEscape = 53, kLeft = 123, kF5 = 96;
+constexpr std::int64_t kReturn = 36, kTab = 48, kSpace = 49, kDelete = 51, kEscape = 53, kLeft = 123,
+                       kF5 = 96;
 
 class SwitcherSearchTest : public SwitcherInputWorld {};
 
@@ -52,7 +53,8 @@ TEST_F(SwitcherSearchTest, SearchCharactersTakeTheLetterOfAControlChordAndNothin
     EXPECT_EQ(characters(kA, kEventFlagControl), "a");
     EXPECT_EQ(characters(kA, kEventFlagOption), "å");
     EXPECT_EQ(characters(kA, kEventFlagShift), "A");
-    for (const auto code : {kReturn, kTab, kSpace, kDelete, kEscape, kLeft, kF5, std::int64_t{102}, std::int64_t{104}})
+    for (const auto code :
+         {kReturn, kTab, kSpace, kDelete, kEscape, kLeft, kF5, std::int64_t{102}, std::int64_t{104}})
         EXPECT_EQ(characters(code), std::nullopt) << code;
     InputEvent accented{.type = EventType::keyDown, .keyCode = 14};
     accented.characters = "é";
@@ -93,7 +95,8 @@ TEST_F(SwitcherSearchTest, TheKeyRouteFollowsCommandKeysTheTriggerCompositionAnd
         {"F5, input method", kF5, 0, true, false, false, Route::searchField},
     };
     for (const auto& c : cases) {
-        input.selectInputSource(c.inputMethod ? sim::SimTextInput::japaneseInputMode() : sim::SimTextInput::abcLayout());
+        input.selectInputSource(c.inputMethod ? sim::SimTextInput::japaneseInputMode()
+                                              : sim::SimTextInput::abcLayout());
         field.imeSession = c.composing;
         hold(c.triggerHeld ? kEventFlagOption : 0);
         if (!c.triggerHeld) mac_.input().releaseModifiers(kEventFlagOption);
@@ -157,7 +160,8 @@ TEST_F(SwitcherSearchTest, FieldReportsWithinOneTurnApplyTheLastTextToItsSurface
 }
 
 TEST_F(SwitcherSearchTest, TypedAndComposedTextReachesTheSearchThroughTheHiddenField) {
-    mac_.workspace().activate(mac_.workspace().process(mac_.host().mainBundle().identifier)->processIdentifier);
+    mac_.workspace().activate(
+        mac_.workspace().process(mac_.host().mainBundle().identifier)->processIdentifier);
     openAnchored();
     pointAway();
     ASSERT_EQ(lastPanel().firstResponder, switcher().searchField().get());

@@ -29,8 +29,8 @@ TEST(USKeyboardLayoutTest, ModifiersChangeTheTextAsOnAMac) {
     for (const auto& c : std::vector<Case>{
              {kA, 0, "a", "a"},
              {kA, kEventFlagShift, "A", "A"},
-             {kA, kEventFlagControl, "\x01", "a"},      // a control code, the letter without it
-             {kA, kEventFlagOption, "å", "a"},          // above U+007E
+             {kA, kEventFlagControl, "\x01", "a"},  // a control code, the letter without it
+             {kA, kEventFlagOption, "å", "a"},      // above U+007E
              {kA, kEventFlagCommand, "a", "a"},
              {18, kEventFlagShift, "!", "!"},
              {kSpace, kEventFlagOption, " ", " "},
