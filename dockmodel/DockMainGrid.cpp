@@ -8,9 +8,10 @@ namespace DockMainGrid {
 
 std::vector<DockMainGridEntry> cells(const DockPresentation& presentation) {
     std::vector<DockMainGridEntry> entries;
-    for (std::size_t t = 0; t < presentation.tiers.size(); ++t) {
-        const auto& tier = presentation.tiers[t];
-        for (std::size_t c = 0; c < tier.cells.size(); ++c) entries.push_back({{t, c}, tier.cells[c]});
+    for (std::int64_t t = 0; t < std::ssize(presentation.tiers); ++t) {
+        const auto& cellsOfTier = presentation.tiers[static_cast<std::size_t>(t)].cells;
+        for (std::int64_t c = 0; c < std::ssize(cellsOfTier); ++c)
+            entries.push_back({{t, c}, cellsOfTier[static_cast<std::size_t>(c)]});
     }
     return entries;
 }

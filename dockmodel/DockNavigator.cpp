@@ -42,10 +42,10 @@ bool pathBefore(CellPath a, CellPath b) {
 
 std::vector<CellPath> selectablePathsOf(const DockPresentation& presentation) {
     std::vector<CellPath> paths;
-    for (std::size_t t = 0; t < presentation.tiers.size(); ++t) {
-        const auto& cells = presentation.tiers[t].cells;
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            if (cells[c].isSelectable()) paths.push_back({t, c});
+    for (std::int64_t t = 0; t < std::ssize(presentation.tiers); ++t) {
+        const auto& cells = presentation.tiers[static_cast<std::size_t>(t)].cells;
+        for (std::int64_t c = 0; c < std::ssize(cells); ++c) {
+            if (cells[static_cast<std::size_t>(c)].isSelectable()) paths.push_back({t, c});
         }
     }
     return paths;
@@ -122,14 +122,12 @@ std::optional<CellPath> DockNavigator::initialSelection(const DockPresentation& 
         return std::find_if(presentation.tiers.begin(), presentation.tiers.end(),
                             [&](const auto& tier) { return tier.region == region; });
     };
-    const auto tierIndex = [&](auto tier) {
-        return static_cast<std::size_t>(tier - presentation.tiers.begin());
-    };
+    const auto tierIndex = [&](auto tier) -> std::int64_t { return tier - presentation.tiers.begin(); };
 
     if (const auto running = firstTier(DockRegion::runningApps); running != presentation.tiers.end()) {
         std::optional<CellPath> first;
-        for (std::size_t c = 0; c < running->cells.size(); ++c) {
-            if (!running->cells[c].isSelectable()) continue;
+        for (std::int64_t c = 0; c < std::ssize(running->cells); ++c) {
+            if (!running->cells[static_cast<std::size_t>(c)].isSelectable()) continue;
             // The second one is the application used before the current one.
             if (first) return CellPath{tierIndex(running), c};
             first = CellPath{tierIndex(running), c};
@@ -140,7 +138,7 @@ std::optional<CellPath> DockNavigator::initialSelection(const DockPresentation& 
         const auto cell = std::find_if(fixed->cells.begin(), fixed->cells.end(),
                                        [](const auto& c) { return c.isSelectable(); });
         if (cell != fixed->cells.end())
-            return CellPath{tierIndex(fixed), static_cast<std::size_t>(cell - fixed->cells.begin())};
+            return CellPath{tierIndex(fixed), cell - fixed->cells.begin()};
     }
     return std::nullopt;
 }
@@ -243,16 +241,13 @@ void DockNavigator::move(Direction direction, bool wrapWithinTier) {
 
     const auto current = *selection_;
     // The nearest selectable cell of tier `t` by cell index, the lower index on a tie.
-    const auto nearestIn = [&](std::size_t t) -> std::optional<CellPath> {
+    const auto nearestIn = [&](std::int64_t t) -> std::optional<CellPath> {
         const auto [first, last] =
             std::equal_range(paths.begin(), paths.end(), CellPath{t, 0},
                              [](CellPath a, CellPath b) { return a.tierIndex < b.tierIndex; });
         std::optional<CellPath> best;
         for (auto path = first; path != last; ++path) {
-            const auto distance = [&](CellPath p) {
-                return p.cellIndex > current.cellIndex ? p.cellIndex - current.cellIndex
-                                                       : current.cellIndex - p.cellIndex;
-            };
+            const auto distance = [&](CellPath p) { return std::abs(p.cellIndex - current.cellIndex); };
             if (!best || distance(*path) < distance(*best)) best = *path;
         }
         return best;
@@ -265,7 +260,7 @@ void DockNavigator::move(Direction direction, bool wrapWithinTier) {
             }
         }
     } else {
-        for (auto t = current.tierIndex + 1; t < presentation_.tiers.size(); ++t) {
+        for (auto t = current.tierIndex + 1; t < std::ssize(presentation_.tiers); ++t) {
             if (const auto target = nearestIn(t)) {
                 selection_ = target;
                 return;

@@ -4,6 +4,7 @@
 // A cell is a Dock tile, a separator line or gap, or an entry of a folder opened inside the panel.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <variant>
@@ -28,10 +29,11 @@ class TierID {
     std::string rawValue_;
 };
 
-// A position in a presentation: the unit of selection.
+// A position in a presentation: the unit of selection. Signed, so that a step before the first cell is a
+// path that lies outside rather than a wrapped-around one.
 struct CellPath {
-    std::size_t tierIndex = 0;
-    std::size_t cellIndex = 0;
+    std::int64_t tierIndex = 0;
+    std::int64_t cellIndex = 0;
 
     friend bool operator==(const CellPath&, const CellPath&) = default;
 };
@@ -86,9 +88,11 @@ struct DockPresentation {
 
     // The cell at `path`, or null when the path lies outside.
     const Cell* cell(CellPath path) const {
-        if (path.tierIndex >= tiers.size() || path.cellIndex >= tiers[path.tierIndex].cells.size())
-            return nullptr;
-        return &tiers[path.tierIndex].cells[path.cellIndex];
+        if (path.tierIndex < 0 || path.cellIndex < 0) return nullptr;
+        const auto tier = static_cast<std::size_t>(path.tierIndex);
+        const auto index = static_cast<std::size_t>(path.cellIndex);
+        if (tier >= tiers.size() || index >= tiers[tier].cells.size()) return nullptr;
+        return &tiers[tier].cells[index];
     }
 
     friend bool operator==(const DockPresentation&, const DockPresentation&) = default;
@@ -106,6 +110,6 @@ struct std::hash<tavelin::TierID> {
 template <>
 struct std::hash<tavelin::CellPath> {
     std::size_t operator()(const tavelin::CellPath& path) const noexcept {
-        return std::hash<std::size_t>{}(path.tierIndex) * 31 + std::hash<std::size_t>{}(path.cellIndex);
+        return std::hash<std::int64_t>{}(path.tierIndex) * 31 + std::hash<std::int64_t>{}(path.cellIndex);
     }
 };

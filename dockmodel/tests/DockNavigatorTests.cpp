@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "dockmodel/DockMainGrid.h"
 #include "dockmodel/DockNavigator.h"
 #include "dockmodel/tests/DockModelFixtures.h"
 
@@ -29,11 +30,8 @@ std::string selected(const DockNavigator& navigator) {
 }
 
 void selectItem(DockNavigator& navigator, std::string_view id) {
-    for (std::size_t t = 0; t < navigator.presentation().tiers.size(); ++t) {
-        const auto& cells = navigator.presentation().tiers[t].cells;
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            if (describe(cells[c]) == id) return navigator.select({t, c});
-        }
+    for (const auto& entry : DockMainGrid::cells(navigator.presentation())) {
+        if (describe(entry.cell) == id) return navigator.select(entry.path);
     }
     FAIL() << "no cell " << id;
 }
@@ -123,8 +121,8 @@ TEST(DockNavigator, SelectChecksRangesOnly) {
     DockNavigator navigator(threeTierDock(), showAll());
     navigator.select({0, 2});
     EXPECT_EQ(selected(navigator), "|");
-    navigator.select({0, 3});
-    navigator.select({9, 0});
+    for (const CellPath outside : {CellPath{0, 3}, CellPath{9, 0}, CellPath{-1, 0}, CellPath{0, -1}})
+        navigator.select(outside);
     EXPECT_EQ(selected(navigator), "|");
 }
 

@@ -167,7 +167,8 @@ class SimMac {
     SimEventTaps eventTaps_;
     SimHotKeys hotKeys_{calls_};
     SimInputStream input_;
-    // Tells the program that it became active when its process comes to the front.
+    // Tells the program that it became active when its process comes to the front; another application
+    // coming to the front resigns the program's key window.
     ObserverToken programActivation_;
 };
 

@@ -79,6 +79,10 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     bool hide(std::int32_t processIdentifier);
     bool unhide(std::int32_t processIdentifier);
     void setReduceMotion(bool reduce) { reduceMotion_ = reduce; }
+    // The user switched Spaces; the Mac goes to sleep. Each posts its notification, without an
+    // application.
+    void activeSpaceDidChange() { post(kWorkspaceActiveSpaceDidChange); }
+    void willSleep() { post(kWorkspaceWillSleep); }
     // Sets one keyed property that the application answers (a value of nothing answers with nothing).
     bool setKeyedValue(std::int32_t processIdentifier, std::string key, std::optional<PlistValue> value);
 
@@ -95,6 +99,7 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
   private:
     RunningApplication* find(std::int32_t processIdentifier);
     void changed(std::string_view notification, const RunningApplication& application);
+    void post(std::string_view notification);
 
     Queue& mainQueue_;
     const Clock& clock_;
