@@ -49,6 +49,7 @@ class SimAppWindows final : public AppWindows {
         AppPanelDelegate* delegate = nullptr;
         bool visible = false;
         Responder* firstResponder = nullptr;
+        PointerInputView* pointerInput = nullptr;
         bool released = false;
     };
 
@@ -85,6 +86,8 @@ class SimAppWindows final : public AppWindows {
     bool makeKey(OwnWindowNumber number);
     // Another application became active: the program has no key window any more.
     void resignKeyWindow();
+    // The system's appearance, which panels without their own follow; light at first.
+    void setSystemAppearance(Appearance appearance) { systemAppearance_ = appearance; }
 
   private:
     class Window;
@@ -102,6 +105,7 @@ class SimAppWindows final : public AppWindows {
     std::vector<std::shared_ptr<PopoverState>> popovers_;
     std::optional<OwnWindowNumber> key_;
     OwnWindowNumber nextNumber_ = 1;
+    Appearance systemAppearance_ = Appearance::aqua;
 };
 
 }  // namespace tavelin::sim

@@ -165,6 +165,7 @@ void SimInputStream::deliver(InputEvent event) {
         event = *passed;
     }
     deliveries_.push_back(SimDelivery{application, event});
+    if (windowReceiver_) windowReceiver_(event);
 }
 
 bool SimInputStream::takenBySystemSwitcher(const InputEvent& event) {

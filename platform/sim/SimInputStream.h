@@ -86,6 +86,9 @@ class SimInputStream final : public EventMonitors {
     // Which application's window lies under a point (bundle identifier); until the world knows its
     // windows, mouse events go to the frontmost application.
     void setWindowOwnerAt(std::function<std::optional<std::string>(Point)> owner) { windowOwnerAt_ = std::move(owner); }
+    // Where every delivered event goes last, the program's only once its local monitors let it pass: the
+    // program's windows take clicks under the pointer and notice the pointer leaving them.
+    void setWindowReceiver(std::function<void(const InputEvent&)> receiver) { windowReceiver_ = std::move(receiver); }
 
     // Events that reached an application, in order.
     const std::vector<SimDelivery>& applicationDeliveries() const { return deliveries_; }
@@ -121,6 +124,7 @@ class SimInputStream final : public EventMonitors {
     std::vector<Monitor> monitors_;
     std::uint64_t nextToken_ = 1;
     std::function<std::optional<std::string>(Point)> windowOwnerAt_;
+    std::function<void(const InputEvent&)> windowReceiver_;
     std::vector<SimDelivery> deliveries_;
     std::vector<InputEvent> systemSwitcher_;
     // Inputs still scheduled or queued hold it weakly and are dropped once the stream is gone.

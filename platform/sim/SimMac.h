@@ -36,6 +36,7 @@
 #include "platform/sim/SimMouseCursor.h"
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPasteboard.h"
+#include "platform/sim/SimPointerRouter.h"
 #include "platform/sim/SimPrivacy.h"
 #include "platform/sim/SimScreenCapture.h"
 #include "platform/sim/SimShell.h"
@@ -102,6 +103,8 @@ class SimMac {
     // The program's own application object, windows and shell.
     SimProgram& application() { return application_; }
     SimAppWindows& appWindows() { return appWindows_; }
+    // The mouse and drags over the program's panels (see SimDrag.h to drag).
+    SimPointerRouter& pointerRouter() { return pointerRouter_; }
     SimStatusBar& statusBar() { return statusBar_; }
     SimWindowServerConnection& windowServerConnection() { return windowServerConnection_; }
     SimLoginItems& loginItems() { return loginItems_; }
@@ -157,6 +160,7 @@ class SimMac {
     SimWorkspaceIcons workspaceIcons_{host_.mainBundle().path};
     SimProgram application_{workspace_, host_.mainBundle().identifier, calls_};
     SimAppWindows appWindows_{calls_};
+    SimPointerRouter pointerRouter_{appWindows_};
     SimStatusBar statusBar_{calls_};
     SimWindowServerConnection windowServerConnection_{calls_};
     SimLoginItems loginItems_{calls_};
