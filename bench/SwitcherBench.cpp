@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "mac/core/DockDropHandler.h"
 #include "mac/core/DockStateService.h"
 #include "mac/core/FolderService.h"
 #include "mac/core/IconService.h"
@@ -93,10 +94,12 @@ struct PanelWorld {
                                  scheduler, runningApps, composer, settings);
     CapturedWindowActionLog actionLog;
     std::unique_ptr<ui::TextMeasurer> measurer = ui::makePangoTextMeasurer();
+    DockDropHandler drops{{mac.workspace(), mac.launchServices(), mac.fileSystem(), mac.workspaceActions(),
+                           mac.dragPasteboard(), log}};
     std::shared_ptr<SwitcherController> switcher = SwitcherController::make(
-        {settings, dockState, folders, icons},
+        {settings, dockState, folders, icons, drops},
         {mac.appWindows(), mac.application(), mac.workspace(), mac.displays(), mac.standardUserDefaults(),
-         mac.notificationCenter(), scheduler, actionLog, *measurer});
+         mac.notificationCenter(), scheduler, actionLog, *measurer, mac.input()});
 };
 
 // Opening the panel over 60 items; closing it again (and the world's records) is outside the timing.

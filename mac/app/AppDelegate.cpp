@@ -38,10 +38,14 @@ void AppDelegate::applicationDidFinishLaunching() {
                                                          platform.statusBar, platform.scheduler.main());
 
     textMeasurer_ = ui::makePangoTextMeasurer();
+    dropHandler_ = std::make_unique<DockDropHandler>(
+        DockDropHandler::Platform{platform.workspace, platform.launchServices, platform.files,
+                                  platform.workspaceActions, platform.dragPasteboard, platform.log});
     switcher_ = SwitcherController::make(
-        {services.settings, services.dockState, services.folders, services.icons},
+        {services.settings, services.dockState, services.folders, services.icons, *dropHandler_},
         {platform.windows, platform.application, platform.workspace, platform.screens, platform.standardDefaults,
-         platform.notificationCenter, platform.scheduler, platform.windowActionLog, *textMeasurer_});
+         platform.notificationCenter, platform.scheduler, platform.windowActionLog, *textMeasurer_,
+         platform.eventMonitors});
     services.windowActionDisplayResolver->switcher = switcher_;
 
     updaterController();

@@ -9,13 +9,16 @@
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
 #include "platform/DesktopPictures.h"
+#include "platform/EventMonitors.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWatcher.h"
 #include "platform/HostInfo.h"
 #include "platform/Keychain.h"
+#include "platform/LaunchServices.h"
 #include "platform/LoginItems.h"
 #include "platform/MouseCursor.h"
 #include "platform/NetworkListeners.h"
+#include "platform/Pasteboard.h"
 #include "platform/Privacy.h"
 #include "platform/RunningApplicationActions.h"
 #include "platform/ScreenCapture.h"
@@ -79,6 +82,11 @@ struct AppPlatform {
     WindowServerConnection& windowServerConnection;
     SymbolicHotKeys& symbolicHotKeys;
     SoftwareUpdater& updater;
+    // Opening dragged files, and the pasteboard of the drag.
+    LaunchServices& launchServices;
+    const Pasteboard& dragPasteboard;
+    // The application's event monitors and the input state they read.
+    EventMonitors& eventMonitors;
 };
 
 }  // namespace tavelin

@@ -37,6 +37,9 @@ AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& lo
         .windowServerConnection = mac.windowServerConnection(),
         .symbolicHotKeys = mac.symbolicHotKeys(),
         .updater = mac.softwareUpdater(),
+        .launchServices = mac.launchServices(),
+        .dragPasteboard = mac.dragPasteboard(),
+        .eventMonitors = mac.input(),
     };
 }
 

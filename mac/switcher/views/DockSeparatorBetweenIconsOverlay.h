@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dockmodel/DockMainGrid.h"
-#include "mac/switcher/views/CellAnchors.h"
+#include "mac/switcher/views/GridCellAnchors.h"
 #include "platform/ui/Node.h"
 
 namespace tavelin {
@@ -19,7 +19,7 @@ struct Environment;
 
 struct DockSeparatorBetweenIconsOverlay {
     std::vector<DockSeparatorLinePair> pairs;
-    CellAnchors anchors;  // cell frames in `anchorCoordinateSpace`
+    GridCellAnchors anchors;  // cell frames in `anchorCoordinateSpace`
     double iconSide = 0;
     DockGridPlatform platform = DockGridPlatform::mac;
     std::string anchorCoordinateSpace;

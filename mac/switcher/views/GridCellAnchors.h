@@ -19,7 +19,7 @@ struct CellPathOrder {
     }
 };
 
-using CellAnchors = std::map<CellPath, Rect, CellPathOrder>;
+using GridCellAnchors = std::map<CellPath, Rect, CellPathOrder>;
 
 // The panel host's named space.
 inline constexpr const char* kSwitcherHostSpace = "switcherHost";
