@@ -18,6 +18,7 @@
 #include "platform/sim/SimEventTaps.h"
 #include "platform/sim/SimMac.h"
 #include "platform/tests/TemporaryFolder.h"
+#include "platform/ui/Renderer.h"
 #include "platform/ui/TextMeasurer.h"
 #include "runtime/VirtualScheduler.h"
 
@@ -64,15 +65,19 @@ void BM_TapDecisionSwallowedTab(benchmark::State& state) {
 }
 BENCHMARK(BM_TapDecisionSwallowedTab);
 
-// A Dock of 60 applications, every third one running, and the switcher over it, as start-up makes it.
+// A Dock of 60 applications (or as many as asked), every third one running, and the switcher over it,
+// as start-up makes it.
 struct PanelWorld {
-    static sim::Desktop desktop() {
+    explicit PanelWorld(int count = 60) : mac{desktop(count), home.path(), scheduler, log} {}
+
+    static sim::Desktop desktop(int count) {
         sim::Desktop desktop{.frontmost = "com.example.app3", .dock = sim::DesktopDock{}};
-        for (int i = 0; i < 60; ++i) {
+        for (int i = 0; i < count; ++i) {
             const auto name = "App" + std::to_string(i);
             desktop.applications.push_back(
                 {"com.example.app" + std::to_string(i), name, "/Applications/" + name + ".app", i % 3 == 0});
-            desktop.dock->fixed.push_back({sim::DesktopDockTileKind::application, "com.example.app" + std::to_string(i)});
+            desktop.dock->fixed.push_back(
+                {sim::DesktopDockTileKind::application, "com.example.app" + std::to_string(i)});
         }
         return desktop;
     }
@@ -81,7 +86,7 @@ struct PanelWorld {
     VirtualScheduler scheduler;
     CapturedSystemLog log;
     ManualFileWatcher watcher;
-    sim::SimMac mac{desktop(), home.path(), scheduler, log};
+    sim::SimMac mac;
     AppSettings settings{mac.standardUserDefaults(), mac.host()};
     RunningAppsService runningApps{mac.workspace(), mac.host(), scheduler.main()};
     IconService icons{{mac.workspaceIcons(), mac.workspace(), mac.fileSystem(), mac.folders(), mac.host(),
@@ -89,8 +94,8 @@ struct PanelWorld {
     FolderService folders{mac.fileSystem(), scheduler.clock()};
     SnapshotComposer composer{settings, icons, mac.workspace(), mac.fileSystem()};
     std::shared_ptr<DockStateService> dockState =
-        DockStateService::create({mac.userDefaults(), mac.folders(), mac.workspace(), mac.host(), mac.accessibility(),
-                                  watcher, mac.notificationCenter()},
+        DockStateService::create({mac.userDefaults(), mac.folders(), mac.workspace(), mac.host(),
+                                  mac.accessibility(), watcher, mac.notificationCenter()},
                                  scheduler, runningApps, composer, settings);
     CapturedWindowActionLog actionLog;
     std::unique_ptr<ui::TextMeasurer> measurer = ui::makePangoTextMeasurer();
@@ -106,7 +111,8 @@ struct PanelWorld {
 void BM_OpenPanel(benchmark::State& state) {
     PanelWorld world;
     world.scheduler.runUntilIdle();
-    if (world.dockState->snapshot()->items.size() < 60) state.SkipWithError("the Dock has fewer than 60 items");
+    if (world.dockState->snapshot()->items.size() < 60)
+        state.SkipWithError("the Dock has fewer than 60 items");
     for (auto _ : state) {
         world.switcher->openPanel(true);
         state.PauseTiming();
@@ -117,6 +123,32 @@ void BM_OpenPanel(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenPanel)->Unit(benchmark::kMicrosecond);
+
+// The open panel's views laid out again, as after every keystroke of a search: every cell shows its name.
+void BM_PanelViewsLayout(benchmark::State& state) {
+    PanelWorld world(static_cast<int>(state.range(0)));
+    world.scheduler.runUntilIdle();
+    world.switcher->openPanel(true);
+    world.switcher->filterText = "App";
+    world.switcher->updatePanelHost();  // a warm measurer and the icons decoded
+    for (auto _ : state) {
+        world.switcher->updatePanelHost();
+        benchmark::DoNotOptimize(world.switcher->panelHost()->layout().hitRegions.size());
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_PanelViewsLayout)->Arg(60)->Arg(500)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
+
+// The open panel of 60 applications drawn at the Retina scale.
+void BM_PanelViewsRender(benchmark::State& state) {
+    PanelWorld world;
+    world.scheduler.runUntilIdle();
+    world.switcher->openPanel(true);
+    world.switcher->updatePanelHost();
+    const ui::LayoutResult& layout = world.switcher->panelHost()->layout();
+    for (auto _ : state) benchmark::DoNotOptimize(ui::render(layout.displayList, layout.size, 2));
+}
+BENCHMARK(BM_PanelViewsRender)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tavelin
