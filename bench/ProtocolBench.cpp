@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <random>
+#include <tuple>
 
 #include "protocol/AnyEnvelope.h"
 #include "protocol/MacEnvelope.h"
@@ -11,9 +12,9 @@
 namespace tavelin {
 namespace {
 
-DockSnapshot snapshotOfSixtyItems() {
+DockSnapshot snapshotOf(int itemCount) {
     DockSnapshot snapshot{.dockGeneration = 42, .eventSequence = 57, .generatedAt = currentTimestamp()};
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < itemCount; ++i) {
         const auto name = "Application " + std::to_string(i);
         snapshot.items.push_back(
             DockItem{.itemID = ItemID("ax-" + std::to_string(i) + "-com.example.app" + std::to_string(i)),
@@ -46,10 +47,11 @@ std::vector<IconData> sixtyIcons() {
     return icons;
 }
 
-const auto kSnapshotEnvelope =
-    macMessage<MessageType::dockSnapshot>(snapshotOfSixtyItems(), SessionID::generate());
+const auto kSnapshotEnvelope = macMessage<MessageType::dockSnapshot>(snapshotOf(60), SessionID::generate());
+const auto kLargeSnapshotEnvelope = macMessage<MessageType::dockSnapshot>(snapshotOf(500), SessionID::generate());
 const auto kIconEnvelope = macMessage<MessageType::iconData>(sixtyIcons(), SessionID::generate());
 const std::string kSnapshotText = *encodeJSON(kSnapshotEnvelope);
+const std::string kLargeSnapshotText = *encodeJSON(kLargeSnapshotEnvelope);
 const std::string kIconText = *encodeJSON(kIconEnvelope);
 
 void bareParse(benchmark::State& state, const std::string& text) {
@@ -82,13 +84,17 @@ void encode(benchmark::State& state, const T& value, const std::string& text) {
 
 const bool kRegistered = [] {
     using IconList = std::vector<IconData>;
-    benchmark::RegisterBenchmark("DockSnapshotEnvelope/BareParse", bareParse, kSnapshotText);
-    benchmark::RegisterBenchmark("DockSnapshotEnvelope/Decode", decode<Envelope<DockSnapshot>>,
-                                 kSnapshotText);
-    benchmark::RegisterBenchmark("DockSnapshotEnvelope/DecodeThroughAnyEnvelope",
-                                 decodeThroughAnyEnvelope<DockSnapshot>, kSnapshotText);
-    benchmark::RegisterBenchmark("DockSnapshotEnvelope/Encode", encode<Envelope<DockSnapshot>>,
-                                 kSnapshotEnvelope, kSnapshotText);
+    for (const auto& [name, envelope, text] :
+         {std::tuple{"DockSnapshotEnvelope60", &kSnapshotEnvelope, &kSnapshotText},
+          std::tuple{"DockSnapshotEnvelope500", &kLargeSnapshotEnvelope, &kLargeSnapshotText}}) {
+        const std::string prefix = name;
+        benchmark::RegisterBenchmark((prefix + "/BareParse").c_str(), bareParse, *text);
+        benchmark::RegisterBenchmark((prefix + "/Decode").c_str(), decode<Envelope<DockSnapshot>>, *text);
+        benchmark::RegisterBenchmark((prefix + "/DecodeThroughAnyEnvelope").c_str(),
+                                     decodeThroughAnyEnvelope<DockSnapshot>, *text);
+        benchmark::RegisterBenchmark((prefix + "/Encode").c_str(), encode<Envelope<DockSnapshot>>, *envelope,
+                                     *text);
+    }
     benchmark::RegisterBenchmark("IconDataEnvelope/BareParse", bareParse, kIconText);
     benchmark::RegisterBenchmark("IconDataEnvelope/Decode", decode<Envelope<IconList>>, kIconText);
     benchmark::RegisterBenchmark("IconDataEnvelope/DecodeThroughAnyEnvelope",

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace tavelin {
@@ -30,6 +31,8 @@ struct Bitmap {
     bool empty() const { return width <= 0 || height <= 0; }
     // True when the pixel buffer holds exactly width * height pixels of a picture that is not empty.
     bool isValid() const;
+    // Every pixel's alpha is 255.
+    bool isOpaque() const;
     std::size_t rowBytes() const { return static_cast<std::size_t>(width) * 4; }
 
     // (0, 0) is the top-left pixel; the position must lie inside.
@@ -64,6 +67,27 @@ inline Bitmap::Bitmap(int width, int height, Rgba fill)
     pixels.reserve(count * 4);
     for (std::size_t i = 0; i < count; ++i) pixels.insert(pixels.end(), {fill.r, fill.g, fill.b, fill.a});
 }
+
+// Whether `height` rows of `width` pixels, `rowBytes` apart, all have alpha 255.
+inline bool opaquePixels(const std::uint8_t* row, std::size_t rowBytes, int width, int height) {
+    // Two pixels a word and four words a step; row by row, so that transparency stops the scan early.
+    constexpr std::uint64_t kAlphas = 0xFF000000FF000000ULL;
+    const std::size_t bytes = static_cast<std::size_t>(width) * 4;
+    for (int y = 0; y < height; ++y, row += rowBytes) {
+        std::uint64_t all[4] = {~std::uint64_t{0}, ~std::uint64_t{0}, ~std::uint64_t{0}, ~std::uint64_t{0}};
+        std::size_t i = 0;
+        for (; i + 32 <= bytes; i += 32) {
+            std::uint64_t words[4];
+            std::memcpy(words, row + i, 32);
+            for (int k = 0; k < 4; ++k) all[k] &= words[k];
+        }
+        for (; i < bytes; i += 4) all[0] &= std::uint64_t{row[i + 3]} << 24 | 0x00FFFFFF00FFFFFFULL;
+        if ((all[0] & all[1] & all[2] & all[3] & kAlphas) != kAlphas) return false;
+    }
+    return true;
+}
+
+inline bool Bitmap::isOpaque() const { return opaquePixels(pixels.data(), rowBytes(), width, height); }
 
 inline bool Bitmap::isValid() const {
     return !empty() &&

@@ -1,9 +1,9 @@
 #pragma once
 
 // Drawing a bitmap at another size. Shrinking averages every source pixel under a destination pixel by
-// the area it covers (a 1024-pixel icon drawn at 128 takes each 8 by 8 block); enlarging interpolates
-// linearly. Averaging weighs each colour by its alpha, so transparent pixels do not darken the edges
-// of what is beside them. Any thread may call.
+// the area it covers (a 1024-pixel icon drawn at 128 takes each 8 by 8 block; whole halvings go through
+// libyuv's box filter); enlarging interpolates linearly. Averaging weighs each colour by its alpha, so
+// transparent pixels do not darken the edges of what is beside them. Any thread may call.
 
 #include "platform/Bitmap.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// PNG and JPEG coding of bitmaps (libpng's simplified interface and TurboJPEG), and loading a picture
+// PNG and JPEG coding of bitmaps (libspng and TurboJPEG), and loading a picture
 // by its content: a file named ".heic" that holds JPEG bytes is a JPEG. Every failure is a value; bad
 // input never aborts, and a picture whose header announces more than kMaxImagePixels is refused before
 // anything is allocated for it. Any thread may call; nothing is shared between calls.

@@ -2,20 +2,21 @@
 
 namespace tavelin {
 
-std::expected<simdjson::dom::element, DecodeError> AnyEnvelope::parsePayload(std::string_view name) const {
-    JsonWriter w;
-    toJSON(w, payload);
-    if (w.failed()) return std::unexpected(DecodeError{std::string(name) + ": " + w.failure()});
-    return parseJSON(w.text(), name);
-}
-
 void toJSON(JsonWriter& w, const AnyEnvelope& envelope) { writeEnvelope(w, envelope); }
 
-bool fromJSON(const JsonValue& v, AnyEnvelope& envelope) {
-    ObjectReader r(v);
-    return readEnvelopeHeader(r, envelope)
-        .orDefault("payload", envelope.payload, JSONValue{JSONValue::Object{}})
-        .ok();
+template <>
+std::expected<AnyEnvelope, DecodeError> decodeJSON<AnyEnvelope>(std::string_view json) {
+    auto document = parseSharedJSON(json, AnyEnvelope::typeName);
+    if (!document) return std::unexpected(std::move(document.error()));
+    DecodeError error;
+    const DecodePath root(AnyEnvelope::typeName);
+    AnyEnvelope envelope;
+    ObjectReader r(JsonValue((*document)->root(), root, error));
+    readEnvelopeHeader(r, envelope);
+    const auto payload = r.find("payload");
+    if (!r.ok()) return std::unexpected(std::move(error));
+    if (payload) envelope.payload = JSONPayload(std::move(*document), *payload);
+    return envelope;
 }
 
 }  // namespace tavelin

@@ -12,6 +12,7 @@
 #include <concepts>
 #include <cstdint>
 #include <expected>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -182,7 +183,8 @@ private:
     simdjson::dom::object object_;
     // The members in their order; records have few fields, larger objects spill to the heap.
     static constexpr std::size_t kInlineMembers = 24;
-    std::array<Member, kInlineMembers> inlineMembers_;
+    // Left uninitialised until the members are placed there: most objects fill few of the slots.
+    alignas(Member) std::byte inlineMembers_[kInlineMembers * sizeof(Member)];
     std::vector<Member> spilledMembers_;
     std::span<const Member> members_;
     std::size_t cursor_ = 0;
@@ -222,15 +224,23 @@ inline constexpr std::string_view recordName<std::vector<T>> = recordName<T>;
 
 template <class T>
 std::expected<std::string, EncodeError> encodeJSON(const T& value) {
-    JsonWriter w;
+    // The size of this thread's last text of the same type is the guess for the next one, so that the
+    // text is rarely moved while it grows.
+    thread_local std::size_t expectedSize = 256;
+    JsonWriter w(expectedSize + expectedSize / 8);
     toJSON(w, value);
     if (w.failed()) return std::unexpected(EncodeError{std::string(recordName<T>) + ": " + w.failure()});
+    expectedSize = w.text().size();
     return w.take();
 }
 
 // Parses `json` with this thread's reusable parser. Depth beyond simdjson's limit, invalid UTF-8 and
-// malformed text are refused before any record is read.
+// malformed text are refused before any record is read. An integer beyond 64 bits reads as a double.
 std::expected<simdjson::dom::element, DecodeError> parseJSON(std::string_view json, std::string_view name);
+// The same, into a document of its own that stays valid as long as anyone holds it. This thread parses
+// into the same document again once no one does.
+std::expected<std::shared_ptr<const simdjson::dom::document>, DecodeError> parseSharedJSON(std::string_view json,
+                                                                                           std::string_view name);
 
 template <class T>
 std::expected<T, DecodeError> decodeElement(simdjson::dom::element element, std::string_view name = recordName<T>) {

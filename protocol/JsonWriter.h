@@ -33,7 +33,8 @@ private:
 
 class JsonWriter {
 public:
-    JsonWriter() { out_.reserve(256); }
+    // Room for `expectedSize` bytes is taken at once.
+    explicit JsonWriter(std::size_t expectedSize = 256) { out_.reserve(expectedSize); }
 
     void beginObject();
     void endObject();

@@ -114,6 +114,15 @@ std::optional<KeyWindow> SimAppWindows::keyWindow() const {
     return KeyWindow{*key_, std::nullopt};
 }
 
+std::optional<Rect> SimAppWindows::keyWindowFrame() const {
+    if (!key_) return std::nullopt;
+    if (const auto* panel = panelState(*key_)) return panel->frame;
+    for (const auto& popover : popovers_) {
+        if (popover->number == *key_) return popover->frame;
+    }
+    return std::nullopt;
+}
+
 void SimAppWindows::setKey(std::optional<OwnWindowNumber> number) {
     if (key_ == number) return;
     const auto resigned = std::exchange(key_, number);

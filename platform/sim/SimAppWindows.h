@@ -78,6 +78,8 @@ class SimAppWindows final : public AppWindows {
     // The user clicks the window's close button; false when no visible window has that title.
     bool userCloses(std::string_view title);
 
+    // The key window's frame, for a panel or popover; none for a window (its frame is not kept).
+    std::optional<Rect> keyWindowFrame() const;
     // Every panel and popover made, in order.
     std::vector<PanelState> panels() const;
     std::vector<PopoverState> popovers() const;

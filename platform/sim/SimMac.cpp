@@ -104,6 +104,7 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
     input_.setWindowOwnerAt([this, program = host_.mainBundle().identifier](Point location) {
         return pointerRouter_.hasPanelAt(location) ? std::optional(program) : std::nullopt;
     });
+    displays_.setOwnKeyWindowFrame([this] { return appWindows_.keyWindowFrame(); });
     // Recorded from here on: what the world does to build itself is not the program's asking.
     accessibility_.setCallTrace(&calls_);
     privacy_.setCallTrace(&calls_);

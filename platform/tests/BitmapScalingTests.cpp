@@ -84,6 +84,15 @@ TEST(BitmapScaling, TransparentPixelsDoNotDarkenTheirNeighbours) {
     EXPECT_EQ(scaled(row({kRed, kClear}), 1, 1), row({Rgba{255, 0, 0, 128}}));
     // Colour kept under a pixel that is all but transparent.
     EXPECT_EQ(scaled(row({Rgba{10, 20, 30, 4}, Rgba{10, 20, 30, 4}}), 1, 1), row({Rgba{10, 20, 30, 4}}));
+
+    // The same when the picture is halved on the way, as a large icon is: an edge half red and half
+    // clear stays red, only half covered.
+    Bitmap edge(8, 8);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 4; ++x) edge.setPixel(x, y, kRed);
+    }
+    EXPECT_EQ(scaled(edge, 1, 1), Bitmap(1, 1, Rgba{255, 0, 0, 128}));
+    EXPECT_EQ(scaled(edge, 2, 1), row({kRed, kClear}));
 }
 
 TEST(BitmapScaling, EnlargingInterpolatesBetweenNeighbours) {

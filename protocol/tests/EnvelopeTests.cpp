@@ -113,7 +113,7 @@ TEST(AnyEnvelope, HeaderAndMissingOrNullPayload) {
           R"({"protocolVersion":1,"messageType":"snapshot.request","requestID":"R","payload":null})"}) {
         const auto any = decodeJSON<AnyEnvelope>(text);
         ASSERT_TRUE(any.has_value()) << text;
-        EXPECT_EQ(any->payload, JSONValue{Object{}});
+        EXPECT_EQ(any->payload.tree(), JSONValue{Object{}});
         EXPECT_EQ(any->knownMessageType(), MessageType::snapshotRequest);
         EXPECT_EQ(any->decode<WallpaperFetch>(), WallpaperFetch{});
         EXPECT_EQ(any->decode<IconFetch>().error().message, R"(IconFetch: missing required key "tokens")");
@@ -167,7 +167,7 @@ TEST(AnyEnvelope, BarePayloadValuesAreKept) {
             R"({"protocolVersion":1,"messageType":"command","requestID":"R","payload":)" +
             std::string(c.payload) + "}");
         ASSERT_TRUE(any.has_value()) << c.payload;
-        EXPECT_EQ(any->payload, c.expected) << c.payload;
+        EXPECT_EQ(any->payload.tree(), c.expected) << c.payload;
         EXPECT_EQ(any->decode<Command>().error().message,
                   "Command: expected an object, found " + std::string(c.found));
     }
@@ -189,11 +189,56 @@ TEST(AnyEnvelope, SecondDecodingSeesTheSameValues) {
         R"({"protocolVersion":1,"messageType":"command","requestID":"R","payload":)"
         R"({"kind":"refresh","expectedGeneration":1.0,"nonce":"","windowContentRevision":-1e2,"processLaunchTime":2.5}})");
     ASSERT_TRUE(written.has_value());
-    const auto& members = std::get<Object>(written->payload.value);
+    const auto tree = written->payload.tree();
+    const auto& members = std::get<Object>(tree.value);
     EXPECT_EQ(members.at("expectedGeneration"), integer(1));
     EXPECT_EQ(members.at("windowContentRevision"), integer(-100));
     EXPECT_EQ(members.at("processLaunchTime"), JSONValue{2.5});
     EXPECT_EQ(written->decode<Command>()->windowContentRevision, -100);
+}
+
+TEST(AnyEnvelope, IntegersBeyond64BitsReadAsDoubles) {
+    const auto ping = decodeJSON<AnyEnvelope>(
+        R"({"protocolVersion":1,"messageType":"ping","requestID":"r","payload":{"x":18446744073709551616}})");
+    ASSERT_TRUE(ping.has_value()) << ping.error().message;
+    EXPECT_EQ(ping->requestID, RequestID("r"));
+    EXPECT_EQ(ping->payload.tree(), (JSONValue{Object{{"x", {18446744073709551616.0}}}}));
+
+    // In an ignored key and a double field the message reads; digits inside texts are left alone.
+    const std::string command =
+        R"({"protocolVersion":1,"messageType":"command","requestID":"r","extra":[-99999999999999999999],"payload":)"
+        R"({"kind":"refresh","expectedGeneration":7,"nonce":"a\\\"18446744073709551616","processLaunchTime":100000000000000000000}})";
+    const auto any = decodeJSON<AnyEnvelope>(command);
+    ASSERT_TRUE(any.has_value()) << any.error().message;
+    const auto read = any->decode<Command>();
+    ASSERT_TRUE(read.has_value()) << read.error().message;
+    EXPECT_EQ(read->nonce, "a\\\"18446744073709551616");
+    EXPECT_EQ(read->processLaunchTime, 1e20);
+    EXPECT_EQ(decodeJSON<Envelope<Command>>(command)->payload, *read);
+
+    // A required integer holding one fails on its path, by both routes.
+    const std::string tooLarge =
+        R"({"protocolVersion":1,"messageType":"command","requestID":"r","payload":)"
+        R"({"kind":"refresh","expectedGeneration":-18446744073709551616,"nonce":""}})";
+    EXPECT_EQ(decodeJSON<AnyEnvelope>(tooLarge)->decode<Command>().error().message,
+              "Command.expectedGeneration: integer out of range");
+    EXPECT_EQ(decodeJSON<Envelope<Command>>(tooLarge).error().message,
+              "Envelope.payload.expectedGeneration: integer out of range");
+    // Beyond a double it is still no number.
+    EXPECT_EQ(decodeJSON<AnyEnvelope>(R"({"protocolVersion":1,"messageType":"ping","requestID":"r","x":1)" +
+                                      std::string(400, '0') + "}")
+                  .error()
+                  .message,
+              "AnyEnvelope: invalid JSON (Problem while parsing a number)");
+}
+
+TEST(AnyEnvelope, RepeatedKeysReadAsStraightFromTheMessage) {
+    const std::string text =
+        R"({"protocolVersion":1,"messageType":"command","requestID":"r","payload":)"
+        R"({"nonce":"first","kind":"refresh","expectedGeneration":1,"nonce":"second","kind":"windowClose"}})";
+    const auto direct = decodeJSON<Envelope<Command>>(text);
+    ASSERT_TRUE(direct.has_value()) << direct.error().message;
+    EXPECT_EQ(decodeJSON<AnyEnvelope>(text)->decode<Command>(), direct->payload);
 }
 
 TEST(JSONValue, NumbersAndObjects) {

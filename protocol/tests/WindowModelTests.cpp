@@ -116,12 +116,12 @@ TEST(WindowDescriptor, Failures) {
                   .error()
                   .message,
               "WindowDescriptor.frame.width: expected a number, found null");
-    // A revision beyond 64 bits is refused rather than rounded.
+    // A revision beyond 64 bits is refused rather than rounded, also one that rounds to -2^63 as a double.
     const auto revision = text.find("-9223372036854775807");
     EXPECT_EQ(decodeJSON<WindowDescriptor>(std::string(text).replace(revision, 20, "-9223372036854775809"))
                   .error()
                   .message,
-              "WindowDescriptor: invalid JSON (Problem while parsing a number)");
+              "WindowDescriptor.contentRevision: integer out of range");
 }
 
 TEST(WindowDescriptor, NonFiniteFrameFailsTheEncoding) {

@@ -277,6 +277,8 @@ class ThreeScreens : public SwitcherWorld {
             {.name = "Middle", .frame = Rect{1440, 0, 1920, 1080}, .number = 2,
              .visibleFrame = Rect{1440, 0, 1920, 1055}},
             {.name = "Top", .frame = Rect{0, 900, 1440, 900}, .number = 3, .visibleFrame = Rect{0, 900, 1440, 875}}};
+        desktop.windows = {{.application = "com.apple.Safari", .title = "News", .frame = Rect{1600, 200, 800, 600}},
+                           {.application = "com.apple.finder", .title = "Home", .frame = Rect{100, 1000, 600, 400}}};
         return desktop;
     }()) {}
 
@@ -304,6 +306,24 @@ TEST_F(ThreeScreens, TheTargetScreenFollowsTheSetting) {
     settings_.targetScreen = TargetScreenSetting::mouseScreen;
     mac_.displays().setMouseLocation({5000, 5000});
     EXPECT_EQ(switcher().targetScreen(), mac_.displays().mainScreen());
+}
+
+// The main screen is the key window's: the frontmost application's front window, then the panel itself.
+TEST_F(ThreeScreens, TheActiveApplicationsScreenFollowsTheFrontmostApplication) {
+    settings_.targetScreen = TargetScreenSetting::activeAppScreen;
+    mac_.displays().setMouseLocation({100, 100});
+    EXPECT_EQ(switcher().targetScreen()->localizedName, "Middle");  // Safari's window
+    switcher().openPanel(true);
+    scheduler_.runUntilIdle();
+    const Rect frame = panelFrame();
+    EXPECT_DOUBLE_EQ(frame.x + frame.width / 2, 1440 + 960);
+    // The program is in front now, its panel key: the panel stays where it is on a refit.
+    EXPECT_EQ(switcher().targetScreen()->localizedName, "Middle");
+    switcher().close(true);
+
+    mac_.workspace().activate(mac_.workspace().process(std::string_view("com.apple.finder"))->processIdentifier);
+    scheduler_.runUntilIdle();
+    EXPECT_EQ(switcher().targetScreen()->localizedName, "Top");
 }
 
 TEST_F(ThreeScreens, MainScreenSettingOpensOnTheFirstScreenWhateverThePointer) {
