@@ -40,7 +40,9 @@ bool SwitcherController::acceptDroppedFiles(std::vector<std::shared_ptr<const It
 
 Task<std::optional<std::string>> SwitcherController::loadFileURL(
     std::shared_ptr<const ItemProvider> provider) {
-    co_return co_await awaitCompletion<std::optional<std::string>>([provider](auto done) {
+    // By reference: the lambda runs at once, inside the await, while the frame holds the provider (a copy
+    // captured in a lambda temporary of a co_await expression was released twice by this compiler).
+    co_return co_await awaitCompletion<std::optional<std::string>>([&provider](auto done) {
         // The provider's completion is copyable; the task's is not.
         auto shared = std::make_shared<decltype(done)>(std::move(done));
         provider->loadURL([shared](std::optional<std::string> url) { (*shared)(std::move(url)); });
