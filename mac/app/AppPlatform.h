@@ -6,6 +6,7 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Alerts.h"
+#include "platform/AppleEvents.h"
 #include "platform/AppleScript.h"
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
@@ -18,6 +19,8 @@
 #include "platform/MouseCursor.h"
 #include "platform/NetworkListeners.h"
 #include "platform/Privacy.h"
+#include "platform/PrivateWindowServer.h"
+#include "platform/Processes.h"
 #include "platform/RunningApplicationActions.h"
 #include "platform/ScreenCapture.h"
 #include "platform/Screens.h"
@@ -30,7 +33,6 @@
 #include "platform/UserNotificationCenter.h"
 #include "platform/WindowServer.h"
 #include "platform/WindowServerConnection.h"
-#include "platform/PrivateWindowServer.h"
 #include "platform/Workspace.h"
 #include "platform/WorkspaceActions.h"
 #include "platform/WorkspaceIcons.h"
@@ -66,8 +68,11 @@ struct AppPlatform {
     Screens& screens;
     DesktopPictures& desktopPictures;
     WindowServer& windowServer;
+    PrivateWindowServer& privateWindowServer;
     ScreenCapture& screenCapture;
     MouseCursor& mouseCursor;
+    AppleEvents& appleEvents;
+    Processes& processes;
 
     LoginItems& loginItems;
     NetworkListeners& network;
@@ -79,7 +84,6 @@ struct AppPlatform {
     StatusBar& statusBar;
     Alerts& alerts;
     WindowServerConnection& windowServerConnection;
-    PrivateWindowServer& privateWindowServer;
     AppleScripts& appleScripts;
     SymbolicHotKeys& symbolicHotKeys;
     SoftwareUpdater& updater;

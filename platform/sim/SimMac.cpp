@@ -33,7 +33,7 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
       host_(std::move(desktop.host), onDisk(homeFolder_, std::move(desktop.program))),
       userDefaults_(homeFolder_, log),
       folders_(homeFolder_),
-      workspace_(scheduler.main(), scheduler.clock()),
+      workspace_(scheduler),
       systemQueue_(scheduler.serialQueue("sim.system")),
       windowWorld_(scheduler),
       screenCapture_(windowWorld_, privacy_, scheduler),
@@ -91,6 +91,9 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
     accessibility_.setWindowWorld(&windowWorld_);
     processesChanged();
     addWindows(desktop);
+    workspace_.setWindowHandler([this](std::int32_t processIdentifier, const std::string& title) {
+        showApplicationWindow(processIdentifier, title);
+    });
     workspace_.setProcessesChangedHandler([this] {
         if (dock_) dock_->refreshAccessibility();
         processesChanged();
@@ -128,6 +131,14 @@ void SimMac::processesChanged() {
     }
     const auto front = workspace_.frontmostApplication();
     windowWorld_.setApplications(running, front ? std::optional(front->processIdentifier) : std::nullopt);
+}
+
+void SimMac::showApplicationWindow(std::int32_t processIdentifier, const std::string& title) {
+    // Each new window of an application a little below and right of the one before.
+    const auto offset =
+        22.0 * static_cast<double>(windowWorld_.applicationWindows(processIdentifier).size() % 10);
+    windowWorld_.addWindow(SimWindow{
+        .ownerPID = processIdentifier, .name = title, .bounds = {120 + offset, 100 + offset, 900, 620}});
 }
 
 void SimMac::addWindows(const Desktop& desktop) {

@@ -20,6 +20,7 @@
 #include "platform/UserDefaultsDomains.h"
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimAccessibility.h"
+#include "platform/sim/SimAppleEvents.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimAppleScripts.h"
 #include "platform/sim/SimAppWindows.h"
@@ -38,6 +39,7 @@
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPasteboard.h"
 #include "platform/sim/SimPrivacy.h"
+#include "platform/sim/SimProcesses.h"
 #include "platform/sim/SimPrivateWindowServer.h"
 #include "platform/sim/SimScreenCapture.h"
 #include "platform/sim/SimShell.h"
@@ -98,6 +100,9 @@ class SimMac {
     SimMouseCursor& mouseCursor() { return mouseCursor_; }
     SimScreenCapture& screenCapture() { return screenCapture_; }
     SimWorkspaceIcons& workspaceIcons() { return workspaceIcons_; }
+    // Apple events and command-line tools; windows they make are the window world's.
+    SimAppleEvents& appleEvents() { return appleEvents_; }
+    SimProcesses& processes() { return processes_; }
     // Null when the desktop describes no Dock.
     SimDock* dock() { return dock_.get(); }
 
@@ -117,7 +122,8 @@ class SimMac {
     SimInputStream& input() { return input_; }
     SimEventTaps& eventTaps() { return eventTaps_; }
     SimHotKeys& hotKeys() { return hotKeys_; }
-    // AppleScript run inside the program; its System Events keys go through the input stream.
+    // AppleScript run inside the program; its System Events keys go through the input stream, its
+    // windows are the window world's.
     SimAppleScripts& appleScripts() { return appleScripts_; }
 
     // The Mac wakes from sleep: the system turns its own shortcuts back on and tells the workspace.
@@ -137,6 +143,8 @@ class SimMac {
     void processesChanged();
     // A file the desktop file brings, unless something lies there already.
     void copyIfMissing(const DesktopFile& file);
+    // A new window of a running application, in front, on the first display.
+    void showApplicationWindow(std::int32_t processIdentifier, const std::string& title);
 
     const std::filesystem::path homeFolder_;
     SystemLog& log_;
@@ -164,6 +172,7 @@ class SimMac {
     SimDisplays displays_;
     SimPrivateWindowServer privateWindowServer_{windowWorld_, displays_, workspace_, calls_};
     SimWorkspaceIcons workspaceIcons_{host_.mainBundle().path};
+    SimAppleEvents appleEvents_{workspace_};
     SimProgram application_{workspace_, host_.mainBundle().identifier, calls_};
     SimAppWindows appWindows_{calls_};
     SimStatusBar statusBar_{calls_};
@@ -176,7 +185,8 @@ class SimMac {
     SimEventTaps eventTaps_;
     SimHotKeys hotKeys_{calls_};
     SimInputStream input_;
-    SimAppleScripts appleScripts_{input_, calls_};
+    SimAppleScripts appleScripts_{input_, calls_, workspace_, windowWorld_, folders_};
+    SimProcesses processes_{appleScripts_};
     // Tells the program that it became active when its process comes to the front.
     ObserverToken programActivation_;
 };
