@@ -1,11 +1,23 @@
-// The trigger tap's decision, which every keystroke of the Mac goes through.
+// The trigger tap's decision, which every keystroke of the Mac goes through, and opening the panel,
+// which the user waits for.
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <string>
 
+#include "mac/core/DockStateService.h"
+#include "mac/core/FolderService.h"
+#include "mac/core/IconService.h"
+#include "mac/core/RunningAppsService.h"
+#include "mac/core/SnapshotComposer.h"
+#include "mac/switcher/SwitcherController.h"
 #include "mac/switcher/TriggerEventTap.h"
+#include "platform/ManualFileWatcher.h"
 #include "platform/sim/SimEventTaps.h"
+#include "platform/sim/SimMac.h"
+#include "platform/tests/TemporaryFolder.h"
+#include "platform/ui/TextMeasurer.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin {
@@ -50,6 +62,58 @@ void BM_TapDecisionSwallowedTab(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TapDecisionSwallowedTab);
+
+// A Dock of 60 applications, every third one running, and the switcher over it, as start-up makes it.
+struct PanelWorld {
+    static sim::Desktop desktop() {
+        sim::Desktop desktop{.frontmost = "com.example.app3", .dock = sim::DesktopDock{}};
+        for (int i = 0; i < 60; ++i) {
+            const auto name = "App" + std::to_string(i);
+            desktop.applications.push_back(
+                {"com.example.app" + std::to_string(i), name, "/Applications/" + name + ".app", i % 3 == 0});
+            desktop.dock->fixed.push_back({sim::DesktopDockTileKind::application, "com.example.app" + std::to_string(i)});
+        }
+        return desktop;
+    }
+
+    TemporaryFolder home;
+    VirtualScheduler scheduler;
+    CapturedSystemLog log;
+    ManualFileWatcher watcher;
+    sim::SimMac mac{desktop(), home.path(), scheduler, log};
+    AppSettings settings{mac.standardUserDefaults(), mac.host()};
+    RunningAppsService runningApps{mac.workspace(), mac.host(), scheduler.main()};
+    IconService icons{{mac.workspaceIcons(), mac.workspace(), mac.fileSystem(), mac.folders(), mac.host(),
+                       mac.notificationCenter()}};
+    FolderService folders{mac.fileSystem(), scheduler.clock()};
+    SnapshotComposer composer{settings, icons, mac.workspace(), mac.fileSystem()};
+    std::shared_ptr<DockStateService> dockState =
+        DockStateService::create({mac.userDefaults(), mac.folders(), mac.workspace(), mac.host(), mac.accessibility(),
+                                  watcher, mac.notificationCenter()},
+                                 scheduler, runningApps, composer, settings);
+    CapturedWindowActionLog actionLog;
+    std::unique_ptr<ui::TextMeasurer> measurer = ui::makePangoTextMeasurer();
+    std::shared_ptr<SwitcherController> switcher = SwitcherController::make(
+        {settings, dockState, folders, icons, nullptr, nullptr},
+        {mac.appWindows(), mac.application(), mac.workspace(), mac.displays(), mac.standardUserDefaults(),
+         mac.notificationCenter(), scheduler, actionLog, *measurer});
+};
+
+// Opening the panel over 60 items; closing it again (and the world's records) is outside the timing.
+void BM_OpenPanel(benchmark::State& state) {
+    PanelWorld world;
+    world.scheduler.runUntilIdle();
+    if (world.dockState->snapshot()->items.size() < 60) state.SkipWithError("the Dock has fewer than 60 items");
+    for (auto _ : state) {
+        world.switcher->openPanel(true);
+        state.PauseTiming();
+        world.switcher->close(true);
+        world.scheduler.runUntilIdle();
+        world.mac.calls().clear();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenPanel)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tavelin

@@ -30,6 +30,9 @@ inline constexpr std::string_view kWorkspaceDidUnhideApplication =
 inline constexpr std::string_view kWorkspaceApplicationKey = "NSWorkspaceApplicationKey";
 // The Mac woke from sleep; posted without an application.
 inline constexpr std::string_view kWorkspaceDidWake = "NSWorkspaceDidWakeNotification";
+// The Mac is about to sleep; the user switched Spaces. Posted without an application.
+inline constexpr std::string_view kWorkspaceWillSleep = "NSWorkspaceWillSleepNotification";
+inline constexpr std::string_view kWorkspaceActiveSpaceDidChange = "NSWorkspaceActiveSpaceDidChangeNotification";
 
 class Workspace {
   public:

@@ -4,11 +4,20 @@ namespace tavelin {
 namespace {
 
 WindowPlatform windowPlatform(const AppPlatform& platform) {
-    return WindowPlatform{platform.accessibility,   platform.windowServer, platform.screens,
-                          platform.runningApplications, platform.mouseCursor, platform.scheduler,
-                          platform.log,             platform.windowActionLog, platform.privateWindowServer,
-                          platform.windowServerConnection, platform.host, platform.workspace,
-                          platform.files,           platform.appleScripts};
+    return WindowPlatform{platform.accessibility,
+                          platform.windowServer,
+                          platform.screens,
+                          platform.runningApplications,
+                          platform.mouseCursor,
+                          platform.scheduler,
+                          platform.log,
+                          platform.windowActionLog,
+                          platform.privateWindowServer,
+                          platform.windowServerConnection,
+                          platform.host,
+                          platform.workspace,
+                          platform.files,
+                          platform.appleScripts};
 }
 
 }  // namespace

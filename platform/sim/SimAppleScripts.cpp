@@ -133,7 +133,8 @@ std::optional<std::string> SimAppleScripts::run(const std::string& source) {
     trace_.record("AppleScript.execute " + source);
     executed_.push_back(source);
     if (const auto to = target(source)) {
-        if (const auto error = executionErrors_.find(*to); error != executionErrors_.end()) return error->second;
+        if (const auto error = executionErrors_.find(*to); error != executionErrors_.end())
+            return error->second;
     }
     if (const auto press = keyPress(source)) {
         if (press->flags != 0) input_.pressModifiers(press->flags);
@@ -155,7 +156,8 @@ std::optional<std::string> SimAppleScripts::run(const Tell& tell) {
     });
     const auto processIdentifier =
         application == installed.end() ? std::nullopt : workspace_.launch(application->bundleIdentifier);
-    if (!processIdentifier) return errorText("Can’t get application \"" + tell.target + "\".", kCannotGetObject);
+    if (!processIdentifier)
+        return errorText("Can’t get application \"" + tell.target + "\".", kCannotGetObject);
     // One entry per open "if": whether its body runs.
     std::vector<bool> conditions;
     for (const auto& line : tell.body) {

@@ -104,7 +104,11 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
             const auto* application = notification.userInfoValue<RunningApplication>(kWorkspaceApplicationKey);
             if (application && application->bundleIdentifier == program)
                 notificationCenter_.post(Notification{std::string(kApplicationDidBecomeActive)});
+            // Another application in front: the program's key window resigns.
+            else if (application)
+                appWindows_.resignKeyWindow();
         });
+    displays_.setOwnKeyWindowFrame([this] { return appWindows_.keyWindowFrame(); });
     // Recorded from here on: what the world does to build itself is not the program's asking.
     accessibility_.setCallTrace(&calls_);
     privacy_.setCallTrace(&calls_);

@@ -187,7 +187,8 @@ class SimMac {
     SimInputStream input_;
     SimAppleScripts appleScripts_{input_, calls_, workspace_, windowWorld_, folders_};
     SimProcesses processes_{appleScripts_};
-    // Tells the program that it became active when its process comes to the front.
+    // Tells the program that it became active when its process comes to the front; another application
+    // coming to the front resigns the program's key window.
     ObserverToken programActivation_;
 };
 

@@ -304,4 +304,11 @@ void SimWorkspace::changed(std::string_view notification, const RunningApplicati
     });
 }
 
+void SimWorkspace::post(std::string_view notification) {
+    scheduler_.main().async([center = notificationCenter_, name = std::string(notification),
+                             sender = static_cast<const void*>(this)] {
+        center->post(Notification{name, sender, {}});
+    });
+}
+
 }  // namespace tavelin::sim

@@ -124,6 +124,10 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     bool hide(std::int32_t processIdentifier);
     bool unhide(std::int32_t processIdentifier);
     void setReduceMotion(bool reduce) { reduceMotion_ = reduce; }
+    // The user switched Spaces; the Mac goes to sleep. Each posts its notification, without an
+    // application.
+    void activeSpaceDidChange() { post(kWorkspaceActiveSpaceDidChange); }
+    void willSleep() { post(kWorkspaceWillSleep); }
     // Sets one keyed property that the application answers (a value of nothing answers with nothing).
     bool setKeyedValue(std::int32_t processIdentifier, std::string key, std::optional<PlistValue> value);
 
@@ -152,6 +156,7 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     void finishLaunching(std::int32_t processIdentifier);
     // Records the request; false when the process does not run or refuses it.
     bool takes(const RunningApplication& application, SimApplicationRequest request, std::string_view call);
+    void post(std::string_view notification);
 
     Scheduler& scheduler_;
     // Shared with the notifications queued for posting, which may outlive the workspace.

@@ -70,7 +70,8 @@ TEST_F(SimAppleScriptsTest, ABrowserMakesANewWindowOnlyWhenItShowsNone) {
 
     const auto notUnderstood = run("tell application \"Finder\"\n    make new tab\nend tell");
     EXPECT_EQ(notUnderstood, "Finder got an error: \"make new tab\" doesn’t understand the message. (-1708)");
-    EXPECT_THAT(run("tell application \"Google Chrome\"\n    empty trash\nend tell"), Optional(EndsWith("(-1708)")))
+    EXPECT_THAT(run("tell application \"Google Chrome\"\n    empty trash\nend tell"),
+                Optional(EndsWith("(-1708)")))
         << "only the Finder empties the Trash";
     EXPECT_EQ(run("tell application id \"com.example.none\"\nend tell"),
               "Can’t get application \"com.example.none\". (-1728)");
@@ -85,7 +86,8 @@ TEST_F(SimAppleScriptsTest, MakingOrRunningFailsPerTarget) {
     mac_.appleScripts().setExecutionError("Finder", "Finder got an error: busy (-10810)");
     EXPECT_EQ(run(kEmptyTrash), "Finder got an error: busy (-10810)");
     EXPECT_TRUE(std::filesystem::exists(home_ / ".Trash/a.txt"));
-    EXPECT_THAT(mac_.appleScripts().madeSources(), ElementsAre(kEmptyTrash, kChromeWindowScript, kEmptyTrash));
+    EXPECT_THAT(mac_.appleScripts().madeSources(),
+                ElementsAre(kEmptyTrash, kChromeWindowScript, kEmptyTrash));
 }
 
 TEST_F(SimAppleScriptsTest, OsascriptRunsItsSourceOnTheSameEngine) {
