@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/Geometry.h"
+#include "platform/InputEvent.h"
 
 namespace tavelin {
 
@@ -47,6 +48,8 @@ class Responder {
   public:
     virtual ~Responder() = default;
     virtual bool acceptsFirstResponder() const { return true; }
+    // A key event that the program's monitors passed, while this is the key window's first responder.
+    virtual void keyDown(const InputEvent& /*event*/) {}
 };
 
 class AppPanelDelegate {

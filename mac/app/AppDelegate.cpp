@@ -45,7 +45,9 @@ void AppDelegate::applicationDidFinishLaunching() {
         {services.settings, services.dockState, services.folders, services.icons, services.windowList,
          services.permissions},
         {platform.windows, platform.application, platform.workspace, platform.screens, platform.standardDefaults,
-         platform.notificationCenter, platform.scheduler, platform.windowActionLog, *textMeasurer_});
+         platform.notificationCenter, platform.scheduler, platform.windowActionLog, *textMeasurer_,
+         platform.eventMonitors, platform.textInput, platform.files,
+         platform.scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel)});
     services.windowActionDisplayResolver->switcher = switcher_;
 
     updaterController();

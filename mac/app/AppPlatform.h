@@ -11,6 +11,7 @@
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
 #include "platform/DesktopPictures.h"
+#include "platform/EventMonitors.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWatcher.h"
 #include "platform/HostInfo.h"
@@ -27,6 +28,7 @@
 #include "platform/SoftwareUpdater.h"
 #include "platform/StatusBar.h"
 #include "platform/SymbolicHotKeys.h"
+#include "platform/TextInput.h"
 #include "platform/UserDefaults.h"
 #include "platform/UserDefaultsDomains.h"
 #include "platform/UserFolders.h"
@@ -87,6 +89,9 @@ struct AppPlatform {
     AppleScripts& appleScripts;
     SymbolicHotKeys& symbolicHotKeys;
     SoftwareUpdater& updater;
+    // The application's event monitors, and the text input of its text views.
+    EventMonitors& eventMonitors;
+    TextInput& textInput;
 };
 
 }  // namespace tavelin

@@ -2,6 +2,7 @@
 
 #include "mac/core/DockStateService.h"
 #include "mac/switcher/SwitcherGridLayout.h"
+#include "mac/switcher/SwitcherSearchField.h"
 #include "mac/windows/ScreenSupport.h"
 
 namespace tavelin {
@@ -71,10 +72,6 @@ void SwitcherController::subscribeToSnapshots() {
         }));
 }
 
-void SwitcherController::setFilterText(std::string text) { filterText = std::move(text); }
-void SwitcherController::setFolderFilterText(std::string text) { folderFilterText = std::move(text); }
-void SwitcherController::setWindowsFilterText(std::string text) { windowsFilterText = std::move(text); }
-
 void SwitcherController::openPanel(bool selectNextAfterActive) {
     if (panel_) return;
     autoModePanelRetained = false;
@@ -140,9 +137,11 @@ void SwitcherController::openPanel(bool selectNextAfterActive) {
         });
     window.setDelegate(panelDelegate_.get());
     window.makeKeyAndOrderFront();
+    installSearchField(*panel_);
 
     platform_.application.activate(true);
 
+    startLocalMonitor();
     startPanelDismissObservers();
     resetIdleTimer();
     panelBecameVisibleUptime = seconds(platform_.scheduler.clock().uptime());
@@ -175,10 +174,12 @@ void SwitcherController::close(bool discardState) {
     idleTimer_.cancel();
     idleTimer_ = WorkItem();
 
+    removeMonitors();
     stopPanelDismissObservers();
 
     auto& window = panel_->window();
     window.setDelegate(nullptr);
+    searchField_.reset();
     panelHost_.reset();
 
     panel_->locksSearchInput = false;

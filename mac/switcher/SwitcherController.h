@@ -36,6 +36,7 @@
 #include "mac/switcher/SwitcherWindowPopoverController.h"
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
+#include "platform/EventMonitors.h"
 #include "platform/Screens.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
@@ -50,10 +51,14 @@
 namespace tavelin {
 
 class DockStateService;
+class EventMonitors;
+class FileSystem;
 class FolderService;
 class IconService;
 class PermissionsService;
 class WindowListService;
+class SwitcherSearchField;
+class TextInput;
 
 namespace ui {
 class TextMeasurer;
@@ -80,6 +85,11 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
         Scheduler& scheduler;
         WindowActionLog& windowActionLog;
         const ui::TextMeasurer& textMeasurer;
+        EventMonitors& eventMonitors;
+        TextInput& textInput;
+        const FileSystem& files;
+        // Where the folder search lists folders, off the main thread, at utility priority.
+        Queue& utilityQueue;
     };
 
     using CellAnchors = std::unordered_map<CellPath, Rect>;
@@ -95,6 +105,7 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     static constexpr Duration kIdleTimeout = std::chrono::seconds(30);
     static constexpr Duration kSelectionDwell = std::chrono::milliseconds(500);
     static constexpr std::string_view kIdleCloseLogLine = "switcher idleTimer close 30s";
+    static constexpr std::string_view kFolderSearchQueueLabel = "jp.fenwold.lomaret.switcher.folder-search";
 
     // Reads the saved icon size and follows the Dock snapshot from its next value on.
     static std::shared_ptr<SwitcherController> make(Services services, Platform platform);
@@ -131,6 +142,49 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     void setFilterText(std::string text);
     void setFolderFilterText(std::string text);
     void setWindowsFilterText(std::string text);
+
+    // --- Search: typed text filters the surface under the pointer ---
+
+    enum class SearchSurface { main, folder, windows };
+    enum class SearchKeyRoute { searchField, panel };
+
+    SearchSurface searchSurfaceUnderMouse() const;
+    std::string activeSearchText() const;
+    void appendSearchText(std::string_view text);
+    // Removes the last grapheme cluster of the text under the pointer; false when it was empty.
+    bool deleteSearchCharacter();
+    // What a key-down adds to a search; none for a key that types nothing printable.
+    static std::optional<std::string> searchCharacters(const InputEvent& event);
+    SearchKeyRoute searchKeyRoute(const InputEvent& event) const;
+    void prepareSearchFieldForInput();
+    void ensureSearchFieldFocus();
+    // The search field reports its whole text; reports are applied once per main-queue turn.
+    void noteSearchFieldText(const std::string& text);
+    void applySearchFieldText(const std::string& text, std::optional<SearchSurface> surface);
+    void positionSearchField();
+    void dismissWindowsListBecauseSearchBegan();
+    // Looks for the search text in the Dock's folders and adds the hits to the panel's result.
+    void scheduleDockFolderSearch();
+    const std::shared_ptr<SwitcherSearchField>& searchField() const { return searchField_; }
+    const TaskHandle& folderSearchTask() const { return folderSearchTask_; }
+
+    // --- Input while the panel is open ---
+
+    // Installs the five event monitors.
+    void startLocalMonitor();
+    // The key handler: the event to pass on, or none to consume it.
+    std::optional<InputEvent> handlePanelEvent(const InputEvent& event);
+    void installSearchField(SwitcherPanel& panel);
+    // Pinch: grows or shrinks the icons by the factor.
+    void applyMagnification(double magnification);
+    // Whether a scroll event steps the selection, and which way (true: the next cell).
+    std::optional<bool> wheelStepDirection(const InputEvent& event);
+    // The trigger's modifiers are all held (globally), or its mouse button is.
+    bool triggerHeld() const;
+    // The screen rectangle for the input method's candidate window.
+    Rect compositionRect() const;
+    double lastDiscreteWheelAt = 0;  // seconds of uptime
+    bool wheelConsumedThisGesture = false;
 
     // --- The panel ---
 
@@ -205,7 +259,9 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     const std::optional<std::int64_t>& folderFocusIndex() const { return folderFocusIndex_; }
     const std::optional<CellPath>& folderAnchorPath() const { return folderAnchorPath_; }
     bool folderPresentPending() const { return folderPresentPending_; }
-    const std::vector<MenuActionHolder>& contextMenuActionHolders() const { return contextMenuActionHolders_; }
+    const std::vector<MenuActionHolder>& contextMenuActionHolders() const {
+        return contextMenuActionHolders_;
+    }
 
     // Overlay and hover state.
     std::optional<CellPath> dockMenuHoverPath;
@@ -244,8 +300,30 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     // A cell's rectangle in screen coordinates, once the root view has reported it.
     std::optional<Rect> screenRect(CellPath path) const;
     void showFolderPopover();
-    static Task<void> fetchWindowList(std::weak_ptr<SwitcherController> weak, DockItem item, std::int64_t epoch);
+    static Task<void> fetchWindowList(std::weak_ptr<SwitcherController> weak, DockItem item,
+                                      std::int64_t epoch);
     void cancelKeyboardDwell();
+
+    // Input (SwitcherControllerInput.cpp).
+    void removeMonitors();
+    void handleOutsideClick(const InputEvent& event);
+    std::optional<InputEvent> handleRightClickMonitorEvent(const InputEvent& event);
+    std::optional<InputEvent> handlePanelInteraction(const InputEvent& event);
+    // The key table; false when no row takes the key (every row consumes it).
+    bool applyKeyTable(const InputEvent& event, bool held);
+    void moveArrow(std::int64_t keyCode);
+    void closeOverlaysFromKeyboard();
+    std::optional<CellPath> hitCell(const InputEvent& event) const;
+
+    // Search (SwitcherControllerSearch.cpp).
+    std::string searchTextOf(SearchSurface surface) const;
+    void setSearchText(SearchSurface surface, std::string text);
+    void filterTextChanged(const std::string& old);
+    bool isComposing() const;
+
+    static Task<void> runFolderSearch(std::weak_ptr<SwitcherController> weak,
+                                      std::vector<DockNavigator::SearchableFolder> jobs, std::string text,
+                                      Queue& utilityQueue, const FileSystem& files);
 
     Services services_;
     Platform platform_;
@@ -266,6 +344,19 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     std::optional<CellPath> folderAnchorPath_;
     bool folderPresentPending_ = false;
     std::vector<MenuActionHolder> contextMenuActionHolders_;
+
+    std::shared_ptr<SwitcherSearchField> searchField_;
+    bool searchFieldUpdating_ = false;
+    bool searchPublishScheduled_ = false;
+    std::optional<std::string> queuedSearchText_;
+    std::optional<SearchSurface> queuedSearchSurface_;
+    TaskHandle folderSearchTask_;
+
+    EventMonitorToken localMonitor_;
+    EventMonitorToken globalMouseMonitor_;
+    EventMonitorToken magnifyMonitor_;
+    EventMonitorToken rightClickMonitor_;
+    EventMonitorToken panelInteractionMonitor_;
 
     WorkItem idleTimer_;
     WorkItem keyboardDwellTask_;

@@ -131,6 +131,26 @@ void SimAppWindows::setKey(std::optional<OwnWindowNumber> number) {
     if (auto* panel = panelState(*resigned); panel && panel->delegate) panel->delegate->windowDidResignKey();
 }
 
+Responder* SimAppWindows::keyResponder() const {
+    const auto* panel = key_ ? panelState(*key_) : nullptr;
+    return panel ? panel->firstResponder : nullptr;
+}
+
+std::optional<std::pair<OwnWindowNumber, Rect>> SimAppWindows::windowAt(Point point) const {
+    // Popovers float above the panels they hang from; among each, the one made last is in front.
+    for (auto popover = popovers_.rbegin(); popover != popovers_.rend(); ++popover) {
+        const auto& state = **popover;
+        if (!state.released && state.shown && mouseInRect(point, state.frame, false))
+            return std::pair{state.number, state.frame};
+    }
+    for (auto panel = panels_.rbegin(); panel != panels_.rend(); ++panel) {
+        const auto& state = **panel;
+        if (!state.released && state.visible && mouseInRect(point, state.frame, false))
+            return std::pair{state.number, state.frame};
+    }
+    return std::nullopt;
+}
+
 SimAppWindows::PanelState* SimAppWindows::panelState(OwnWindowNumber number) const {
     for (const auto& panel : panels_) {
         if (panel->number == number) return panel.get();

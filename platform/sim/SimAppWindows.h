@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/AppWindows.h"
@@ -87,6 +88,10 @@ class SimAppWindows final : public AppWindows {
     bool makeKey(OwnWindowNumber number);
     // Another application became active: the program has no key window any more.
     void resignKeyWindow();
+    // The first responder of the key window when that is a panel; where the keys the program passes go.
+    Responder* keyResponder() const;
+    // The topmost visible panel or shown popover whose frame holds the point, with that frame.
+    std::optional<std::pair<OwnWindowNumber, Rect>> windowAt(Point point) const;
 
   private:
     class Window;

@@ -42,6 +42,12 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
       eventTaps_(accessibility_, scheduler.main(), calls_),
       input_(SimInputStream::World{scheduler, eventTaps_, hotKeys_, symbolicHotKeys_, workspace_, displays_,
                                    host_.mainBundle().identifier, calls_, windowWorld_}) {
+    input_.setKeyResponder([this] { return appWindows_.keyResponder(); });
+    input_.setProgramWindowAt([this](Point point) -> std::optional<SimInputStream::ProgramWindow> {
+        const auto window = appWindows_.windowAt(point);
+        if (!window) return std::nullopt;
+        return SimInputStream::ProgramWindow{window->first, window->second};
+    });
     std::error_code error;
     std::filesystem::create_directories(*folders_.trashDirectory(), error);
     if (error) log_.log("SimMac: " + folders_.trashDirectory()->string() + ": " + error.message());
@@ -101,7 +107,8 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
     programActivation_ = workspace_.notificationCenter().addObserver(
         std::string(kWorkspaceDidActivateApplication), nullptr, &scheduler.main(),
         [this, program = host_.mainBundle().identifier](const Notification& notification) {
-            const auto* application = notification.userInfoValue<RunningApplication>(kWorkspaceApplicationKey);
+            const auto* application =
+                notification.userInfoValue<RunningApplication>(kWorkspaceApplicationKey);
             if (application && application->bundleIdentifier == program)
                 notificationCenter_.post(Notification{std::string(kApplicationDidBecomeActive)});
             // Another application in front: the program's key window resigns.
@@ -152,10 +159,13 @@ void SimMac::addWindows(const Desktop& desktop) {
     if (!desktop.screens.empty()) {
         const double width = desktop.screens.front().frame.width;
         if (const auto dock = dock_ ? dock_->processIdentifier() : std::nullopt) {
-            windowWorld_.addWindow(SimWindow{.ownerPID = *dock, .layer = kDockWindowLayer, .name = "Dock",
+            windowWorld_.addWindow(SimWindow{.ownerPID = *dock,
+                                             .layer = kDockWindowLayer,
+                                             .name = "Dock",
                                              .bounds = {0, primaryHeight - 70, width, 70}});
         }
-        windowWorld_.addWindow(SimWindow{.layer = kMenuBarWindowLayer, .name = "Menubar", .bounds = {0, 0, width, 25}});
+        windowWorld_.addWindow(
+            SimWindow{.layer = kMenuBarWindowLayer, .name = "Menubar", .bounds = {0, 0, width, 25}});
     }
     const auto spaces = windowWorld_.displaySpaces();
     // Listed front to back: the last is added first, each new one in front.

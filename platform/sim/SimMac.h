@@ -44,6 +44,7 @@
 #include "platform/sim/SimScreenCapture.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimStatusBar.h"
+#include "platform/sim/SimTextInput.h"
 #include "platform/sim/SimUserNotificationCenter.h"
 #include "platform/sim/SimUserFolders.h"
 #include "platform/sim/SimWorkspace.h"
@@ -121,6 +122,8 @@ class SimMac {
     // The keyboard, mouse and wheel (see SimInputStream.h), the event taps and hot keys they pass.
     SimInputStream& input() { return input_; }
     SimEventTaps& eventTaps() { return eventTaps_; }
+    // The keyboard input source and the input contexts of text views (see SimTextInput.h).
+    SimTextInput& textInput() { return textInput_; }
     SimHotKeys& hotKeys() { return hotKeys_; }
     // AppleScript run inside the program; its System Events keys go through the input stream, its
     // windows are the window world's.
@@ -187,6 +190,7 @@ class SimMac {
     SimInputStream input_;
     SimAppleScripts appleScripts_{input_, calls_, workspace_, windowWorld_, folders_};
     SimProcesses processes_{appleScripts_};
+    SimTextInput textInput_;
     // Tells the program that it became active when its process comes to the front; another application
     // coming to the front resigns the program's key window.
     ObserverToken programActivation_;

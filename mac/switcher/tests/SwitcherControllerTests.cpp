@@ -31,7 +31,7 @@ TEST_F(SwitcherControllerTest, OpeningNotesTheFrontmostApplicationThenBuildsAndS
     switcher().openPanel(true);
 
     const auto trace = calls({"Panel.", "Application.activate"});
-    ASSERT_THAT(trace, SizeIs(14));
+    ASSERT_THAT(trace, SizeIs(15));
     EXPECT_EQ(trace[0], "Panel.make 720x480 style=0xA080");
     EXPECT_THAT(std::vector(trace.begin() + 1, trace.begin() + 9),
                 ElementsAre("Panel.setFloatingPanel on", "Panel.setLevel 101", "Panel.setCollectionBehavior 0x101",
@@ -41,7 +41,8 @@ TEST_F(SwitcherControllerTest, OpeningNotesTheFrontmostApplicationThenBuildsAndS
     EXPECT_TRUE(trace[9].starts_with("Panel.setContentSize "));
     EXPECT_TRUE(trace[10].starts_with("Panel.setFrameOrigin "));
     EXPECT_THAT(std::vector(trace.begin() + 11, trace.end()),
-                ElementsAre("Panel.setDelegate", "Panel.makeKeyAndOrderFront", "Application.activate ignoringOtherApps"));
+                ElementsAre("Panel.setDelegate", "Panel.makeKeyAndOrderFront", "Panel.makeFirstResponder",
+                            "Application.activate ignoringOtherApps"));
     // Told last, with the panel up and the application activated.
     EXPECT_THAT(seen, ElementsAre("open", "visible", "1"));
 

@@ -20,6 +20,7 @@
 #include "mac/core/SnapshotComposer.h"
 #include "mac/settings/AppSettings.h"
 #include "mac/switcher/SwitcherController.h"
+#include "mac/switcher/tests/SteppedQueue.h"
 #include "mac/windows/WindowListService.h"
 #include "platform/ManualFileWatcher.h"
 #include "platform/sim/SimMac.h"
@@ -55,18 +56,21 @@ class SwitcherWorld : public ::testing::Test {
                   mac_.notificationCenter()}),
           folders_(mac_.fileSystem(), scheduler_.clock()),
           composer_(settings_, icons_, mac_.workspace(), mac_.fileSystem()),
-          permissions_(std::make_shared<PermissionsService>(PermissionsService::Platform{
-              mac_.accessibility(), mac_.privacy(), mac_.userNotifications(), mac_.workspaceActions(), mac_.alerts(),
-              mac_.fileSystem(), mac_.folders(), mac_.standardUserDefaults(), scheduler_.main()})),
-          windowList_(std::make_shared<WindowListService>(WindowPlatform{
-              mac_.accessibility(), mac_.windowServer(), mac_.displays(), mac_.workspace(), mac_.mouseCursor(),
-              scheduler_, log_, actionLog_, mac_.privateWindowServer(), mac_.windowServerConnection(), mac_.host(),
-              mac_.workspace(), mac_.fileSystem(), mac_.appleScripts()})) {
+          permissions_(std::make_shared<PermissionsService>(
+              PermissionsService::Platform{mac_.accessibility(), mac_.privacy(), mac_.userNotifications(),
+                                           mac_.workspaceActions(), mac_.alerts(), mac_.fileSystem(),
+                                           mac_.folders(), mac_.standardUserDefaults(), scheduler_.main()})),
+          windowList_(std::make_shared<WindowListService>(
+              WindowPlatform{mac_.accessibility(), mac_.windowServer(), mac_.displays(), mac_.workspace(),
+                             mac_.mouseCursor(), scheduler_, log_, actionLog_, mac_.privateWindowServer(),
+                             mac_.windowServerConnection(), mac_.host(), mac_.workspace(), mac_.fileSystem(),
+                             mac_.appleScripts()})) {
         mac_.accessibility().setProcessTrusted(true);
         scheduler_.runUntilIdle();
-        dockState_ = DockStateService::create({mac_.userDefaults(), mac_.folders(), mac_.workspace(), mac_.host(),
-                                               mac_.accessibility(), watcher_, mac_.notificationCenter()},
-                                              scheduler_, runningApps_, composer_, settings_);
+        dockState_ =
+            DockStateService::create({mac_.userDefaults(), mac_.folders(), mac_.workspace(), mac_.host(),
+                                      mac_.accessibility(), watcher_, mac_.notificationCenter()},
+                                     scheduler_, runningApps_, composer_, settings_);
         scheduler_.runUntilIdle();
     }
 
@@ -75,8 +79,9 @@ class SwitcherWorld : public ::testing::Test {
         if (!switcher_) {
             switcher_ = SwitcherController::make(
                 {settings_, dockState_, folders_, icons_, windowList_, permissions_},
-                {mac_.appWindows(), mac_.application(), mac_.workspace(), mac_.displays(), mac_.standardUserDefaults(),
-                 mac_.notificationCenter(), scheduler_, actionLog_, measurer_});
+                {mac_.appWindows(), mac_.application(), mac_.workspace(), mac_.displays(),
+                 mac_.standardUserDefaults(), mac_.notificationCenter(), scheduler_, actionLog_, measurer_,
+                 mac_.input(), mac_.textInput(), mac_.fileSystem(), utilityQueue_});
         }
         return *switcher_;
     }
@@ -110,7 +115,8 @@ class SwitcherWorld : public ::testing::Test {
     std::vector<std::string> calls(std::initializer_list<std::string_view> prefixes) {
         std::vector<std::string> selected;
         for (const auto& call : mac_.calls().calls()) {
-            if (std::ranges::any_of(prefixes, [&](std::string_view prefix) { return call.starts_with(prefix); }))
+            if (std::ranges::any_of(prefixes,
+                                    [&](std::string_view prefix) { return call.starts_with(prefix); }))
                 selected.push_back(call);
         }
         return selected;
@@ -125,6 +131,8 @@ class SwitcherWorld : public ::testing::Test {
     RunningAppsService runningApps_;
     IconService icons_;
     FolderService folders_;
+    // The folder search's utility work runs when a test steps it.
+    SteppedQueue utilityQueue_;
     CapturedWindowActionLog actionLog_;
     SnapshotComposer composer_;
     std::shared_ptr<PermissionsService> permissions_;
