@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "mac/core/DockDropHandler.h"
 #include "mac/core/DockStateService.h"
 #include "mac/core/FolderService.h"
 #include "mac/core/IconService.h"
@@ -23,6 +24,7 @@
 #include "platform/sim/SimEventTaps.h"
 #include "platform/sim/SimMac.h"
 #include "platform/tests/TemporaryFolder.h"
+#include "platform/ui/Renderer.h"
 #include "platform/ui/TextMeasurer.h"
 #include "runtime/VirtualScheduler.h"
 
@@ -69,11 +71,14 @@ void BM_TapDecisionSwallowedTab(benchmark::State& state) {
 }
 BENCHMARK(BM_TapDecisionSwallowedTab);
 
-// A Dock of 60 applications, every third one running, and the switcher over it, as start-up makes it.
+// A Dock of 60 applications (or as many as asked), every third one running, and the switcher over it,
+// as start-up makes it.
 struct PanelWorld {
-    static sim::Desktop desktop() {
+    explicit PanelWorld(int count = 60) : mac{desktop(count), home.path(), scheduler, log} {}
+
+    static sim::Desktop desktop(int count) {
         sim::Desktop desktop{.frontmost = "com.example.app3", .dock = sim::DesktopDock{}};
-        for (int i = 0; i < 60; ++i) {
+        for (int i = 0; i < count; ++i) {
             const auto name = "App" + std::to_string(i);
             desktop.applications.push_back(
                 {"com.example.app" + std::to_string(i), name, "/Applications/" + name + ".app", i % 3 == 0});
@@ -87,7 +92,7 @@ struct PanelWorld {
     VirtualScheduler scheduler;
     CapturedSystemLog log;
     ManualFileWatcher watcher;
-    sim::SimMac mac{desktop(), home.path(), scheduler, log};
+    sim::SimMac mac;
     AppSettings settings{mac.standardUserDefaults(), mac.host()};
     RunningAppsService runningApps{mac.workspace(), mac.host(), scheduler.main()};
     IconService icons{{mac.workspaceIcons(), mac.workspace(), mac.fileSystem(), mac.folders(), mac.host(),
@@ -104,8 +109,10 @@ struct PanelWorld {
             mac.fileSystem(), mac.folders(), mac.standardUserDefaults(), scheduler.main()});
     CapturedWindowActionLog actionLog;
     std::unique_ptr<ui::TextMeasurer> measurer = ui::makePangoTextMeasurer();
+    DockDropHandler drops{{mac.workspace(), mac.launchServices(), mac.fileSystem(), mac.workspaceActions(),
+                           mac.dragPasteboard(), log}};
     std::shared_ptr<SwitcherController> switcher = SwitcherController::make(
-        {settings, dockState, folders, icons, nullptr, permissions},
+        {settings, dockState, folders, icons, nullptr, permissions, drops},
         {mac.appWindows(), mac.application(), mac.workspace(), mac.displays(), mac.standardUserDefaults(),
          mac.notificationCenter(), scheduler, actionLog, *measurer, mac.input(), mac.textInput(),
          mac.fileSystem(), scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel)});
@@ -175,6 +182,32 @@ void BM_FolderListingBare(benchmark::State& state) {
         benchmark::DoNotOptimize(large.files.contentsOfDirectory(large.folder.path(), HiddenFiles::skip));
 }
 BENCHMARK(BM_FolderListingBare)->Unit(benchmark::kMicrosecond);
+
+// The open panel's views laid out again, as after every keystroke of a search: every cell shows its name.
+void BM_PanelViewsLayout(benchmark::State& state) {
+    PanelWorld world(static_cast<int>(state.range(0)));
+    world.scheduler.runUntilIdle();
+    world.switcher->openPanel(true);
+    world.switcher->filterText = "App";
+    world.switcher->updatePanelHost();  // a warm measurer and the icons decoded
+    for (auto _ : state) {
+        world.switcher->updatePanelHost();
+        benchmark::DoNotOptimize(world.switcher->panelHost()->layout().hitRegions.size());
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_PanelViewsLayout)->Arg(60)->Arg(500)->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
+
+// The open panel of 60 applications drawn at the Retina scale.
+void BM_PanelViewsRender(benchmark::State& state) {
+    PanelWorld world;
+    world.scheduler.runUntilIdle();
+    world.switcher->openPanel(true);
+    world.switcher->updatePanelHost();
+    const ui::LayoutResult& layout = world.switcher->panelHost()->layout();
+    for (auto _ : state) benchmark::DoNotOptimize(ui::render(layout.displayList, layout.size, 2));
+}
+BENCHMARK(BM_PanelViewsRender)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tavelin

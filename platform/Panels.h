@@ -16,6 +16,7 @@
 
 #include "platform/Geometry.h"
 #include "platform/InputEvent.h"
+#include "platform/PointerInputView.h"
 
 namespace tavelin {
 
@@ -81,6 +82,10 @@ class AppPanel {
     // A name for the view the panel hosts; `clips` whether it clips to its bounds.
     virtual void setContentView(std::string name, bool clips) = 0;
     virtual void setAppearance(std::optional<Appearance> appearance) = 0;
+    // Its own appearance, or the system's while it has none.
+    virtual Appearance effectiveAppearance() const = 0;
+    // The view that receives the pointer inside the panel; not owned, none clears it.
+    virtual void setPointerInputView(PointerInputView* view) = 0;
 
     virtual Rect frame() const = 0;
     virtual void setContentSize(double width, double height) = 0;

@@ -41,12 +41,15 @@ void AppDelegate::applicationDidFinishLaunching() {
                                                          platform.statusBar, platform.scheduler.main());
 
     textMeasurer_ = ui::makePangoTextMeasurer();
+    dropHandler_ = std::make_unique<DockDropHandler>(
+        DockDropHandler::Platform{platform.workspace, platform.launchServices, platform.files,
+                                  platform.workspaceActions, platform.dragPasteboard, platform.log});
     switcher_ = SwitcherController::make(
         {services.settings, services.dockState, services.folders, services.icons, services.windowList,
-         services.permissions},
-        {platform.windows, platform.application, platform.workspace, platform.screens, platform.standardDefaults,
-         platform.notificationCenter, platform.scheduler, platform.windowActionLog, *textMeasurer_,
-         platform.eventMonitors, platform.textInput, platform.files,
+         services.permissions, *dropHandler_},
+        {platform.windows, platform.application, platform.workspace, platform.screens,
+         platform.standardDefaults, platform.notificationCenter, platform.scheduler, platform.windowActionLog,
+         *textMeasurer_, platform.eventMonitors, platform.textInput, platform.files,
          platform.scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel)});
     services.windowActionDisplayResolver->switcher = switcher_;
 

@@ -26,6 +26,7 @@
 #include <memory>
 
 #include "mac/app/OnboardingWindowController.h"
+#include "mac/core/DockDropHandler.h"
 #include "mac/app/SettingsScrollState.h"
 #include "mac/app/SettingsWindowController.h"
 #include "mac/app/StatusItemController.h"
@@ -75,6 +76,7 @@ class AppDelegate final : public ApplicationDelegate, public std::enable_shared_
     bool didFinishLaunching_ = false;
     // The system font's measurer, for the panel's labels and its views.
     std::unique_ptr<ui::TextMeasurer> textMeasurer_;
+    std::unique_ptr<DockDropHandler> dropHandler_;
     std::shared_ptr<SwitcherController> switcher_;
 };
 

@@ -6,9 +6,9 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Alerts.h"
+#include "platform/AppWindows.h"
 #include "platform/AppleEvents.h"
 #include "platform/AppleScript.h"
-#include "platform/AppWindows.h"
 #include "platform/Application.h"
 #include "platform/DesktopPictures.h"
 #include "platform/EventMonitors.h"
@@ -16,9 +16,11 @@
 #include "platform/FileWatcher.h"
 #include "platform/HostInfo.h"
 #include "platform/Keychain.h"
+#include "platform/LaunchServices.h"
 #include "platform/LoginItems.h"
 #include "platform/MouseCursor.h"
 #include "platform/NetworkListeners.h"
+#include "platform/Pasteboard.h"
 #include "platform/Privacy.h"
 #include "platform/PrivateWindowServer.h"
 #include "platform/Processes.h"
@@ -89,7 +91,10 @@ struct AppPlatform {
     AppleScripts& appleScripts;
     SymbolicHotKeys& symbolicHotKeys;
     SoftwareUpdater& updater;
-    // The application's event monitors, and the text input of its text views.
+    // Opening dragged files, and the pasteboard of the drag.
+    LaunchServices& launchServices;
+    const Pasteboard& dragPasteboard;
+    // The application's event monitors and the input state they read, and the text input of its text views.
     EventMonitors& eventMonitors;
     TextInput& textInput;
 };

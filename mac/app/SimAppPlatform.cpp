@@ -41,6 +41,8 @@ AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& lo
         .appleScripts = mac.appleScripts(),
         .symbolicHotKeys = mac.symbolicHotKeys(),
         .updater = mac.softwareUpdater(),
+        .launchServices = mac.launchServices(),
+        .dragPasteboard = mac.dragPasteboard(),
         .eventMonitors = mac.input(),
         .textInput = mac.textInput(),
     };

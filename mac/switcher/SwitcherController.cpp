@@ -101,7 +101,7 @@ void SwitcherController::openPanel(bool selectNextAfterActive) {
     setFilterText("");
 
     // The root view reports its cells' rectangles through cellAnchorsChanged.
-    auto host = std::make_shared<SwitcherHostView>();
+    auto host = makePanelHost();
     host->frame = kInitialContentRect;
 
     auto panel = std::make_unique<SwitcherPanel>(
@@ -115,6 +115,7 @@ void SwitcherController::openPanel(bool selectNextAfterActive) {
     window.setContentView("container", false);
     window.setBecomesKeyOnlyIfNeeded(false);
 
+    window.setPointerInputView(host.get());
     panelHost_ = std::move(host);
     panel_ = std::move(panel);
 
@@ -126,6 +127,7 @@ void SwitcherController::openPanel(bool selectNextAfterActive) {
         window.setFrameOrigin(SwitcherPanelGeometry::centredOrigin(screen->visibleFrame, frame.width, frame.height));
     }
     lastFollowedScreenID_ = screen ? std::optional(ScreenSupport::screenID(*screen)) : std::nullopt;
+    updatePanelHost();
 
     const std::weak_ptr<SwitcherController> weak = weak_from_this();
     panelDelegate_ = std::make_unique<PanelDelegate>(
@@ -180,7 +182,10 @@ void SwitcherController::close(bool discardState) {
     auto& window = panel_->window();
     window.setDelegate(nullptr);
     searchField_.reset();
+    window.setPointerInputView(nullptr);
+    panelHostRefresh_ = Subscription();
     panelHost_.reset();
+    openingIcons_.clear();
 
     panel_->locksSearchInput = false;
     panel_->searchInput.reset();

@@ -34,9 +34,11 @@
 #include "mac/switcher/SwitcherFolderPopoverController.h"
 #include "mac/switcher/SwitcherPanel.h"
 #include "mac/switcher/SwitcherWindowPopoverController.h"
+#include "mac/switcher/views/SwitcherHostView.h"
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
 #include "platform/EventMonitors.h"
+#include "platform/ItemProvider.h"
 #include "platform/Screens.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
@@ -50,6 +52,7 @@
 
 namespace tavelin {
 
+class DockDropHandler;
 class DockStateService;
 class EventMonitors;
 class FileSystem;
@@ -73,6 +76,7 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
         IconService& icons;
         std::shared_ptr<WindowListService> windowList;
         std::shared_ptr<PermissionsService> permissions;
+        const DockDropHandler& drops;
     };
 
     struct Platform {
@@ -221,6 +225,27 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     std::optional<CellPath> pathFor(const ItemID& id) const;
     void selectPath(CellPath path);
 
+    // --- The panel's views ---
+
+    // The cell's icon: the icon service's 128-pixel picture of the item or child, decoded once per
+    // opening; none for a spacer or a picture that does not decode.
+    std::optional<ui::Image> iconImage(const DockPresentation::Cell& cell);
+    // Lays the panel's views out again in the host's frame, in the panel's appearance and the user's
+    // reduce-motion choice. Runs a main-queue turn after any published change while the panel is open.
+    void updatePanelHost();
+
+    // --- Drops onto cells ---
+
+    // Raises uiTick when the highlight changes.
+    void setDropHighlight(std::optional<CellPath> path);
+    // The drop onto an application, folder or Trash cell: files from the drag pasteboard, or else loaded
+    // from the drag's items, are handed to the drop handler on a later turn. False when refused at once.
+    bool acceptDroppedFiles(std::vector<std::shared_ptr<const ItemProvider>> providers, CellPath path,
+                            const DockPresentation::Cell& cell);
+    const DockDropHandler& dropHandler() const { return services_.drops; }
+    // The Option key is held now.
+    bool optionKeyHeld() const;
+
     // --- Self-closing ---
 
     // Restarts the 30 s idle close.
@@ -303,6 +328,15 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     static Task<void> fetchWindowList(std::weak_ptr<SwitcherController> weak, DockItem item,
                                       std::int64_t epoch);
     void cancelKeyboardDwell();
+    std::shared_ptr<SwitcherHostView> makePanelHost();
+
+    static Task<std::vector<std::string>> loadFileURLs(std::vector<std::shared_ptr<const ItemProvider>> providers);
+    static Task<std::optional<std::string>> loadFileURL(std::shared_ptr<const ItemProvider> provider);
+    static Task<void> finishDroppedFiles(std::weak_ptr<SwitcherController> weak, std::vector<std::string> urls,
+                                         DockItem item);
+    static Task<void> loadAndFinishDroppedFiles(std::weak_ptr<SwitcherController> weak,
+                                                std::vector<std::shared_ptr<const ItemProvider>> providers,
+                                                DockItem item);
 
     // Input (SwitcherControllerInput.cpp).
     void removeMonitors();
@@ -344,6 +378,10 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     std::optional<CellPath> folderAnchorPath_;
     bool folderPresentPending_ = false;
     std::vector<MenuActionHolder> contextMenuActionHolders_;
+    // Icons decoded during this opening, by icon source.
+    std::unordered_map<std::string, std::optional<ui::Image>> openingIcons_;
+    bool panelHostUpdateQueued_ = false;
+    Subscription panelHostRefresh_;
 
     std::shared_ptr<SwitcherSearchField> searchField_;
     bool searchFieldUpdating_ = false;

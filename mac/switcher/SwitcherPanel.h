@@ -35,12 +35,4 @@ class SwitcherPanel {
     std::unique_ptr<AppPanel> panel_;
 };
 
-// The hosting view of the panel's root view: it never takes the keyboard from the search field.
-class SwitcherHostView final : public Responder {
-  public:
-    bool acceptsFirstResponder() const override { return false; }
-
-    Rect frame;
-};
-
 }  // namespace tavelin

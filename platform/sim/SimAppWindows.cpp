@@ -188,6 +188,7 @@ class SimAppWindows::Panel final : public AppPanel {
     ~Panel() override {
         state_->delegate = nullptr;
         state_->firstResponder = nullptr;
+        state_->pointerInput = nullptr;
         state_->released = true;
         hide();
     }
@@ -227,6 +228,8 @@ class SimAppWindows::Panel final : public AppPanel {
                            : appearance == Appearance::aqua ? "setAppearance aqua" : "setAppearance darkAqua");
         state_->appearance = appearance;
     }
+    Appearance effectiveAppearance() const override { return state_->appearance.value_or(windows_.systemAppearance_); }
+    void setPointerInputView(PointerInputView* view) override { state_->pointerInput = view; }
     Rect frame() const override { return state_->frame; }
     void setContentSize(double width, double height) override {
         record("setContentSize " + text(width) + "x" + text(height));

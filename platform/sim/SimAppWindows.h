@@ -50,6 +50,7 @@ class SimAppWindows final : public AppWindows {
         AppPanelDelegate* delegate = nullptr;
         bool visible = false;
         Responder* firstResponder = nullptr;
+        PointerInputView* pointerInput = nullptr;
         bool released = false;
     };
 
@@ -92,6 +93,8 @@ class SimAppWindows final : public AppWindows {
     Responder* keyResponder() const;
     // The topmost visible panel or shown popover whose frame holds the point, with that frame.
     std::optional<std::pair<OwnWindowNumber, Rect>> windowAt(Point point) const;
+    // The system's appearance, which panels without their own follow; light at first.
+    void setSystemAppearance(Appearance appearance) { systemAppearance_ = appearance; }
 
   private:
     class Window;
@@ -109,6 +112,7 @@ class SimAppWindows final : public AppWindows {
     std::vector<std::shared_ptr<PopoverState>> popovers_;
     std::optional<OwnWindowNumber> key_;
     OwnWindowNumber nextNumber_ = 1;
+    Appearance systemAppearance_ = Appearance::aqua;
 };
 
 }  // namespace tavelin::sim

@@ -206,6 +206,7 @@ void SimInputStream::deliver(InputEvent event) {
     if (event.type == EventType::keyDown && keyResponder_) {
         if (auto* responder = keyResponder_()) responder->keyDown(event);
     }
+    if (windowReceiver_) windowReceiver_(event);
 }
 
 bool SimInputStream::takenBySystemSwitcher(const InputEvent& event) {

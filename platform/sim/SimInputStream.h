@@ -119,6 +119,9 @@ class SimInputStream final : public EventMonitors {
     // The first responder of the program's key window, if any.
     void setKeyResponder(std::function<Responder*()> responder) { keyResponder_ = std::move(responder); }
     void setKeyboardLayout(std::shared_ptr<const KeyboardLayout> layout) { layout_ = std::move(layout); }
+    // Where every delivered event goes last, the program's only once its local monitors let it pass: the
+    // program's windows take clicks under the pointer and notice the pointer leaving them.
+    void setWindowReceiver(std::function<void(const InputEvent&)> receiver) { windowReceiver_ = std::move(receiver); }
 
     // Events that reached an application, in order.
     const std::vector<SimDelivery>& applicationDeliveries() const { return deliveries_; }
@@ -161,6 +164,7 @@ class SimInputStream final : public EventMonitors {
     std::function<std::optional<ProgramWindow>(Point)> programWindowAt_;
     std::function<Responder*()> keyResponder_;
     std::shared_ptr<const KeyboardLayout> layout_ = std::make_shared<USKeyboardLayout>();
+    std::function<void(const InputEvent&)> windowReceiver_;
     std::vector<SimDelivery> deliveries_;
     std::vector<InputEvent> systemSwitcher_;
     std::vector<InputEvent> spaceShortcuts_;

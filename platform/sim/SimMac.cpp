@@ -115,6 +115,10 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
             else if (application)
                 appWindows_.resignKeyWindow();
         });
+    input_.setWindowReceiver([this](const InputEvent& event) { pointerRouter_.deliver(event); });
+    input_.setWindowOwnerAt([this, program = host_.mainBundle().identifier](Point location) {
+        return pointerRouter_.hasPanelAt(location) ? std::optional(program) : std::nullopt;
+    });
     displays_.setOwnKeyWindowFrame([this] { return appWindows_.keyWindowFrame(); });
     // Recorded from here on: what the world does to build itself is not the program's asking.
     accessibility_.setCallTrace(&calls_);

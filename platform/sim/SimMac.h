@@ -38,6 +38,7 @@
 #include "platform/sim/SimMouseCursor.h"
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPasteboard.h"
+#include "platform/sim/SimPointerRouter.h"
 #include "platform/sim/SimPrivacy.h"
 #include "platform/sim/SimProcesses.h"
 #include "platform/sim/SimPrivateWindowServer.h"
@@ -112,6 +113,8 @@ class SimMac {
     // The program's own application object, windows and shell.
     SimProgram& application() { return application_; }
     SimAppWindows& appWindows() { return appWindows_; }
+    // The mouse and drags over the program's panels (see SimDrag.h to drag).
+    SimPointerRouter& pointerRouter() { return pointerRouter_; }
     SimStatusBar& statusBar() { return statusBar_; }
     SimWindowServerConnection& windowServerConnection() { return windowServerConnection_; }
     SimLoginItems& loginItems() { return loginItems_; }
@@ -178,6 +181,7 @@ class SimMac {
     SimAppleEvents appleEvents_{workspace_};
     SimProgram application_{workspace_, host_.mainBundle().identifier, calls_};
     SimAppWindows appWindows_{calls_};
+    SimPointerRouter pointerRouter_{appWindows_};
     SimStatusBar statusBar_{calls_};
     SimWindowServerConnection windowServerConnection_{calls_};
     SimLoginItems loginItems_{calls_};

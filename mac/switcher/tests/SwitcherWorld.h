@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dockmodel/DockMainGrid.h"
+#include "mac/core/DockDropHandler.h"
 #include "mac/core/DockStateService.h"
 #include "mac/core/FolderService.h"
 #include "mac/core/IconService.h"
@@ -78,7 +79,7 @@ class SwitcherWorld : public ::testing::Test {
     SwitcherController& switcher() {
         if (!switcher_) {
             switcher_ = SwitcherController::make(
-                {settings_, dockState_, folders_, icons_, windowList_, permissions_},
+                {settings_, dockState_, folders_, icons_, windowList_, permissions_, drops_},
                 {mac_.appWindows(), mac_.application(), mac_.workspace(), mac_.displays(),
                  mac_.standardUserDefaults(), mac_.notificationCenter(), scheduler_, actionLog_, measurer_,
                  mac_.input(), mac_.textInput(), mac_.fileSystem(), utilityQueue_});
@@ -139,6 +140,8 @@ class SwitcherWorld : public ::testing::Test {
     std::shared_ptr<WindowListService> windowList_;
     std::shared_ptr<DockStateService> dockState_;
     ui::FixedAdvanceMeasurer measurer_;
+    DockDropHandler drops_{{mac_.workspace(), mac_.launchServices(), mac_.fileSystem(),
+                            mac_.workspaceActions(), mac_.dragPasteboard(), log_}};
     std::shared_ptr<SwitcherController> switcher_;
 
   private:
