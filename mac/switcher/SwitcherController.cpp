@@ -185,7 +185,7 @@ void SwitcherController::close(bool discardState) {
     window.setPointerInputView(nullptr);
     panelHostRefresh_ = Subscription();
     panelHost_.reset();
-    openingIcons_.clear();
+    lastOpeningIcons_ = std::exchange(openingIcons_, {});
 
     panel_->locksSearchInput = false;
     panel_->searchInput.reset();

@@ -227,8 +227,8 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
 
     // --- The panel's views ---
 
-    // The cell's icon: the icon service's 128-pixel picture of the item or child, decoded once per
-    // opening; none for a spacer or a picture that does not decode.
+    // The cell's icon: the icon service's 128-pixel picture of the item or child, decoded once and
+    // again only when that picture changes; none for a spacer or a picture that does not decode.
     std::optional<ui::Image> iconImage(const DockPresentation::Cell& cell);
     // Lays the panel's views out again in the host's frame, in the panel's appearance and the user's
     // reduce-motion choice. Runs a main-queue turn after any published change while the panel is open.
@@ -378,8 +378,15 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     std::optional<CellPath> folderAnchorPath_;
     bool folderPresentPending_ = false;
     std::vector<MenuActionHolder> contextMenuActionHolders_;
-    // Icons decoded during this opening, by icon source.
-    std::unordered_map<std::string, std::optional<ui::Image>> openingIcons_;
+    // An icon as the icon service gave it, and what it decoded to.
+    struct DecodedIcon {
+        std::optional<Bytes> png;
+        std::optional<ui::Image> image;
+    };
+    // Icons decoded during this opening, by icon source; those of the last opening are decoded again
+    // only when their picture changed.
+    std::unordered_map<std::string, DecodedIcon> openingIcons_;
+    std::unordered_map<std::string, DecodedIcon> lastOpeningIcons_;
     bool panelHostUpdateQueued_ = false;
     Subscription panelHostRefresh_;
 

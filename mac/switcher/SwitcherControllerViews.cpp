@@ -54,13 +54,15 @@ std::optional<ui::Image> SwitcherController::iconImage(const DockPresentation::C
     }
     // Paths hold no NUL, so the key is unambiguous.
     const std::string key = path.value_or("") + '\0' + bundleID.value_or("");
-    if (const auto found = openingIcons_.find(key); found != openingIcons_.end()) return found->second;
-    std::optional<ui::Image> image;
-    if (const auto png = services_.icons.png128(path, bundleID)) {
-        if (const auto bitmap = decodePNG(png->data)) image = ui::Image::fromRGBA(*bitmap);
+    if (const auto found = openingIcons_.find(key); found != openingIcons_.end()) return found->second.image;
+    DecodedIcon icon{.png = services_.icons.png128(path, bundleID)};
+    const auto last = lastOpeningIcons_.find(key);
+    if (last != lastOpeningIcons_.end() && last->second.png == icon.png) {
+        icon.image = last->second.image;
+    } else if (icon.png) {
+        if (const auto bitmap = decodePNG(icon.png->data)) icon.image = ui::Image::fromRGBA(*bitmap);
     }
-    openingIcons_.emplace(key, image);
-    return image;
+    return openingIcons_.emplace(key, std::move(icon)).first->second.image;
 }
 
 }  // namespace tavelin

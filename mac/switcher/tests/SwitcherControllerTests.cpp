@@ -4,6 +4,8 @@
 #include "mac/switcher/tests/SwitcherWorld.h"
 #include "platform/Workspace.h"
 
+#include <fstream>
+
 namespace tavelin {
 namespace {
 
@@ -429,6 +431,30 @@ TEST_F(SwitcherControllerTest, APointBesideAShortLastRowHitsNoCell) {
     EXPECT_EQ(switcher().cellPath(Point{150, 150}), std::nullopt);
     EXPECT_EQ(switcher().cellPath(Point{150, 50}), (CellPath{0, 1}));
     EXPECT_EQ(switcher().cellPath(Point{20, 200}), (CellPath{0, 3}));
+}
+
+TEST_F(SwitcherControllerTest, AnIconIsDecodedAgainInALaterOpeningOnlyWhenItsPictureChanged) {
+    const auto trashIcon = [&] {
+        const auto model = switcher().navigator.value();
+        for (const auto& entry : DockMainGrid::cells(model->presentation())) {
+            if (const auto* item = entry.cell.asItem(); item && item->kind == DockItemKind::trash)
+                return switcher().iconImage(entry.cell);
+        }
+        return std::optional<ui::Image>();
+    };
+    const auto finderIcon = [&] { return switcher().iconImage(*switcher().cell(*pathTitled("Finder"))); };
+    switcher().openPanel(true);
+    const auto empty = trashIcon();
+    const auto finder = finderIcon();
+    ASSERT_TRUE(empty && finder);
+    switcher().close(true);
+
+    std::ofstream(home_ / ".Trash/old.txt") << "x";
+    switcher().openPanel(true);
+    const auto full = trashIcon();
+    ASSERT_TRUE(full);
+    EXPECT_NE(full->pixel(40, 16), empty->pixel(40, 16)) << "the Trash's picture follows its state";
+    EXPECT_EQ(finderIcon()->pixel(64, 64), finder->pixel(64, 64));
 }
 
 }  // namespace
