@@ -7,7 +7,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/Panels.h"
 
 namespace tavelin {
 
@@ -61,6 +64,11 @@ class AppWindows {
 
     // Destroying the handle closes the window for good.
     virtual std::unique_ptr<AppWindow> makeWindow(AppWindowConfiguration configuration) = 0;
+    // Destroying the handle orders the panel out for good.
+    virtual std::unique_ptr<AppPanel> makePanel(PanelConfiguration configuration) = 0;
+    virtual std::unique_ptr<AppPopover> makePopover() = 0;
+    // The program's key window, if it has one.
+    virtual std::optional<KeyWindow> keyWindow() const = 0;
 };
 
 }  // namespace tavelin

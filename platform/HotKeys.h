@@ -16,18 +16,12 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/FourCharCode.h"
+
 namespace tavelin {
 
-using OSStatus = std::int32_t;
-inline constexpr OSStatus kNoErr = 0;
 inline constexpr OSStatus kEventNotHandledErr = -9874;
 inline constexpr OSStatus kEventParameterNotFoundErr = -9870;
-
-// A four-character code as one big-endian number: fourCharCode("keyb").
-constexpr std::uint32_t fourCharCode(std::string_view code) {
-    return (std::uint32_t(std::uint8_t(code[0])) << 24) | (std::uint32_t(std::uint8_t(code[1])) << 16) |
-           (std::uint32_t(std::uint8_t(code[2])) << 8) | std::uint32_t(std::uint8_t(code[3]));
-}
 
 inline constexpr std::uint32_t kEventClassKeyboard = fourCharCode("keyb");
 inline constexpr std::uint32_t kEventHotKeyPressed = 5;

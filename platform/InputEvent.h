@@ -1,10 +1,13 @@
 #pragma once
 
-// One input event of the system's event stream (a key, a modifier change, a button, the wheel, a pointer
-// move), as both its readers see it: an event tap reads the raw type, the integer fields by number and
-// the flags; the application's event monitors read the named members.
+// One input event of the system's event stream (a key, a modifier change, a button, the wheel, a pinch,
+// a pointer move), as both its readers see it: an event tap reads the raw type, the integer fields by
+// number and the flags; the application's event monitors read the named members.
 
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/Geometry.h"
 #include "runtime/Clock.h"
@@ -25,6 +28,7 @@ enum class EventType : std::uint32_t {
     otherMouseDown = 25,
     otherMouseUp = 26,
     otherMouseDragged = 27,
+    magnify = 30,
     // What an event tap is told instead of an event when the system switched it off.
     tapDisabledByTimeout = 0xFFFFFFFE,
     tapDisabledByUserInput = 0xFFFFFFFF,
@@ -41,6 +45,16 @@ inline constexpr std::uint64_t kEventFlagShift = 0x20000;
 inline constexpr std::uint64_t kEventFlagControl = 0x40000;
 inline constexpr std::uint64_t kEventFlagOption = 0x80000;
 inline constexpr std::uint64_t kEventFlagCommand = 0x100000;
+
+// The phase bits of a precise scroll (a trackpad gesture, or its momentum).
+inline constexpr std::uint64_t kScrollPhaseBegan = 0x1;
+inline constexpr std::uint64_t kScrollPhaseStationary = 0x2;
+inline constexpr std::uint64_t kScrollPhaseChanged = 0x4;
+inline constexpr std::uint64_t kScrollPhaseEnded = 0x8;
+inline constexpr std::uint64_t kScrollPhaseCancelled = 0x10;
+inline constexpr std::uint64_t kScrollPhaseMayBegin = 0x20;
+
+class KeyboardLayout;
 
 // The integer fields an event tap reads, by their numbers.
 enum class EventField : std::uint32_t {
@@ -64,6 +78,30 @@ struct InputEvent {
     std::int64_t scrollPointDelta = 0;
     // The pointer, in screen coordinates.
     Point location;
+
+    // A key's text with its modifiers, and ignoring every modifier but Shift; none for other events.
+    std::optional<std::string> characters;
+    std::optional<std::string> charactersIgnoringModifiers;
+    // The program's window the event is for, and the point in it (bottom-left origin); none for an
+    // event outside the program's windows.
+    std::optional<std::uint64_t> windowNumber;
+    Point locationInWindow;
+    // The wheel as the monitors read it: points for a precise device (a trackpad), lines otherwise.
+    double scrollingDeltaX = 0;
+    double scrollingDeltaY = 0;
+    bool hasPreciseScrollingDeltas = false;
+    std::uint64_t phase = 0;          // kScrollPhase... bits
+    std::uint64_t momentumPhase = 0;  // the same bits, while the gesture coasts on
+    // A pinch step: the factor by which the gesture grows (negative shrinks).
+    double magnification = 0;
+
+    // The layout the system translated the key with. Present exactly when the event carries its
+    // low-level record, from which a copy with other flags can be made.
+    std::shared_ptr<const KeyboardLayout> keyboardLayout;
+
+    // The event with these modifier flags and, for a key, the characters they give; none for an event
+    // without its low-level record.
+    std::optional<InputEvent> copyWithFlags(std::uint64_t newFlags) const;
 
     std::int64_t integerValueField(EventField field) const {
         switch (field) {

@@ -37,6 +37,8 @@ struct RunningApplication {
     bool isActive = false;  // the platform's own flag
     bool isHidden = false;
     bool isTerminated = false;
+    // False from the start of a launch until the application has finished launching.
+    bool isFinishedLaunching = true;
     // Properties that the application object answers by key beyond the ones above (its attention
     // requests, which the platform does not document): a key that is held responds, with its value or
     // with nothing.

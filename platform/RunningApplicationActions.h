@@ -1,8 +1,12 @@
 #pragma once
 
-// What the program asks of another running application, named by its process identifier. Main thread.
+// What the program asks of another running application. Each request answers at once whether the
+// application took it; terminate only asks the application to quit (it may end later, or never), a
+// forced termination ends it. Main thread.
 
 #include <cstdint>
+
+#include "platform/RunningApplication.h"
 
 namespace tavelin {
 
@@ -16,6 +20,11 @@ class RunningApplicationActions {
 
     // Brings the application to the front; false when it does not run or refuses.
     virtual bool activate(std::int32_t processIdentifier, std::uint32_t options) = 0;
+    // Each false when the application does not run or refuses.
+    virtual bool hide(const RunningApplication& application) = 0;
+    virtual bool unhide(const RunningApplication& application) = 0;
+    virtual bool terminate(const RunningApplication& application) = 0;
+    virtual bool forceTerminate(const RunningApplication& application) = 0;
 };
 
 }  // namespace tavelin

@@ -150,6 +150,22 @@ std::int64_t UserDefaults::integerForKey(std::string_view key) const {
     return 0;
 }
 
+double UserDefaults::doubleForKey(std::string_view key) const {
+    const auto value = object(key);
+    if (!value) return 0;
+    if (const auto* d = value->getIf<double>()) return *d;
+    if (const auto* i = value->getIf<std::int64_t>()) return static_cast<double>(*i);
+    if (const auto* b = value->getIf<bool>()) return *b ? 1 : 0;
+    if (const auto* s = value->getIf<std::string>()) {
+        double number = 0;
+        const auto* begin = s->data();
+        while (begin != s->data() + s->size() && (*begin == ' ' || *begin == '\t')) ++begin;
+        const auto result = std::from_chars(begin, s->data() + s->size(), number);
+        return result.ec == std::errc() && std::isfinite(number) ? number : 0;
+    }
+    return 0;
+}
+
 std::optional<PlistDict> UserDefaults::dictionaryForKey(std::string_view key) const {
     const auto value = object(key);
     const auto* dict = value ? value->getIf<PlistDict>() : nullptr;

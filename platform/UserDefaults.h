@@ -51,6 +51,9 @@ class UserDefaults {
     // Numbers truncated toward zero (saturating); a string's leading decimal integer ("12abc" is 12);
     // 0 for anything else and for a missing key.
     std::int64_t integerForKey(std::string_view key) const;
+    // Numbers as they are (a Boolean 1 or 0); a string's leading decimal number ("47.9px" is 47.9); 0 for
+    // anything else and for a missing key.
+    double doubleForKey(std::string_view key) const;
     std::optional<PlistDict> dictionaryForKey(std::string_view key) const;
 
     void set(std::string_view key, PlistValue value);

@@ -7,6 +7,7 @@
 // `kWorkspaceApplicationKey` (a RunningApplication as it was when the change happened). Lives on the main
 // thread.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -29,6 +30,9 @@ inline constexpr std::string_view kWorkspaceDidUnhideApplication =
 inline constexpr std::string_view kWorkspaceApplicationKey = "NSWorkspaceApplicationKey";
 // The Mac woke from sleep; posted without an application.
 inline constexpr std::string_view kWorkspaceDidWake = "NSWorkspaceDidWakeNotification";
+// The Mac is about to sleep; the user switched Spaces. Posted without an application.
+inline constexpr std::string_view kWorkspaceWillSleep = "NSWorkspaceWillSleepNotification";
+inline constexpr std::string_view kWorkspaceActiveSpaceDidChange = "NSWorkspaceActiveSpaceDidChangeNotification";
 
 class Workspace {
   public:
@@ -36,6 +40,10 @@ class Workspace {
 
     // In the workspace's order: the order in which the processes started.
     virtual std::vector<RunningApplication> runningApplications() const = 0;
+    // The processes of one application, in a stable order: the first is the one to act on.
+    virtual std::vector<RunningApplication> runningApplications(std::string_view bundleIdentifier) const = 0;
+    // None when no process with that identifier runs.
+    virtual std::optional<RunningApplication> runningApplication(std::int32_t processIdentifier) const = 0;
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
     virtual NotificationCenter& notificationCenter() = 0;
 

@@ -1,12 +1,15 @@
 #include "protocol/UnicodeText.h"
 
+#include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace tavelin {
 
@@ -159,6 +162,80 @@ std::string replaceInvalidUtf8(std::string_view text) {
         }
     }
     return repaired;
+}
+
+namespace {
+
+bool isLineBreak(UChar32 c) { return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029; }
+
+// The platform's white space: the space separators and the tab.
+bool isWhitespace(UChar32 c) { return c == 0x09 || u_charType(c) == U_SPACE_SEPARATOR; }
+
+bool isControlOrFormat(UChar32 c) {
+    const auto type = u_charType(c);
+    return type == U_CONTROL_CHAR || type == U_FORMAT_CHAR;
+}
+
+// Calls `visit` with each scalar until it returns false; an invalid byte counts as U+FFFD.
+template <class Visit>
+bool everyScalar(std::string_view text, Visit visit) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t i = 0;
+    while (i < length) {
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0) c = 0xFFFD;
+        if (!visit(c)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::u16string utf16(std::string_view text) {
+    const auto unicode = unicodeFromUTF8(text);
+    return std::u16string(unicode.getBuffer(), static_cast<std::size_t>(unicode.length()));
+}
+
+std::string utf8(std::u16string_view text) {
+    std::string out;
+    icu::UnicodeString(false, text.data(), static_cast<int32_t>(text.size())).toUTF8String(out);
+    return out;
+}
+
+std::size_t utf16Length(std::string_view text) { return static_cast<std::size_t>(unicodeFromUTF8(text).length()); }
+
+std::size_t previousGraphemeBoundary(std::u16string_view text, std::size_t offset) {
+    offset = std::min(offset, text.size());
+    if (offset == 0) return 0;
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> breaks(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status)) return offset - 1;
+    const icu::UnicodeString unicode(false, text.data(), static_cast<int32_t>(text.size()));
+    breaks->setText(unicode);
+    const auto boundary = breaks->preceding(static_cast<int32_t>(offset));
+    return boundary == icu::BreakIterator::DONE ? 0 : static_cast<std::size_t>(boundary);
+}
+
+std::string droppingLastGraphemeCluster(std::string_view text) {
+    auto units = utf16(text);
+    units.resize(previousGraphemeBoundary(units, units.size()));
+    return utf8(units);
+}
+
+bool hasScalarAbove(std::string_view text, char32_t limit) {
+    return !everyScalar(text, [&](UChar32 c) { return static_cast<char32_t>(c) <= limit; });
+}
+
+bool isPrintableWithoutSpace(std::string_view text) {
+    return !text.empty() && everyScalar(text, [](UChar32 c) {
+        return c >= 0x20 && !isWhitespace(c) && !isLineBreak(c) && !isControlOrFormat(c);
+    });
+}
+
+bool isWhitespaceAndNewlinesOnly(std::string_view text) {
+    return !text.empty() && everyScalar(text, [](UChar32 c) { return isWhitespace(c) || isLineBreak(c); });
 }
 
 }  // namespace tavelin

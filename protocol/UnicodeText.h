@@ -31,4 +31,24 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // hold any bytes, and neither JSON nor text drawing takes them as they are.
 std::string replaceInvalidUtf8(std::string_view text);
 
+// UTF-16 forms, for text ranges counted in UTF-16 units as the platform's text views count them. A byte
+// that starts no valid UTF-8 sequence becomes U+FFFD.
+std::u16string utf16(std::string_view text);
+std::string utf8(std::u16string_view text);
+std::size_t utf16Length(std::string_view text);
+
+// Where the grapheme cluster that ends at `offset` begins (0 at the start): "e" with a combining acute
+// accent, a flag or a family emoji is one step.
+std::size_t previousGraphemeBoundary(std::u16string_view text, std::size_t offset);
+// `text` without its last grapheme cluster; empty stays empty.
+std::string droppingLastGraphemeCluster(std::string_view text);
+
+// Whether a scalar of `text` lies above `limit`.
+bool hasScalarAbove(std::string_view text, char32_t limit);
+// Not empty, and every scalar is U+0020 or above and is neither white space, a line break nor a control
+// or format character, as the platform's character sets count them.
+bool isPrintableWithoutSpace(std::string_view text);
+// Not empty, and nothing but white space and line breaks.
+bool isWhitespaceAndNewlinesOnly(std::string_view text);
+
 }  // namespace tavelin

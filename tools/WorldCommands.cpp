@@ -15,6 +15,7 @@ const char* const kWorldCommandsHelp =
     "  unhide BUNDLE_ID     show a hidden application again\n"
     "  trash-add NAME       put a new file NAME in the Trash\n"
     "  trash-remove NAME    delete the file NAME from the Trash\n"
+    "  show                 open the switcher's panel from the status item and print it\n"
     "  help                 this list\n"
     "  quit                 end the program";
 

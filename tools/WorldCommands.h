@@ -4,6 +4,7 @@
 //     launch BUNDLE_ID, quit BUNDLE_ID, activate BUNDLE_ID, hide BUNDLE_ID, unhide BUNDLE_ID
 //     trash-add NAME, trash-remove NAME   (a file in the Trash; NAME is a plain file name, blanks allowed)
 //     help
+// (The program itself takes "show", which opens the switcher's panel.)
 //     quit                                (ends the program)
 // Each gives one line to show (empty for an empty line). Main thread.
 

@@ -1,7 +1,8 @@
 // tavelin: the application on a simulated Mac. It runs the real start-up on the live scheduler, prints
 // the system log (standard error) and, after each published Dock snapshot, a readable view of it or its
 // wire form (standard output), follows edits of the Dock's preference file, and takes commands on
-// standard input that act on the simulated world.
+// standard input that act on the simulated world; "show" chooses the status item's first row, which
+// opens the switcher's panel, and prints the panel.
 
 #include <unistd.h>
 
@@ -22,6 +23,7 @@
 #include "tools/DockSnapshotView.h"
 #include "tools/PreferenceFileFollower.h"
 #include "tools/StandardInputLines.h"
+#include "tools/SwitcherPanelView.h"
 #include "tools/TavelinOptions.h"
 #include "tools/WorldCommands.h"
 
@@ -37,6 +39,16 @@ std::optional<std::filesystem::path> makeFreshHome() {
 }
 
 void printLine(const std::string& text) { std::cout << text << '\n' << std::flush; }
+
+// As the user does: the status item's "show the switcher" row.
+void showSwitcher(sim::SimMac& mac, TavelinApplication& application) {
+    const auto& switcher = application.delegate().switcher();
+    if (!switcher || !mac.statusBar().choose(0, StatusItemController::kShowSwitcherTitle)) {
+        std::cerr << "tavelin: no status item to show the switcher from\n";
+        return;
+    }
+    printLine(readableSwitcherPanel(*switcher));
+}
 
 int run(const TavelinOptions& options) {
     const auto desktop =
@@ -92,9 +104,10 @@ int run(const TavelinOptions& options) {
     }
     StandardInputLines input(
         STDIN_FILENO,
-        [&scheduler, &mac](std::string line) {
-            scheduler.main().async([&mac, line = std::move(line)] {
+        [&scheduler, &mac, &application](std::string line) {
+            scheduler.main().async([&mac, &application, line = std::move(line)] {
                 if (mac.application().isTerminated()) return;
+                if (line == "show") return showSwitcher(mac, application);
                 if (auto reply = runWorldCommand(line, mac); !reply.empty()) std::cerr << reply << '\n';
             });
         },

@@ -40,8 +40,18 @@ void AppDelegate::applicationDidFinishLaunching() {
     statusItem_ = std::make_unique<StatusItemController>(services.settings, statusItemActions(),
                                                          platform.statusBar, platform.scheduler.main());
 
-    // Steps 8 and 9, the switcher controller (also stored in services.windowActionDisplayResolver) and
-    // the trigger engine attached to it, come with the switcher panel.
+    textMeasurer_ = ui::makePangoTextMeasurer();
+    dropHandler_ = std::make_unique<DockDropHandler>(
+        DockDropHandler::Platform{platform.workspace, platform.launchServices, platform.files,
+                                  platform.workspaceActions, platform.dragPasteboard, platform.log});
+    switcher_ = SwitcherController::make(
+        {services.settings, services.dockState, services.folders, services.icons, services.windowList,
+         services.permissions, *dropHandler_},
+        {platform.windows, platform.application, platform.workspace, platform.screens,
+         platform.standardDefaults, platform.notificationCenter, platform.scheduler, platform.windowActionLog,
+         *textMeasurer_, platform.eventMonitors, platform.textInput, platform.files,
+         platform.scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel)});
+    services.windowActionDisplayResolver->switcher = switcher_;
 
     updaterController();
 }
@@ -56,8 +66,10 @@ UpdaterController& AppDelegate::updaterController() {
 StatusItemController::Actions AppDelegate::statusItemActions() {
     const std::weak_ptr<AppDelegate> weak = weak_from_this();
     return {
-        // Opens the switcher's panel once there is a switcher; there is none yet.
-        .onShowSwitcher = [] {},
+        .onShowSwitcher =
+            [weak] {
+                if (auto self = weak.lock(); self && self->switcher_) self->switcher_->openPanel(true);
+            },
         .onOpenSettings =
             [weak] {
                 if (auto self = weak.lock(); self && self->settingsWindow_)

@@ -10,8 +10,8 @@
 //  5. makes the settings window;
 //  6. makes the first-run window and shows it while the first-run flow is not completed;
 //  7. makes the status item, which follows the setting showStatusItem;
-//  8. (the switcher controller, stored weakly in the window-action display resolver) and
-//  9. (the trigger engine, attached to the switcher) come with the switcher and its trigger;
+//  8. makes the switcher controller, also stored weakly in the window-action display resolver;
+//  9. (the trigger engine, attached to the switcher) comes with the hold-and-release session;
 // 10. starts the updater.
 // A repeated call does nothing.
 // The program stays an accessory (its bundle says so); the windows make it regular while they show.
@@ -26,12 +26,15 @@
 #include <memory>
 
 #include "mac/app/OnboardingWindowController.h"
+#include "mac/core/DockDropHandler.h"
 #include "mac/app/SettingsScrollState.h"
 #include "mac/app/SettingsWindowController.h"
 #include "mac/app/StatusItemController.h"
 #include "mac/switcher/SystemAppSwitcherHotKeys.h"
 #include "mac/app/UpdaterController.h"
+#include "mac/switcher/SwitcherController.h"
 #include "platform/Application.h"
+#include "platform/ui/TextMeasurer.h"
 
 namespace tavelin {
 
@@ -54,6 +57,7 @@ class AppDelegate final : public ApplicationDelegate, public std::enable_shared_
     StatusItemController* statusItem() { return statusItem_.get(); }
     SettingsWindowController* settingsWindow() { return settingsWindow_.get(); }
     OnboardingWindowController* onboardingWindow() { return onboardingWindow_.get(); }
+    const std::shared_ptr<SwitcherController>& switcher() const { return switcher_; }
     SettingsScrollState& settingsScrollState() { return scrollState_; }
     SystemAppSwitcherHotKeys& systemAppSwitcherHotKeys() { return systemSwitcherKeys_; }
     // Made, and the updater started, on first use.
@@ -70,7 +74,10 @@ class AppDelegate final : public ApplicationDelegate, public std::enable_shared_
     std::unique_ptr<OnboardingWindowController> onboardingWindow_;
     std::unique_ptr<StatusItemController> statusItem_;
     bool didFinishLaunching_ = false;
-    // The switcher controller and the trigger engine join here with the switcher panel.
+    // The system font's measurer, for the panel's labels and its views.
+    std::unique_ptr<ui::TextMeasurer> textMeasurer_;
+    std::unique_ptr<DockDropHandler> dropHandler_;
+    std::shared_ptr<SwitcherController> switcher_;
 };
 
 }  // namespace tavelin

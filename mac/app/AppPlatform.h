@@ -6,31 +6,37 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Alerts.h"
-#include "platform/AppleScript.h"
 #include "platform/AppWindows.h"
+#include "platform/AppleEvents.h"
+#include "platform/AppleScript.h"
 #include "platform/Application.h"
 #include "platform/DesktopPictures.h"
+#include "platform/EventMonitors.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWatcher.h"
 #include "platform/HostInfo.h"
 #include "platform/Keychain.h"
+#include "platform/LaunchServices.h"
 #include "platform/LoginItems.h"
 #include "platform/MouseCursor.h"
 #include "platform/NetworkListeners.h"
+#include "platform/Pasteboard.h"
 #include "platform/Privacy.h"
+#include "platform/PrivateWindowServer.h"
+#include "platform/Processes.h"
 #include "platform/RunningApplicationActions.h"
 #include "platform/ScreenCapture.h"
 #include "platform/Screens.h"
 #include "platform/SoftwareUpdater.h"
 #include "platform/StatusBar.h"
 #include "platform/SymbolicHotKeys.h"
+#include "platform/TextInput.h"
 #include "platform/UserDefaults.h"
 #include "platform/UserDefaultsDomains.h"
 #include "platform/UserFolders.h"
 #include "platform/UserNotificationCenter.h"
 #include "platform/WindowServer.h"
 #include "platform/WindowServerConnection.h"
-#include "platform/PrivateWindowServer.h"
 #include "platform/Workspace.h"
 #include "platform/WorkspaceActions.h"
 #include "platform/WorkspaceIcons.h"
@@ -66,8 +72,11 @@ struct AppPlatform {
     Screens& screens;
     DesktopPictures& desktopPictures;
     WindowServer& windowServer;
+    PrivateWindowServer& privateWindowServer;
     ScreenCapture& screenCapture;
     MouseCursor& mouseCursor;
+    AppleEvents& appleEvents;
+    Processes& processes;
 
     LoginItems& loginItems;
     NetworkListeners& network;
@@ -79,10 +88,15 @@ struct AppPlatform {
     StatusBar& statusBar;
     Alerts& alerts;
     WindowServerConnection& windowServerConnection;
-    PrivateWindowServer& privateWindowServer;
     AppleScripts& appleScripts;
     SymbolicHotKeys& symbolicHotKeys;
     SoftwareUpdater& updater;
+    // Opening dragged files, and the pasteboard of the drag.
+    LaunchServices& launchServices;
+    const Pasteboard& dragPasteboard;
+    // The application's event monitors and the input state they read, and the text input of its text views.
+    EventMonitors& eventMonitors;
+    TextInput& textInput;
 };
 
 }  // namespace tavelin

@@ -1,6 +1,26 @@
 #include "mac/app/AppServices.h"
 
 namespace tavelin {
+namespace {
+
+WindowPlatform windowPlatform(const AppPlatform& platform) {
+    return WindowPlatform{platform.accessibility,
+                          platform.windowServer,
+                          platform.screens,
+                          platform.runningApplications,
+                          platform.mouseCursor,
+                          platform.scheduler,
+                          platform.log,
+                          platform.windowActionLog,
+                          platform.privateWindowServer,
+                          platform.windowServerConnection,
+                          platform.host,
+                          platform.workspace,
+                          platform.files,
+                          platform.appleScripts};
+}
+
+}  // namespace
 
 AppServices::AppServices(const AppPlatform& platform)
     : platform_(platform),
@@ -18,11 +38,7 @@ AppServices::AppServices(const AppPlatform& platform)
           platform.accessibility, platform.privacy, platform.userNotifications, platform.workspaceActions,
           platform.alerts, platform.files, platform.folders, platform.standardDefaults,
           platform.scheduler.main()})),
-      windowList(std::make_shared<WindowListService>(WindowPlatform{
-          platform.accessibility, platform.windowServer, platform.screens, platform.runningApplications,
-          platform.mouseCursor, platform.scheduler, platform.log, platform.windowActionLog,
-          platform.privateWindowServer, platform.windowServerConnection, platform.host, platform.workspace,
-          platform.files, platform.appleScripts})),
+      windowList(std::make_shared<WindowListService>(windowPlatform(platform))),
       windowThumbnails(std::make_shared<WindowThumbnailService>(WindowThumbnailService::Platform{
           platform.windowServer, platform.screenCapture, platform.host, platform.scheduler})),
       windowActionDisplayResolver(std::make_shared<WindowActionDisplayResolver>(platform.screens)),
@@ -35,7 +51,8 @@ AppServices::AppServices(const AppPlatform& platform)
       folderCache(std::make_shared<FolderContentCache>(
           folders, settings, icons, permissions,
           FolderContentCache::Platform{platform.scheduler, platform.files, platform.fileWatcher})),
-      executor(),
+      executor(AppCommandPlatform{windowPlatform(platform), platform.workspaceActions, platform.folders,
+                                  platform.appleEvents, platform.processes}),
       server(ServerCoordinator::create(
           {settings, dockState, executor, folders, wallpaper, permissions, folderCache, windowList,
            windowThumbnails, windowActions, icons},

@@ -25,8 +25,11 @@ AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& lo
         .screens = mac.displays(),
         .desktopPictures = mac.displays(),
         .windowServer = mac.windowServer(),
+        .privateWindowServer = mac.privateWindowServer(),
         .screenCapture = mac.screenCapture(),
         .mouseCursor = mac.mouseCursor(),
+        .appleEvents = mac.appleEvents(),
+        .processes = mac.processes(),
         .loginItems = mac.loginItems(),
         .network = mac.network(),
         .keychain = mac.keychain(),
@@ -35,10 +38,13 @@ AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& lo
         .statusBar = mac.statusBar(),
         .alerts = mac.alerts(),
         .windowServerConnection = mac.windowServerConnection(),
-        .privateWindowServer = mac.privateWindowServer(),
         .appleScripts = mac.appleScripts(),
         .symbolicHotKeys = mac.symbolicHotKeys(),
         .updater = mac.softwareUpdater(),
+        .launchServices = mac.launchServices(),
+        .dragPasteboard = mac.dragPasteboard(),
+        .eventMonitors = mac.input(),
+        .textInput = mac.textInput(),
     };
 }
 

@@ -24,22 +24,6 @@ FolderSnapshot snapshotOf(const DockItem& item) {
     };
 }
 
-// The file name without its extension: "Report.pdf" is "Report", "Archive.2" is "Archive"; a name that
-// only starts or ends with a dot keeps it.
-std::string titleOf(const fs::path& path) {
-    auto name = path.filename().string();
-    const auto dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0 && dot + 1 < name.size()) name.erase(dot);
-    return name;
-}
-
-std::string lowercasedExtension(const fs::path& path) {
-    const auto name = path.filename().string();
-    const auto dot = name.rfind('.');
-    if (dot == std::string::npos || dot == 0 || dot + 1 == name.size()) return {};
-    return lowercased(std::string_view(name).substr(dot + 1));
-}
-
 // With a root, the path below it ("Sub/a.txt"); otherwise the file name.
 std::string childIDOf(const fs::path& entry, const std::optional<std::string>& rootPath) {
     const auto path = entry.string();
@@ -101,6 +85,20 @@ FolderSnapshot FolderService::snapshot(const DockItem& item, const AppSettings& 
     snapshot.children = sortChildren(std::move(children), item, settings);
     snapshot.isReadable = true;
     return snapshot;
+}
+
+std::string FolderService::titleOf(const fs::path& path) {
+    auto name = path.filename().string();
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0 && dot + 1 < name.size()) name.erase(dot);
+    return name;
+}
+
+std::string FolderService::lowercasedExtension(const fs::path& path) {
+    const auto name = path.filename().string();
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0 || dot + 1 == name.size()) return {};
+    return lowercased(std::string_view(name).substr(dot + 1));
 }
 
 FolderSnapshot FolderService::errorSnapshot(const DockItem& item, std::string reason) {

@@ -34,6 +34,11 @@ class FolderService {
     // The first rule that holds: a web location, an application, a folder, or a file.
     static FolderChildKind folderChildKind(const std::filesystem::path& url,
                                            const std::optional<FileResourceValues>& values);
+    // The file name without its extension: "Report.pdf" is "Report", "Archive.2" is "Archive"; a name
+    // that only starts or ends with a dot keeps it.
+    static std::string titleOf(const std::filesystem::path& path);
+    // The extension in lower case; empty where titleOf keeps the whole name.
+    static std::string lowercasedExtension(const std::filesystem::path& path);
     // In display order, childIndex renumbered from 0; equal keys keep their listing order.
     static std::vector<FolderChild> sortChildren(std::vector<FolderChild> children, const DockItem& item,
                                                  const AppSettings& settings);

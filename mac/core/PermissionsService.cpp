@@ -215,12 +215,23 @@ void PermissionsService::markFolderCheckDone() {
 
 std::optional<PermissionsService::VolumeCategory> PermissionsService::volumeCategory(
     std::string_view path) const {
+    switch (volumeClass(path).value_or(VolumeClass::local)) {
+        case VolumeClass::removable:
+            return VolumeCategory::removable;
+        case VolumeClass::network:
+            return VolumeCategory::network;
+        case VolumeClass::local:
+            break;
+    }
+    return std::nullopt;
+}
+
+std::optional<PermissionsService::VolumeClass> PermissionsService::volumeClass(std::string_view path) const {
     const auto facts = platform_.files.volumeFacts(std::filesystem::path(path));
     if (!facts) return std::nullopt;
-    if (facts->isRemovable.value_or(false) || facts->isEjectable.value_or(false))
-        return VolumeCategory::removable;
-    if (facts->isLocal == false) return VolumeCategory::network;
-    return std::nullopt;
+    if (facts->isRemovable.value_or(false) || facts->isEjectable.value_or(false)) return VolumeClass::removable;
+    if (facts->isLocal == false) return VolumeClass::network;
+    return VolumeClass::local;
 }
 
 std::set<std::string> PermissionsService::standardFolderPaths() const {

@@ -60,6 +60,9 @@ class PermissionsService : public ObservableObject, public std::enable_shared_fr
     };
 
     enum class VolumeCategory { removable, network };
+    // What a volume's facts say it is: removable when removable or ejectable, network when known not to
+    // be local, otherwise local (also when the local flag is not reported).
+    enum class VolumeClass { local, removable, network };
 
     // What the service asks of the system.
     struct Platform {
@@ -122,6 +125,8 @@ class PermissionsService : public ObservableObject, public std::enable_shared_fr
 
     // None for a local volume, and when the volume's facts cannot be read.
     std::optional<VolumeCategory> volumeCategory(std::string_view path) const;
+    // None when the volume's facts cannot be read.
+    std::optional<VolumeClass> volumeClass(std::string_view path) const;
     // Desktop, Documents and Downloads, by the home folder and as the system names them.
     std::set<std::string> standardFolderPaths() const;
 

@@ -8,6 +8,7 @@
 // Main thread only: device sessions hop to the main queue to pin. One per process, owned by the service
 // container and shared by every WindowActionService value.
 
+#include <memory>
 #include <optional>
 
 #include "mac/windows/ScreenSupport.h"
@@ -15,6 +16,8 @@
 #include "protocol/Identifiers.h"
 
 namespace tavelin {
+
+class SwitcherController;
 
 class WindowActionDisplayResolver {
   public:
@@ -31,6 +34,8 @@ class WindowActionDisplayResolver {
     void pinReferenceScreen(ScreenID screenID);
     void unpinReferenceScreen();
 
+    // Set once by start-up, after the switcher exists; none until then.
+    std::weak_ptr<SwitcherController> switcher;
     std::optional<ScreenID> pinnedScreenID;
     int pinDepth = 0;
 

@@ -1,6 +1,28 @@
 #include "platform/sim/SimAppWindows.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <utility>
+
 namespace tavelin::sim {
+
+namespace {
+
+// The shortest text that reads back as the same number.
+std::string text(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string hex(std::uint64_t value) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%llX", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+}  // namespace
 
 class SimAppWindows::Window final : public AppWindow {
   public:
@@ -8,8 +30,8 @@ class SimAppWindows::Window final : public AppWindow {
         : windows_(windows), state_(std::move(state)) {}
     ~Window() override {
         state_->released = true;
-        state_->visible = state_->key = state_->front = false;
         state_->delegate = nullptr;
+        windows_.hide(*state_);
     }
 
     void setDelegate(AppWindowDelegate* delegate) override { state_->delegate = delegate; }
@@ -26,7 +48,7 @@ class SimAppWindows::Window final : public AppWindow {
         if (!state_->visible) return;
         record("close");
         if (state_->delegate) state_->delegate->windowWillClose();
-        state_->visible = state_->key = state_->front = false;
+        windows_.hide(*state_);
     }
 
   private:
@@ -42,6 +64,7 @@ std::unique_ptr<AppWindow> SimAppWindows::makeWindow(AppWindowConfiguration conf
     trace_.record("Windows.make " + configuration.title);
     auto state = std::make_shared<WindowState>();
     state->configuration = std::move(configuration);
+    state->number = nextNumber_++;
     windows_.push_back(state);
     return std::make_unique<Window>(*this, std::move(state));
 }
@@ -65,16 +88,254 @@ bool SimAppWindows::userCloses(std::string_view title) {
         if (state.configuration.title != title || !state.visible) continue;
         trace_.record("Windows.userCloses " + state.configuration.title);
         if (state.delegate) state.delegate->windowWillClose();
-        state.visible = state.key = state.front = false;
+        hide(state);
         return true;
     }
     return false;
 }
 
 void SimAppWindows::makeKeyAndFront(WindowState& shown) {
-    for (const auto& state : windows_) state->key = state->front = false;
-    shown.visible = shown.key = shown.front = true;
+    for (const auto& state : windows_) state->front = false;
+    shown.visible = shown.front = true;
     ++shown.timesShown;
+    setKey(shown.number);
+}
+
+void SimAppWindows::hide(WindowState& state) {
+    state.visible = state.front = false;
+    if (key_ == state.number) setKey(std::nullopt);
+}
+
+std::optional<KeyWindow> SimAppWindows::keyWindow() const {
+    if (!key_) return std::nullopt;
+    for (const auto& popover : popovers_) {
+        if (popover->number == *key_) return KeyWindow{*key_, popover->parent};
+    }
+    return KeyWindow{*key_, std::nullopt};
+}
+
+std::optional<Rect> SimAppWindows::keyWindowFrame() const {
+    if (!key_) return std::nullopt;
+    if (const auto* panel = panelState(*key_)) return panel->frame;
+    for (const auto& popover : popovers_) {
+        if (popover->number == *key_) return popover->frame;
+    }
+    return std::nullopt;
+}
+
+void SimAppWindows::setKey(std::optional<OwnWindowNumber> number) {
+    if (key_ == number) return;
+    const auto resigned = std::exchange(key_, number);
+    for (const auto& state : windows_) state->key = key_ == state->number;
+    if (!resigned) return;
+    if (auto* panel = panelState(*resigned); panel && panel->delegate) panel->delegate->windowDidResignKey();
+}
+
+Responder* SimAppWindows::keyResponder() const {
+    const auto* panel = key_ ? panelState(*key_) : nullptr;
+    return panel ? panel->firstResponder : nullptr;
+}
+
+std::optional<std::pair<OwnWindowNumber, Rect>> SimAppWindows::windowAt(Point point) const {
+    // Popovers float above the panels they hang from; among each, the one made last is in front.
+    for (auto popover = popovers_.rbegin(); popover != popovers_.rend(); ++popover) {
+        const auto& state = **popover;
+        if (!state.released && state.shown && mouseInRect(point, state.frame, false))
+            return std::pair{state.number, state.frame};
+    }
+    for (auto panel = panels_.rbegin(); panel != panels_.rend(); ++panel) {
+        const auto& state = **panel;
+        if (!state.released && state.visible && mouseInRect(point, state.frame, false))
+            return std::pair{state.number, state.frame};
+    }
+    return std::nullopt;
+}
+
+SimAppWindows::PanelState* SimAppWindows::panelState(OwnWindowNumber number) const {
+    for (const auto& panel : panels_) {
+        if (panel->number == number) return panel.get();
+    }
+    return nullptr;
+}
+
+bool SimAppWindows::makeKey(OwnWindowNumber number) {
+    const bool onScreen = std::ranges::any_of(windows_, [&](const auto& w) { return w->number == number && w->visible; }) ||
+                          std::ranges::any_of(panels_, [&](const auto& p) { return p->number == number && p->visible; }) ||
+                          std::ranges::any_of(popovers_, [&](const auto& p) { return p->number == number && p->shown; });
+    if (!onScreen) return false;
+    trace_.record("Windows.userMakesKey " + std::to_string(number));
+    setKey(number);
+    return true;
+}
+
+void SimAppWindows::resignKeyWindow() { setKey(std::nullopt); }
+
+std::vector<SimAppWindows::PanelState> SimAppWindows::panels() const {
+    std::vector<PanelState> states;
+    for (const auto& state : panels_) states.push_back(*state);
+    return states;
+}
+
+std::vector<SimAppWindows::PopoverState> SimAppWindows::popovers() const {
+    std::vector<PopoverState> states;
+    for (const auto& state : popovers_) states.push_back(*state);
+    return states;
+}
+
+class SimAppWindows::Panel final : public AppPanel {
+  public:
+    Panel(SimAppWindows& windows, std::shared_ptr<PanelState> state) : windows_(windows), state_(std::move(state)) {}
+    ~Panel() override {
+        state_->delegate = nullptr;
+        state_->firstResponder = nullptr;
+        state_->pointerInput = nullptr;
+        state_->released = true;
+        hide();
+    }
+
+    OwnWindowNumber windowNumber() const override { return state_->number; }
+    void setFloatingPanel(bool floating) override {
+        record(floating ? "setFloatingPanel on" : "setFloatingPanel off");
+        state_->floating = floating;
+    }
+    void setLevel(std::int64_t level) override {
+        record("setLevel " + std::to_string(level));
+        state_->level = level;
+    }
+    void setCollectionBehavior(std::uint64_t behavior) override {
+        record("setCollectionBehavior " + hex(behavior));
+        state_->collectionBehavior = behavior;
+    }
+    void setMovableByWindowBackground(bool movable) override {
+        record(movable ? "setMovableByWindowBackground on" : "setMovableByWindowBackground off");
+        state_->movableByWindowBackground = movable;
+    }
+    void setBackgroundColorClear() override {
+        record("setBackgroundColor clear");
+        state_->backgroundClear = true;
+    }
+    void setBecomesKeyOnlyIfNeeded(bool onlyIfNeeded) override {
+        record(onlyIfNeeded ? "setBecomesKeyOnlyIfNeeded on" : "setBecomesKeyOnlyIfNeeded off");
+        state_->becomesKeyOnlyIfNeeded = onlyIfNeeded;
+    }
+    void setContentView(std::string name, bool clips) override {
+        record("setContentView " + name + (clips ? "" : " unclipped"));
+        state_->contentView = std::move(name);
+        state_->contentClips = clips;
+    }
+    void setAppearance(std::optional<Appearance> appearance) override {
+        record(!appearance ? "setAppearance none"
+                           : appearance == Appearance::aqua ? "setAppearance aqua" : "setAppearance darkAqua");
+        state_->appearance = appearance;
+    }
+    Appearance effectiveAppearance() const override { return state_->appearance.value_or(windows_.systemAppearance_); }
+    void setPointerInputView(PointerInputView* view) override { state_->pointerInput = view; }
+    Rect frame() const override { return state_->frame; }
+    void setContentSize(double width, double height) override {
+        record("setContentSize " + text(width) + "x" + text(height));
+        state_->frame.width = width;
+        state_->frame.height = height;
+    }
+    void setFrameOrigin(Point origin) override {
+        record("setFrameOrigin " + text(origin.x) + "," + text(origin.y));
+        state_->frame.x = origin.x;
+        state_->frame.y = origin.y;
+    }
+    void setDelegate(AppPanelDelegate* delegate) override {
+        record(delegate ? "setDelegate" : "setDelegate none");
+        state_->delegate = delegate;
+    }
+    void makeKeyAndOrderFront() override {
+        record("makeKeyAndOrderFront");
+        state_->visible = true;
+        windows_.setKey(state_->number);
+    }
+    void orderOut() override {
+        record("orderOut");
+        hide();
+    }
+    bool isVisible() const override { return state_->visible; }
+    bool isKeyWindow() const override { return windows_.key_ == state_->number; }
+    bool makeFirstResponder(Responder* responder) override {
+        if (responder && !responder->acceptsFirstResponder()) return false;
+        record("makeFirstResponder");
+        state_->firstResponder = responder;
+        return true;
+    }
+    Responder* firstResponder() const override { return state_->firstResponder; }
+
+  private:
+    void hide() {
+        state_->visible = false;
+        if (windows_.key_ == state_->number) windows_.setKey(std::nullopt);
+    }
+    void record(std::string call) { windows_.trace_.record("Panel." + call); }
+
+    SimAppWindows& windows_;
+    std::shared_ptr<PanelState> state_;
+};
+
+class SimAppWindows::Popover final : public AppPopover {
+  public:
+    Popover(SimAppWindows& windows, std::shared_ptr<PopoverState> state)
+        : windows_(windows), state_(std::move(state)) {}
+    ~Popover() override {
+        state_->released = true;
+        close();
+    }
+
+    OwnWindowNumber windowNumber() const override { return state_->number; }
+    void show(const Rect& anchor, const AppPanel& parent) override {
+        windows_.trace_.record("Popover.show");
+        state_->anchor = anchor;
+        state_->parent = parent.windowNumber();
+        state_->shown = true;
+        place();
+    }
+    void setContentSize(double width, double height) override {
+        state_->frame.width = width;
+        state_->frame.height = height;
+        place();
+    }
+    void close() override {
+        if (!state_->shown) return;
+        windows_.trace_.record("Popover.close");
+        state_->shown = false;
+        if (windows_.key_ == state_->number) windows_.setKey(std::nullopt);
+    }
+    bool isShown() const override { return state_->shown; }
+    std::optional<Rect> windowFrame() const override {
+        return state_->shown ? std::optional(state_->frame) : std::nullopt;
+    }
+
+  private:
+    // Hangs below the anchor, centred on it.
+    void place() {
+        const Rect& anchor = state_->anchor;
+        state_->frame.x = anchor.x + anchor.width / 2 - state_->frame.width / 2;
+        state_->frame.y = anchor.y - state_->frame.height;
+    }
+
+    SimAppWindows& windows_;
+    std::shared_ptr<PopoverState> state_;
+};
+
+std::unique_ptr<AppPanel> SimAppWindows::makePanel(PanelConfiguration configuration) {
+    trace_.record("Panel.make " + text(configuration.contentRect.width) + "x" +
+                  text(configuration.contentRect.height) + " style=" + hex(configuration.styleMask));
+    auto state = std::make_shared<PanelState>();
+    state->number = nextNumber_++;
+    state->frame = configuration.contentRect;
+    state->configuration = configuration;
+    panels_.push_back(state);
+    return std::make_unique<Panel>(*this, std::move(state));
+}
+
+std::unique_ptr<AppPopover> SimAppWindows::makePopover() {
+    auto state = std::make_shared<PopoverState>();
+    state->number = nextNumber_++;
+    popovers_.push_back(state);
+    return std::make_unique<Popover>(*this, std::move(state));
 }
 
 }  // namespace tavelin::sim

@@ -104,8 +104,27 @@ std::vector<Screen> SimDisplays::screens() const {
     return screens;
 }
 
+std::optional<Rect> SimDisplays::keyWindowFrame() const {
+    const auto front = world_.frontmost();
+    if (!front) return std::nullopt;
+    if (*front == world_.ownProcess()) return ownKeyWindowFrame_ ? ownKeyWindowFrame_() : std::nullopt;
+    const double primaryHeight = displays_.empty() ? 0 : displays_.front().screen.frame.height;
+    for (const auto& state : world_.windows()) {
+        if (state.window.ownerPID == *front && state.onScreen && state.window.layer == 0)
+            return windowServerRect(state.window.bounds, primaryHeight);  // the same flip back
+    }
+    return std::nullopt;
+}
+
 std::optional<Screen> SimDisplays::mainScreen() const {
     if (displays_.empty()) return std::nullopt;
+    if (const auto frame = mainForced_ ? std::nullopt : keyWindowFrame()) {
+        const Point centre{frame->x + frame->width / 2, frame->y + frame->height / 2};
+        const auto holder = std::ranges::find_if(displays_, [&](const Display& d) {
+            return mouseInRect(centre, d.screen.frame, true);
+        });
+        if (holder != displays_.end()) return screenOf(*holder);
+    }
     const auto main = std::ranges::find_if(displays_, [](const Display& d) { return d.screen.main; });
     return screenOf(main == displays_.end() ? displays_.front() : *main);
 }
@@ -196,6 +215,7 @@ std::optional<std::uint64_t> SimDisplays::identityOfNumber(std::uint32_t screenN
 void SimDisplays::setScreens(std::vector<DesktopScreen> screens) {
     for (const auto& display : displays_) world_.removeWindow(display.window);
     displays_.clear();
+    mainForced_ = false;
     for (auto& screen : screens) displays_.push_back(Display{nextIdentity_++, std::move(screen)});
     screensChanged();
 }
@@ -210,6 +230,7 @@ bool SimDisplays::setFrame(std::size_t index, Rect frame) {
 bool SimDisplays::setMainScreen(std::size_t index) {
     if (index >= displays_.size()) return false;
     for (std::size_t i = 0; i < displays_.size(); ++i) displays_[i].screen.main = i == index;
+    mainForced_ = true;
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,6 +52,9 @@ class SimDisplays final : public Screens, public DesktopPictures {
     SimDisplays& operator=(const SimDisplays&) = delete;
 
     std::vector<Screen> screens() const override;
+    // The screen of the key window: the one that holds the centre of the frontmost application's front
+    // window (the program's own key window when the program is in front); without one the screen set as
+    // main, else the first. A screen made main by setMainScreen stays main.
     std::optional<Screen> mainScreen() const override;
     Point mouseLocation() const override { return world_.pointer(); }
 
@@ -82,6 +86,9 @@ class SimDisplays final : public Screens, public DesktopPictures {
 
     void wake();
 
+    // The frame of the program's own key window (screen coordinates), for the main screen.
+    void setOwnKeyWindowFrame(std::function<std::optional<Rect>()> frame) { ownKeyWindowFrame_ = std::move(frame); }
+
     // The world's call trace, once the world has set it.
     void setCallTrace(SimCallTrace* trace) { trace_ = trace; }
 
@@ -98,6 +105,7 @@ class SimDisplays final : public Screens, public DesktopPictures {
     std::optional<Bitmap> wallpaperContent(std::uint64_t identity) const;
     void placeWallpaperWindows();
     void screensChanged();
+    std::optional<Rect> keyWindowFrame() const;
     void post(NotificationCenter& center, std::string_view name);
 
     const std::filesystem::path homeFolder_;
@@ -107,6 +115,8 @@ class SimDisplays final : public Screens, public DesktopPictures {
     std::vector<Display> displays_;
     std::uint64_t nextIdentity_ = 1;
     SimCallTrace* trace_ = nullptr;
+    std::function<std::optional<Rect>()> ownKeyWindowFrame_;
+    bool mainForced_ = false;
     // Notifications still queued hold it weakly and are dropped once it is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>();
 };

@@ -52,6 +52,7 @@ std::expected<FileResourceValues, FileSystemError> SimFileSystem::resourceValues
 }
 
 std::expected<VolumeFacts, FileSystemError> SimFileSystem::volumeFacts(const fs::path& path) const {
+    if (auto error = refusal(Operation::readVolume, path)) return std::unexpected(*error);
     {
         std::lock_guard lock(mutex_);
         if (const auto* volume = volumeOf(path)) return volume->facts;

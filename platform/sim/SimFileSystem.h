@@ -24,7 +24,7 @@ namespace tavelin::sim {
 class SimFileSystem final : public FileSystem {
   public:
     // A rename is a move that stays on its volume.
-    enum class Operation { list, readValues, copy, move, remove };
+    enum class Operation { list, readValues, readVolume, copy, move, remove };
     // Of an operation's paths: the item it acts on, and the destination of a copy or a move (empty
     // otherwise).
     using PathMatch = std::function<bool(const std::filesystem::path& path, const std::filesystem::path& to)>;

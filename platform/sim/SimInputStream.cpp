@@ -68,11 +68,17 @@ void SimInputStream::releaseModifiers(std::uint64_t flags, Duration after) {
 }
 
 void SimInputStream::keyDown(std::int64_t keyCode, Duration after) {
-    happen(after, [this, keyCode] { return InputEvent{.type = EventType::keyDown, .flags = flags_, .keyCode = keyCode}; });
+    happen(after, [this, keyCode] { return keyEvent(EventType::keyDown, keyCode); });
 }
 
 void SimInputStream::keyUp(std::int64_t keyCode, Duration after) {
-    happen(after, [this, keyCode] { return InputEvent{.type = EventType::keyUp, .flags = flags_, .keyCode = keyCode}; });
+    happen(after, [this, keyCode] { return keyEvent(EventType::keyUp, keyCode); });
+}
+
+InputEvent SimInputStream::keyEvent(EventType type, std::int64_t keyCode) const {
+    InputEvent event{.type = type, .flags = flags_, .keyCode = keyCode};
+    translateKeyEvent(event, layout_);
+    return event;
 }
 
 void SimInputStream::mouseDown(std::int64_t button, Duration after) {
@@ -94,6 +100,29 @@ void SimInputStream::scrollWheel(std::int64_t lineDelta, std::int64_t pointDelta
         auto event = mouseEvent(EventType::scrollWheel, 0);
         event.scrollLineDelta = lineDelta;
         event.scrollPointDelta = pointDelta;
+        event.scrollingDeltaY = static_cast<double>(lineDelta);
+        return event;
+    });
+}
+
+void SimInputStream::swipe(double deltaY, double deltaX, std::uint64_t phase, std::uint64_t momentumPhase,
+                           Duration after) {
+    happen(after, [=, this] {
+        auto event = mouseEvent(EventType::scrollWheel, 0);
+        event.scrollPointDelta = static_cast<std::int64_t>(deltaY);
+        event.scrollingDeltaY = deltaY;
+        event.scrollingDeltaX = deltaX;
+        event.hasPreciseScrollingDeltas = true;
+        event.phase = phase;
+        event.momentumPhase = momentumPhase;
+        return event;
+    });
+}
+
+void SimInputStream::magnify(double magnification, Duration after) {
+    happen(after, [this, magnification] {
+        auto event = mouseEvent(EventType::magnify, 0);
+        event.magnification = magnification;
         return event;
     });
 }
@@ -106,8 +135,16 @@ void SimInputStream::moveMouse(Point location, Duration after) {
 }
 
 InputEvent SimInputStream::mouseEvent(EventType type, std::int64_t button) const {
-    return InputEvent{
+    InputEvent event{
         .type = type, .flags = flags_, .buttonNumber = button, .location = world_.displays.mouseLocation()};
+    if (programWindowAt_) {
+        if (const auto window = programWindowAt_(event.location)) {
+            event.windowNumber = window->number;
+            event.locationInWindow = Point{event.location.x - window->frame.x, event.location.y - window->frame.y};
+        }
+    }
+    event.keyboardLayout = layout_;
+    return event;
 }
 
 void SimInputStream::happen(Duration after, std::function<InputEvent()> make) {
@@ -166,6 +203,10 @@ void SimInputStream::deliver(InputEvent event) {
         event = *passed;
     }
     deliveries_.push_back(SimDelivery{application, event});
+    if (event.type == EventType::keyDown && keyResponder_) {
+        if (auto* responder = keyResponder_()) responder->keyDown(event);
+    }
+    if (windowReceiver_) windowReceiver_(event);
 }
 
 bool SimInputStream::takenBySystemSwitcher(const InputEvent& event) {
@@ -192,6 +233,7 @@ bool SimInputStream::takenBySpaceShortcut(const InputEvent& event) {
 
 std::string SimInputStream::receiver(const InputEvent& event) const {
     const bool keyboard = event.isKey() || event.type == EventType::flagsChanged;
+    if (!keyboard && event.windowNumber) return world_.programBundleIdentifier;
     if (!keyboard && windowOwnerAt_) {
         if (auto owner = windowOwnerAt_(event.location)) return *owner;
     }

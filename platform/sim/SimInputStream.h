@@ -15,7 +15,12 @@
 //  3. then, for a key-down, to the registered hot keys;
 //  4. then to an application: keys to the frontmost one, mouse events to the one whose window is under
 //     the pointer. For the program, its local monitors see it first, in the order they were added (one
-//     that returns nothing consumes it); for another application, the program's global monitors see it.
+//     that returns nothing consumes it), and a key-down they pass goes on to the first responder of the
+//     program's key window; for another application, the program's global monitors see it.
+//
+// Keys carry their characters by the keyboard layout (the US one unless a test sets another) and their
+// low-level record, so that a copy with other flags gets its characters anew. Mouse events over one of
+// the program's windows carry its number and the point in it.
 //
 // The system's "move a Space" shortcuts (symbolic hot keys 79 to 82) are taken as they happen, before
 // any of this and also while the main thread is blocked: a key-down moves the display under the pointer
@@ -32,6 +37,8 @@
 #include <vector>
 
 #include "platform/EventMonitors.h"
+#include "platform/KeyboardLayout.h"
+#include "platform/Panels.h"
 #include "platform/sim/SimCallTrace.h"
 #include "platform/sim/SimDisplays.h"
 #include "platform/sim/SimEventTaps.h"
@@ -85,8 +92,15 @@ class SimInputStream final : public EventMonitors {
     // Button 0 left, 1 right, 2 and up the others.
     void mouseDown(std::int64_t button, Duration after = {});
     void mouseUp(std::int64_t button, Duration after = {});
-    // One notch or swipe step of the vertical axis; negative moves content up.
+    // One notch or swipe step of the vertical axis; negative moves content up. The monitors read the
+    // lines, as from a mouse wheel.
     void scrollWheel(std::int64_t lineDelta, std::int64_t pointDelta, Duration after = {});
+    // One event of a trackpad gesture: precise deltas in points, with its phase and momentum phase
+    // (kScrollPhase... bits).
+    void swipe(double deltaY, double deltaX, std::uint64_t phase, std::uint64_t momentumPhase = 0,
+               Duration after = {});
+    // One step of a pinch.
+    void magnify(double magnification, Duration after = {});
     void moveMouse(Point location, Duration after = {});
 
     // --- The world's side ---
@@ -94,6 +108,20 @@ class SimInputStream final : public EventMonitors {
     // Which application's window lies under a point (bundle identifier); until the world knows its
     // windows, mouse events go to the frontmost application.
     void setWindowOwnerAt(std::function<std::optional<std::string>(Point)> owner) { windowOwnerAt_ = std::move(owner); }
+    // The program's own window under a point: its number and frame.
+    struct ProgramWindow {
+        std::uint64_t number = 0;
+        Rect frame;
+    };
+    void setProgramWindowAt(std::function<std::optional<ProgramWindow>(Point)> window) {
+        programWindowAt_ = std::move(window);
+    }
+    // The first responder of the program's key window, if any.
+    void setKeyResponder(std::function<Responder*()> responder) { keyResponder_ = std::move(responder); }
+    void setKeyboardLayout(std::shared_ptr<const KeyboardLayout> layout) { layout_ = std::move(layout); }
+    // Where every delivered event goes last, the program's only once its local monitors let it pass: the
+    // program's windows take clicks under the pointer and notice the pointer leaving them.
+    void setWindowReceiver(std::function<void(const InputEvent&)> receiver) { windowReceiver_ = std::move(receiver); }
 
     // Events that reached an application, in order.
     const std::vector<SimDelivery>& applicationDeliveries() const { return deliveries_; }
@@ -124,6 +152,7 @@ class SimInputStream final : public EventMonitors {
     bool takenBySpaceShortcut(const InputEvent& event);
     std::string receiver(const InputEvent& event) const;
     InputEvent mouseEvent(EventType type, std::int64_t button) const;
+    InputEvent keyEvent(EventType type, std::int64_t keyCode) const;
     std::uint64_t addMonitor(Monitor monitor);
 
     World world_;
@@ -132,6 +161,10 @@ class SimInputStream final : public EventMonitors {
     std::vector<Monitor> monitors_;
     std::uint64_t nextToken_ = 1;
     std::function<std::optional<std::string>(Point)> windowOwnerAt_;
+    std::function<std::optional<ProgramWindow>(Point)> programWindowAt_;
+    std::function<Responder*()> keyResponder_;
+    std::shared_ptr<const KeyboardLayout> layout_ = std::make_shared<USKeyboardLayout>();
+    std::function<void(const InputEvent&)> windowReceiver_;
     std::vector<SimDelivery> deliveries_;
     std::vector<InputEvent> systemSwitcher_;
     std::vector<InputEvent> spaceShortcuts_;

@@ -33,7 +33,7 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
       host_(std::move(desktop.host), onDisk(homeFolder_, std::move(desktop.program))),
       userDefaults_(homeFolder_, log),
       folders_(homeFolder_),
-      workspace_(scheduler.main(), scheduler.clock()),
+      workspace_(scheduler),
       systemQueue_(scheduler.serialQueue("sim.system")),
       windowWorld_(scheduler),
       screenCapture_(windowWorld_, privacy_, scheduler),
@@ -42,6 +42,12 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
       eventTaps_(accessibility_, scheduler.main(), calls_),
       input_(SimInputStream::World{scheduler, eventTaps_, hotKeys_, symbolicHotKeys_, workspace_, displays_,
                                    host_.mainBundle().identifier, calls_, windowWorld_}) {
+    input_.setKeyResponder([this] { return appWindows_.keyResponder(); });
+    input_.setProgramWindowAt([this](Point point) -> std::optional<SimInputStream::ProgramWindow> {
+        const auto window = appWindows_.windowAt(point);
+        if (!window) return std::nullopt;
+        return SimInputStream::ProgramWindow{window->first, window->second};
+    });
     std::error_code error;
     std::filesystem::create_directories(*folders_.trashDirectory(), error);
     if (error) log_.log("SimMac: " + folders_.trashDirectory()->string() + ": " + error.message());
@@ -91,6 +97,9 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
     accessibility_.setWindowWorld(&windowWorld_);
     processesChanged();
     addWindows(desktop);
+    workspace_.setWindowHandler([this](std::int32_t processIdentifier, const std::string& title) {
+        showApplicationWindow(processIdentifier, title);
+    });
     workspace_.setProcessesChangedHandler([this] {
         if (dock_) dock_->refreshAccessibility();
         processesChanged();
@@ -98,10 +107,19 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
     programActivation_ = workspace_.notificationCenter().addObserver(
         std::string(kWorkspaceDidActivateApplication), nullptr, &scheduler.main(),
         [this, program = host_.mainBundle().identifier](const Notification& notification) {
-            const auto* application = notification.userInfoValue<RunningApplication>(kWorkspaceApplicationKey);
+            const auto* application =
+                notification.userInfoValue<RunningApplication>(kWorkspaceApplicationKey);
             if (application && application->bundleIdentifier == program)
                 notificationCenter_.post(Notification{std::string(kApplicationDidBecomeActive)});
+            // Another application in front: the program's key window resigns.
+            else if (application)
+                appWindows_.resignKeyWindow();
         });
+    input_.setWindowReceiver([this](const InputEvent& event) { pointerRouter_.deliver(event); });
+    input_.setWindowOwnerAt([this, program = host_.mainBundle().identifier](Point location) {
+        return pointerRouter_.hasPanelAt(location) ? std::optional(program) : std::nullopt;
+    });
+    displays_.setOwnKeyWindowFrame([this] { return appWindows_.keyWindowFrame(); });
     // Recorded from here on: what the world does to build itself is not the program's asking.
     accessibility_.setCallTrace(&calls_);
     privacy_.setCallTrace(&calls_);
@@ -130,6 +148,14 @@ void SimMac::processesChanged() {
     windowWorld_.setApplications(running, front ? std::optional(front->processIdentifier) : std::nullopt);
 }
 
+void SimMac::showApplicationWindow(std::int32_t processIdentifier, const std::string& title) {
+    // Each new window of an application a little below and right of the one before.
+    const auto offset =
+        22.0 * static_cast<double>(windowWorld_.applicationWindows(processIdentifier).size() % 10);
+    windowWorld_.addWindow(SimWindow{
+        .ownerPID = processIdentifier, .name = title, .bounds = {120 + offset, 100 + offset, 900, 620}});
+}
+
 void SimMac::addWindows(const Desktop& desktop) {
     const double primaryHeight = desktop.screens.empty() ? 0 : desktop.screens.front().frame.height;
     // Above every application: the Dock along the bottom and the menu bar along the top of the first
@@ -137,10 +163,13 @@ void SimMac::addWindows(const Desktop& desktop) {
     if (!desktop.screens.empty()) {
         const double width = desktop.screens.front().frame.width;
         if (const auto dock = dock_ ? dock_->processIdentifier() : std::nullopt) {
-            windowWorld_.addWindow(SimWindow{.ownerPID = *dock, .layer = kDockWindowLayer, .name = "Dock",
+            windowWorld_.addWindow(SimWindow{.ownerPID = *dock,
+                                             .layer = kDockWindowLayer,
+                                             .name = "Dock",
                                              .bounds = {0, primaryHeight - 70, width, 70}});
         }
-        windowWorld_.addWindow(SimWindow{.layer = kMenuBarWindowLayer, .name = "Menubar", .bounds = {0, 0, width, 25}});
+        windowWorld_.addWindow(
+            SimWindow{.layer = kMenuBarWindowLayer, .name = "Menubar", .bounds = {0, 0, width, 25}});
     }
     const auto spaces = windowWorld_.displaySpaces();
     // Listed front to back: the last is added first, each new one in front.

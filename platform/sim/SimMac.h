@@ -20,6 +20,7 @@
 #include "platform/UserDefaultsDomains.h"
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimAccessibility.h"
+#include "platform/sim/SimAppleEvents.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimAppleScripts.h"
 #include "platform/sim/SimAppWindows.h"
@@ -37,11 +38,14 @@
 #include "platform/sim/SimMouseCursor.h"
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPasteboard.h"
+#include "platform/sim/SimPointerRouter.h"
 #include "platform/sim/SimPrivacy.h"
+#include "platform/sim/SimProcesses.h"
 #include "platform/sim/SimPrivateWindowServer.h"
 #include "platform/sim/SimScreenCapture.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimStatusBar.h"
+#include "platform/sim/SimTextInput.h"
 #include "platform/sim/SimUserNotificationCenter.h"
 #include "platform/sim/SimUserFolders.h"
 #include "platform/sim/SimWorkspace.h"
@@ -98,6 +102,9 @@ class SimMac {
     SimMouseCursor& mouseCursor() { return mouseCursor_; }
     SimScreenCapture& screenCapture() { return screenCapture_; }
     SimWorkspaceIcons& workspaceIcons() { return workspaceIcons_; }
+    // Apple events and command-line tools; windows they make are the window world's.
+    SimAppleEvents& appleEvents() { return appleEvents_; }
+    SimProcesses& processes() { return processes_; }
     // Null when the desktop describes no Dock.
     SimDock* dock() { return dock_.get(); }
 
@@ -106,6 +113,8 @@ class SimMac {
     // The program's own application object, windows and shell.
     SimProgram& application() { return application_; }
     SimAppWindows& appWindows() { return appWindows_; }
+    // The mouse and drags over the program's panels (see SimDrag.h to drag).
+    SimPointerRouter& pointerRouter() { return pointerRouter_; }
     SimStatusBar& statusBar() { return statusBar_; }
     SimWindowServerConnection& windowServerConnection() { return windowServerConnection_; }
     SimLoginItems& loginItems() { return loginItems_; }
@@ -116,8 +125,11 @@ class SimMac {
     // The keyboard, mouse and wheel (see SimInputStream.h), the event taps and hot keys they pass.
     SimInputStream& input() { return input_; }
     SimEventTaps& eventTaps() { return eventTaps_; }
+    // The keyboard input source and the input contexts of text views (see SimTextInput.h).
+    SimTextInput& textInput() { return textInput_; }
     SimHotKeys& hotKeys() { return hotKeys_; }
-    // AppleScript run inside the program; its System Events keys go through the input stream.
+    // AppleScript run inside the program; its System Events keys go through the input stream, its
+    // windows are the window world's.
     SimAppleScripts& appleScripts() { return appleScripts_; }
 
     // The Mac wakes from sleep: the system turns its own shortcuts back on and tells the workspace.
@@ -137,6 +149,8 @@ class SimMac {
     void processesChanged();
     // A file the desktop file brings, unless something lies there already.
     void copyIfMissing(const DesktopFile& file);
+    // A new window of a running application, in front, on the first display.
+    void showApplicationWindow(std::int32_t processIdentifier, const std::string& title);
 
     const std::filesystem::path homeFolder_;
     SystemLog& log_;
@@ -164,8 +178,10 @@ class SimMac {
     SimDisplays displays_;
     SimPrivateWindowServer privateWindowServer_{windowWorld_, displays_, workspace_, calls_};
     SimWorkspaceIcons workspaceIcons_{host_.mainBundle().path};
+    SimAppleEvents appleEvents_{workspace_};
     SimProgram application_{workspace_, host_.mainBundle().identifier, calls_};
     SimAppWindows appWindows_{calls_};
+    SimPointerRouter pointerRouter_{appWindows_};
     SimStatusBar statusBar_{calls_};
     SimWindowServerConnection windowServerConnection_{calls_};
     SimLoginItems loginItems_{calls_};
@@ -176,8 +192,11 @@ class SimMac {
     SimEventTaps eventTaps_;
     SimHotKeys hotKeys_{calls_};
     SimInputStream input_;
-    SimAppleScripts appleScripts_{input_, calls_};
-    // Tells the program that it became active when its process comes to the front.
+    SimAppleScripts appleScripts_{input_, calls_, workspace_, windowWorld_, folders_};
+    SimProcesses processes_{appleScripts_};
+    SimTextInput textInput_;
+    // Tells the program that it became active when its process comes to the front; another application
+    // coming to the front resigns the program's key window.
     ObserverToken programActivation_;
 };
 

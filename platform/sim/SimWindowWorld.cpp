@@ -346,6 +346,11 @@ std::int32_t SimWindowWorld::ownProcess() const {
     return ownProcess_;
 }
 
+std::optional<std::int32_t> SimWindowWorld::frontmost() const {
+    std::lock_guard lock(mutex_);
+    return frontmost_;
+}
+
 void SimWindowWorld::setDisplays(const std::vector<SimWorldDisplay>& displays) {
     std::lock_guard lock(mutex_);
     std::vector<Display> next;

@@ -184,6 +184,8 @@ class SimWindowWorld {
     // The program's own process, whose windows need no screen-recording permission.
     void setOwnProcess(std::int32_t processIdentifier);
     std::int32_t ownProcess() const;
+    // The frontmost application's process, as the workspace last said.
+    std::optional<std::int32_t> frontmost() const;
 
     // --- Displays and Spaces ---
 

@@ -1,6 +1,7 @@
 #include "platform/sim/SimWorkspace.h"
 
 #include <algorithm>
+#include <limits>
 #include <system_error>
 
 #include "platform/FileURL.h"
@@ -17,7 +18,25 @@ std::string lowerCaseASCII(std::string text) {
 
 }  // namespace
 
-SimWorkspace::SimWorkspace(Queue& mainQueue, const Clock& clock) : mainQueue_(mainQueue), clock_(clock) {}
+SimWorkspace::SimWorkspace(Scheduler& scheduler) : scheduler_(scheduler) {}
+
+SimWorkspace::~SimWorkspace() {
+    for (const auto& work : pending_) work.cancel();
+}
+
+std::vector<RunningApplication> SimWorkspace::runningApplications(std::string_view bundleIdentifier) const {
+    if (trace_) trace_->record("Workspace.runningApplications " + std::string(bundleIdentifier));
+    std::vector<RunningApplication> found;
+    for (const auto& process : processes_) {
+        if (process.bundleIdentifier == bundleIdentifier) found.push_back(process);
+    }
+    return found;
+}
+
+std::optional<RunningApplication> SimWorkspace::runningApplication(std::int32_t processIdentifier) const {
+    if (trace_) trace_->record("Workspace.runningApplication " + std::to_string(processIdentifier));
+    return process(processIdentifier);
+}
 
 std::optional<RunningApplication> SimWorkspace::frontmostApplication() const {
     return frontmost_ ? process(*frontmost_) : std::nullopt;
@@ -70,13 +89,50 @@ std::optional<std::int32_t> SimWorkspace::launch(std::string_view bundleIdentifi
     if (const auto running = process(bundleIdentifier)) return running->processIdentifier;
     const auto* application = installedApplication(bundleIdentifier);
     if (application == nullptr) return std::nullopt;
-    return launchProcess(RunningApplication{
+    const auto processIdentifier = launchProcess(RunningApplication{
         .bundleIdentifier = application->bundleIdentifier,
         .localizedName = application->name,
         .bundlePath = application->path,
         .activationPolicy = application->activationPolicy,
-        .launchDate = clock_.now(),
+        .launchDate = scheduler_.clock().now(),
+        .isFinishedLaunching = false,
     });
+    after(application->launchDelay, [this, processIdentifier] { finishLaunching(processIdentifier); });
+    return processIdentifier;
+}
+
+void SimWorkspace::finishLaunching(std::int32_t processIdentifier) {
+    auto* process = find(processIdentifier);
+    if (process == nullptr) return;
+    process->isFinishedLaunching = true;
+    if (const auto* application = applicationOf(*process); application && application->launchWindow) {
+        showWindow(processIdentifier, *application->launchWindow);
+    }
+    auto waiters = std::move(launchWaiters_[processIdentifier]);
+    launchWaiters_.erase(processIdentifier);
+    for (auto& job : waiters) job();
+}
+
+void SimWorkspace::whenFinishedLaunching(std::int32_t processIdentifier, Job job) {
+    const auto* running = find(processIdentifier);
+    if (running == nullptr) return;
+    if (running->isFinishedLaunching) {
+        job();
+        return;
+    }
+    launchWaiters_[processIdentifier].push_back(std::move(job));
+}
+
+void SimWorkspace::showWindow(std::int32_t processIdentifier, const std::string& title) {
+    if (windowHandler_ && find(processIdentifier) != nullptr) windowHandler_(processIdentifier, title);
+}
+
+void SimWorkspace::after(Duration delay, Job job) {
+    if (delay <= Duration::zero()) {
+        job();
+        return;
+    }
+    pending_.push_back(scheduler_.scheduleWorldEvent(delay, std::move(job)));
 }
 
 std::int32_t SimWorkspace::launchProcess(RunningApplication process) {
@@ -87,7 +143,10 @@ std::int32_t SimWorkspace::launchProcess(RunningApplication process) {
 }
 
 std::int32_t SimWorkspace::addRunningProcess(RunningApplication process) {
-    process.processIdentifier = nextProcessIdentifier_++;
+    process.processIdentifier = nextProcessIdentifier_;
+    // After the largest process identifier the count starts again, as the system's does.
+    nextProcessIdentifier_ =
+        nextProcessIdentifier_ == std::numeric_limits<std::int32_t>::max() ? 501 : nextProcessIdentifier_ + 1;
     process.isTerminated = false;
     if (process.isActive) {
         if (frontmost_) find(*frontmost_)->isActive = false;
@@ -110,6 +169,7 @@ bool SimWorkspace::terminate(std::int32_t processIdentifier) {
                   [&](const RunningApplication& p) { return p.processIdentifier == processIdentifier; });
     if (frontmost_ == processIdentifier) frontmost_.reset();
     std::erase(frontToBack_, processIdentifier);
+    launchWaiters_.erase(processIdentifier);
     changed(kWorkspaceDidTerminateApplication, ended);
     return true;
 }
@@ -133,7 +193,53 @@ bool SimWorkspace::activate(std::int32_t processIdentifier, std::uint32_t option
         trace_->record("RunningApplication.activate " + std::to_string(processIdentifier) +
                        " options=" + std::to_string(options));
     }
+    if (refusals_[processIdentifier].contains(SimApplicationRequest::activate)) return false;
     return activate(processIdentifier);
+}
+
+bool SimWorkspace::hide(const RunningApplication& application) {
+    return takes(application, SimApplicationRequest::hide, "hide") && hide(application.processIdentifier);
+}
+
+bool SimWorkspace::unhide(const RunningApplication& application) {
+    return takes(application, SimApplicationRequest::unhide, "unhide") &&
+           unhide(application.processIdentifier);
+}
+
+bool SimWorkspace::terminate(const RunningApplication& application) {
+    if (!takes(application, SimApplicationRequest::terminate, "terminate")) return false;
+    const auto* installed = applicationOf(application);
+    const auto delay = installed ? installed->quitDelay : std::optional(Duration::zero());
+    if (delay) {
+        after(*delay,
+              [this, processIdentifier = application.processIdentifier] { terminate(processIdentifier); });
+    }
+    return true;
+}
+
+bool SimWorkspace::forceTerminate(const RunningApplication& application) {
+    return takes(application, SimApplicationRequest::forceTerminate, "forceTerminate") &&
+           terminate(application.processIdentifier);
+}
+
+void SimWorkspace::refuse(std::int32_t processIdentifier, SimApplicationRequest request, bool refused) {
+    if (refused) {
+        refusals_[processIdentifier].insert(request);
+    } else {
+        refusals_[processIdentifier].erase(request);
+    }
+}
+
+const SimApplication* SimWorkspace::applicationOf(const RunningApplication& process) const {
+    return process.bundleIdentifier ? installedApplication(*process.bundleIdentifier) : nullptr;
+}
+
+bool SimWorkspace::takes(const RunningApplication& application, SimApplicationRequest request,
+                         std::string_view call) {
+    const auto processIdentifier = application.processIdentifier;
+    if (trace_)
+        trace_->record("RunningApplication." + std::string(call) + " " + std::to_string(processIdentifier));
+    return find(processIdentifier) != nullptr && !refusals_[processIdentifier].contains(request);
 }
 
 bool SimWorkspace::hide(std::int32_t processIdentifier) {
@@ -192,9 +298,16 @@ RunningApplication* SimWorkspace::find(std::int32_t processIdentifier) {
 
 void SimWorkspace::changed(std::string_view notification, const RunningApplication& application) {
     if (processesChanged_) processesChanged_();
-    mainQueue_.async([center = notificationCenter_, name = std::string(notification), application,
-                      sender = static_cast<const void*>(this)] {
+    scheduler_.main().async([center = notificationCenter_, name = std::string(notification), application,
+                             sender = static_cast<const void*>(this)] {
         center->post(Notification{name, sender, {{std::string(kWorkspaceApplicationKey), application}}});
+    });
+}
+
+void SimWorkspace::post(std::string_view notification) {
+    scheduler_.main().async([center = notificationCenter_, name = std::string(notification),
+                             sender = static_cast<const void*>(this)] {
+        center->post(Notification{name, sender, {}});
     });
 }
 

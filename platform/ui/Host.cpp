@@ -77,15 +77,16 @@ void Host::mouseExited() {
     left.onHover(HoverPhase{false, {}});
 }
 
-DropOperation Host::dragUpdated(Point point) {
+DropOperation Host::dragUpdated(const DragInfo& drag) {
+    const Point point = drag.location;
     const Interaction* target = interactionAt(point, &HitRegion::drop);
     const bool same = target && dropTarget_ && target->key == dropTarget_->key;
     if (dropTarget_ && !same) {
         const Interaction left = *std::exchange(dropTarget_, std::nullopt);
-        left.dropDelegate->dropExited(DropInfo{local(point, left)});
+        left.dropDelegate->dropExited(DropInfo{local(point, left), drag.itemProviders});
     }
     if (!target) return DropOperation::forbidden;
-    const DropInfo info{local(point, *target)};
+    const DropInfo info{local(point, *target), drag.itemProviders};
     const std::shared_ptr<DropDelegate> delegate = target->dropDelegate;
     if (!same) {
         dropTarget_ = *target;
@@ -100,12 +101,12 @@ void Host::dragExited() {
     left.dropDelegate->dropExited(DropInfo{});
 }
 
-bool Host::performDrop(Point point) {
+bool Host::performDrop(const DragInfo& drag) {
     dropTarget_.reset();
-    const Interaction* target = interactionAt(point, &HitRegion::drop);
+    const Interaction* target = interactionAt(drag.location, &HitRegion::drop);
     if (!target) return false;
     const std::shared_ptr<DropDelegate> delegate = target->dropDelegate;
-    return delegate->performDrop(DropInfo{local(point, *target)});
+    return delegate->performDrop(DropInfo{local(drag.location, *target), drag.itemProviders});
 }
 
 }  // namespace tavelin::ui

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/PointerInputView.h"
 #include "platform/ui/Environment.h"
 #include "platform/ui/FramePreference.h"
 #include "platform/ui/LayoutResult.h"
@@ -31,7 +32,7 @@ struct BuildContext {
     const TextMeasurer& measurer;
 };
 
-class Host {
+class Host final : public PointerInputView {
   public:
     using Builder = std::function<View(const BuildContext&)>;
 
@@ -65,17 +66,17 @@ class Host {
 
     // Pointer input, in points of the host. A tap runs when the press and the release hit the same
     // view; a view that takes no clicks lets them through to what lies under it.
-    void mouseDown(Point point);
-    void mouseUp(Point point);
-    void rightMouseDown(Point point);
-    void mouseMoved(Point point);
-    void mouseExited();
+    void mouseDown(Point point) override;
+    void mouseUp(Point point) override;
+    void rightMouseDown(Point point) override;
+    void mouseMoved(Point point) override;
+    void mouseExited() override;
 
     // A drag over the host: returns the operation that the view under the point proposes (forbidden
-    // over nothing that takes drops).
-    DropOperation dragUpdated(Point point);
-    void dragExited();
-    bool performDrop(Point point);
+    // over nothing that takes drops). The view that takes the drop gets the drag's items.
+    DropOperation dragUpdated(const DragInfo& drag) override;
+    void dragExited() override;
+    bool performDrop(const DragInfo& drag) override;
 
   private:
     void layOut();

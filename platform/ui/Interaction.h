@@ -6,8 +6,10 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/Geometry.h"
+#include "platform/PointerInputView.h"
 
 namespace tavelin::ui {
 
@@ -17,11 +19,12 @@ struct HoverPhase {
     friend bool operator==(const HoverPhase&, const HoverPhase&) = default;
 };
 
-enum class DropOperation { forbidden, copy, move };
+using tavelin::DropOperation;
 
+// The drag's items are handed to the view that takes the drop.
 struct DropInfo {
     Point location;
-    friend bool operator==(const DropInfo&, const DropInfo&) = default;
+    std::vector<std::shared_ptr<const ItemProvider>> itemProviders;
 };
 
 // A view's side of a drag over it. Entering comes before the first update over a view, exiting when

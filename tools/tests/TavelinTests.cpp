@@ -33,6 +33,18 @@ std::optional<bool> isRunning(const DockSnapshot& snapshot, std::string_view bun
     return std::nullopt;
 }
 
+// The example's first launch shows the first-run window, which brings the program to the front: the
+// panel then selects the Finder, as it does when the program itself is the active application.
+TEST(Tavelin, ShowOpensTheSwitchersPanelAndPrintsItsTiersAndSelection) {
+    const TemporaryFolder scratch;
+    const TemporaryFolder home;
+    const auto run = runTavelin(scratch, "--home " + home.path().string() + " --exit-after 1", "show\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("Switcher: panel "));
+    EXPECT_THAT(run.out, HasSubstr("  fixed apps:    [Finder]  Safari  Mail"));
+    EXPECT_THAT(run.out, HasSubstr("  selected: Finder\n"));
+}
+
 TEST(Tavelin, ALaunchTypedOnStandardInputShowsInTheNextSnapshot) {
     const TemporaryFolder scratch;
     const TemporaryFolder home;

@@ -46,6 +46,30 @@ TEST_F(AppDelegateTest, AFirstLaunchRunsTheStartUpSequenceInOrder) {
     EXPECT_FALSE(mac().appWindows().window("settings.title")->visible);
 }
 
+TEST_F(AppDelegateTest, StartUpMakesOneSwitcherThatTheStatusItemOpens) {
+    completeFirstRun();
+    EXPECT_THAT(launchCalls(), Not(Contains("Panel.make 720x480 style=0xA080")));
+    auto switcher = delegate().switcher();
+    ASSERT_NE(switcher, nullptr);
+    EXPECT_EQ(services().windowActionDisplayResolver->switcher.lock(), switcher);
+    scheduler_.runUntilIdle();
+
+    // Without a trigger engine no callback is set: opening and closing call none.
+    ASSERT_TRUE(mac().statusBar().choose(0, "menu.showSwitcher"));
+    EXPECT_TRUE(switcher->isOpen());
+    EXPECT_TRUE(mac().appWindows().panels().back().visible);
+    ASSERT_TRUE(mac().statusBar().choose(0, "menu.showSwitcher"));
+    EXPECT_EQ(mac().appWindows().panels().size(), 1u);
+    switcher->close(true);
+    EXPECT_FALSE(mac().appWindows().panels().back().visible);
+
+    // The container keeps only a weak reference.
+    const std::weak_ptr<SwitcherController> weak = switcher;
+    switcher.reset();
+    newProcess();
+    EXPECT_TRUE(weak.expired());
+}
+
 TEST_F(AppDelegateTest, ALaterLaunchShowsNoWindowAndRegistersTheLoginItem) {
     completeFirstRun();
     const auto launch = launchCalls();

@@ -110,7 +110,7 @@ TEST_F(WindowSpaceAdjacentWalkTest, ScriptsNameTheModifiersInTheirOrder) {
         ::testing::Contains(
             "AppleScript.make tell application \"System Events\" to key code 124 using {control down}"));
 
-    mac->appleScripts().setMakeFails(true);
+    mac->appleScripts().setMakeFails("System Events");
     EXPECT_FALSE(walker.postAdjacent(true));
 }
 
@@ -174,14 +174,14 @@ TEST_F(WindowSpaceAdjacentWalkTest, AWalkOnAnotherScreenWarpsThereAndBack) {
 }
 
 TEST_F(WindowSpaceAdjacentWalkTest, RefusedAutomationEndsTheWalkWithThePointerBack) {
-    mac->appleScripts().setSystemEventsRefusal(std::string(sim::SimAppleScripts::kNotAuthorized));
+    mac->appleScripts().setExecutionError("System Events", std::string(sim::SimAppleScripts::kNotAuthorized));
     const Point pointer = mac->displays().mouseLocation();
     EXPECT_FALSE(walker.walk(row(0)[1], std::nullopt));
     EXPECT_THAT(
         lines("space walk "),
         ElementsAre(::testing::StartsWith("space walk start"), "space walk step=0 from=0 to=1 previous=false",
                     "space walk keyCode=124 modifiers=8650752 previous=false",
-                    "space walk AppleScript error=Not authorized to send Apple events to System Events.",
+                    "space walk AppleScript error=Not authorized to send Apple events to System Events. (-1743)",
                     "space walk System Events failed"));
     EXPECT_EQ(mac->displays().mouseLocation(), pointer);
     EXPECT_EQ(mac->windowWorld().pointerEvents().size(), 2u);

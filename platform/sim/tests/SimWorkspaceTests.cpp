@@ -137,5 +137,73 @@ TEST_F(SimWorkspaceTest, ApplicationsAreFoundByBundleIDAndByTheFilesTheyOpen) {
     EXPECT_EQ(workspace().urlForApplicationToOpen(home_ / "Docs/README"), std::nullopt);
 }
 
+std::vector<std::string> windowTitles(SimMac& mac, std::int32_t processIdentifier) {
+    std::vector<std::string> titles;
+    for (const auto key : mac.windowWorld().applicationWindows(processIdentifier)) {
+        titles.push_back(mac.windowWorld().window(key)->name.value_or("?"));
+    }
+    return titles;
+}
+
+TEST_F(SimWorkspaceTest, ALaunchFinishesAfterItsDelayWithItsWindowOnScreen) {
+    auto& notes = *workspace().installedApplication("com.apple.Notes");
+    notes.launchDelay = 120ms;
+    notes.launchWindow = "Notes";
+    const auto pid = *workspace().launch("com.apple.Notes");
+    bool told = false;
+    workspace().whenFinishedLaunching(pid, [&] { told = true; });
+    EXPECT_FALSE(workspace().process(pid)->isFinishedLaunching);
+    scheduler_.advance(119ms);
+    EXPECT_FALSE(told);
+    EXPECT_THAT(windowTitles(mac_, pid), IsEmpty());
+    scheduler_.advance(1ms);
+    EXPECT_TRUE(told);
+    EXPECT_TRUE(workspace().process(pid)->isFinishedLaunching);
+    ASSERT_THAT(windowTitles(mac_, pid), ElementsAre("Notes"));
+    EXPECT_TRUE(mac_.windowWorld().isOnScreen(mac_.windowWorld().applicationWindows(pid).front()));
+}
+
+TEST_F(SimWorkspaceTest, RequestsToAnApplicationAreRecordedAndCanBeRefused) {
+    auto& notes = *workspace().installedApplication("com.apple.Notes");
+    notes.launchWindow = "Notes";
+    notes.quitDelay = 2s;
+    const auto pid = *workspace().launch("com.apple.Notes");
+    const auto app = *workspace().process(pid);
+    mac_.calls().clear();
+
+    workspace().refuse(pid, SimApplicationRequest::hide);
+    EXPECT_FALSE(workspace().hide(app));
+    EXPECT_FALSE(workspace().process(pid)->isHidden);
+    workspace().refuse(pid, SimApplicationRequest::hide, false);
+    EXPECT_TRUE(workspace().hide(app));
+    EXPECT_TRUE(workspace().process(pid)->isHidden);
+
+    EXPECT_TRUE(workspace().terminate(app)) << "asked only";
+    scheduler_.advance(1999ms);
+    EXPECT_TRUE(workspace().process(pid));
+    scheduler_.advance(1ms);
+    EXPECT_FALSE(workspace().process(pid));
+    EXPECT_THAT(windowTitles(mac_, pid), IsEmpty()) << "its windows went with it";
+    EXPECT_FALSE(workspace().terminate(app)) << "no longer runs";
+    EXPECT_THAT(mac_.calls().calls(),
+                ElementsAre("RunningApplication.hide " + std::to_string(pid), "RunningApplication.hide " + std::to_string(pid),
+                            "RunningApplication.terminate " + std::to_string(pid),
+                            "RunningApplication.terminate " + std::to_string(pid)));
+}
+
+TEST_F(SimWorkspaceTest, AnApplicationThatNeverQuitsEndsOnlyWhenForced) {
+    workspace().installedApplication("com.apple.Notes")->quitDelay.reset();
+    const auto pid = *workspace().launch("com.apple.Notes");
+    const auto app = *workspace().process(pid);
+    EXPECT_TRUE(workspace().terminate(app));
+    scheduler_.advance(1h);
+    ASSERT_TRUE(workspace().process(pid));
+    workspace().refuse(pid, SimApplicationRequest::forceTerminate);
+    EXPECT_FALSE(workspace().forceTerminate(app));
+    workspace().refuse(pid, SimApplicationRequest::forceTerminate, false);
+    EXPECT_TRUE(workspace().forceTerminate(app));
+    EXPECT_FALSE(workspace().process(pid)) << "at once";
+}
+
 }  // namespace
 }  // namespace tavelin::sim

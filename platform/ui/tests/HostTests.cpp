@@ -136,14 +136,14 @@ TEST(HostTests, HoverEntersMovesInLocalCoordinatesAndLeaves) {
 TEST(HostTests, DragsEnterUpdateAndExitEachTargetAndTheDropGoesToTheOneUnderThePoint) {
     Journal journal;
     Host host = makeHost([&] { return hstack(10, {cell(journal, "a"), cell(journal, "b")}); });
-    EXPECT_EQ(host.dragUpdated({5, 5}), DropOperation::copy);
-    host.dragUpdated({6, 5});
-    host.dragUpdated({55, 5});
-    EXPECT_EQ(host.dragUpdated({45, 5}), DropOperation::forbidden);
-    host.dragUpdated({60, 5});
-    EXPECT_TRUE(host.performDrop({60, 5}));
-    EXPECT_FALSE(host.performDrop({45, 5}));
-    host.dragUpdated({1, 1});
+    EXPECT_EQ(host.dragUpdated({{5, 5}}), DropOperation::copy);
+    host.dragUpdated({{6, 5}});
+    host.dragUpdated({{55, 5}});
+    EXPECT_EQ(host.dragUpdated({{45, 5}}), DropOperation::forbidden);
+    host.dragUpdated({{60, 5}});
+    EXPECT_TRUE(host.performDrop({{60, 5}}));
+    EXPECT_FALSE(host.performDrop({{45, 5}}));
+    host.dragUpdated({{1, 1}});
     host.dragExited();
     EXPECT_EQ(journal.lines, (std::vector<std::string>{"enter a", "update a 5", "update a 6", "exit a", "enter b",
                                                        "update b 5", "exit b", "enter b", "update b 10", "drop b",

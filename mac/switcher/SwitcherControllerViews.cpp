@@ -1,0 +1,68 @@
+// The switcher controller's side of the panel's views: hosting them, keeping them current, and the
+// icons they show.
+
+#include "mac/core/IconService.h"
+#include "mac/switcher/SwitcherController.h"
+#include "mac/switcher/views/SwitcherRootView.h"
+#include "platform/ImageCoding.h"
+
+namespace tavelin {
+
+std::shared_ptr<SwitcherHostView> SwitcherController::makePanelHost() {
+    // The measurer outlives the controller (the process's), so the host borrows it.
+    auto host = makeSwitcherHostView(
+        shared_from_this(),
+        std::shared_ptr<const ui::TextMeasurer>(std::shared_ptr<void>(), &platform_.textMeasurer));
+    // Changes come in bursts (a selection raises uiTick and refits): one layout a main-queue turn later.
+    const std::weak_ptr<SwitcherController> weak = weak_from_this();
+    panelHostRefresh_ = objectWillChange().sink([weak](const std::monostate&) {
+        auto self = weak.lock();
+        if (!self || self->panelHostUpdateQueued_) return;
+        self->panelHostUpdateQueued_ = true;
+        self->platform_.scheduler.main().async([weak] {
+            if (auto later = weak.lock()) {
+                later->panelHostUpdateQueued_ = false;
+                later->updatePanelHost();
+            }
+        });
+    });
+    return host;
+}
+
+void SwitcherController::updatePanelHost() {
+    if (!panel_ || !panelHost_) return;
+    ui::Environment environment;
+    environment.colorScheme = panel_->window().effectiveAppearance() == Appearance::darkAqua
+                                  ? ui::ColorScheme::dark
+                                  : ui::ColorScheme::light;
+    environment.reduceMotion = platform_.workspace.accessibilityDisplayShouldReduceMotion();
+    // Keeps the host alive while its handlers may replace it.
+    const std::shared_ptr<SwitcherHostView> host = panelHost_;
+    host->update(environment);
+}
+
+std::optional<ui::Image> SwitcherController::iconImage(const DockPresentation::Cell& cell) {
+    std::optional<std::string> path;
+    std::optional<std::string> bundleID;
+    if (const DockItem* item = cell.asItem()) {
+        path = item->path;
+        bundleID = item->bundleID;
+    } else if (const auto* child = cell.asFolderChild()) {
+        path = child->child.path;
+    } else {
+        return std::nullopt;
+    }
+    // Paths hold no NUL, so the key is unambiguous.
+    const std::string key = path.value_or("") + '\0' + bundleID.value_or("");
+    if (const auto found = openingIcons_.find(key); found != openingIcons_.end()) return found->second.image;
+    DecodedIcon icon{.png = services_.icons.png128(path, bundleID)};
+    const auto last = lastOpeningIcons_.find(key);
+    if (last != lastOpeningIcons_.end() && last->second.png == icon.png) {
+        icon.image = last->second.image;
+    } else if (icon.png) {
+        if (const auto bitmap = decodePNG(icon.png->data)) icon.image = ui::Image::fromRGBA(*bitmap);
+    }
+    return openingIcons_.emplace(key, std::move(icon)).first->second.image;
+}
+
+}  // namespace tavelin

@@ -1,0 +1,138 @@
+#include "mac/switcher/views/SwitcherDockLayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "mac/switcher/SwitcherController.h"
+#include "mac/switcher/SwitcherGridLayout.h"
+#include "mac/switcher/views/DockSeparatorBetweenIconsOverlay.h"
+#include "mac/switcher/views/DockSeparatorSlotView.h"
+#include "mac/switcher/views/SwitcherCellDropDelegate.h"
+#include "mac/switcher/views/SwitcherCellView.h"
+#include "platform/ui/Views.h"
+
+namespace tavelin {
+namespace {
+
+bool isDockLineSeparator(const DockPresentation::Cell& cell) { return cell.isDockLineSeparatorSlot(); }
+
+bool takesDrops(const DockPresentation::Cell& cell) {
+    const DockItem* item = cell.asItem();
+    return item && (item->kind == DockItemKind::app || item->kind == DockItemKind::folder ||
+                    item->kind == DockItemKind::trash);
+}
+
+}  // namespace
+
+std::string SwitcherDockLayout::cellID(CellPath path) {
+    return "cell-" + std::to_string(path.tierIndex) + "-" + std::to_string(path.cellIndex);
+}
+
+ui::View SwitcherDockLayout::body(const ui::BuildContext& context) const {
+    // The grid is made where it is placed, from the size it is given.
+    return ui::geometryReader(
+        [*this, &context](const ui::GeometryProxy& proxy) { return grid(context, proxy.size); });
+}
+
+ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size available) const {
+    const double innerLimit = controller.panelGridInnerWidth.value();
+    const double innerWidth = innerLimit > 0 ? std::min(innerLimit, available.width) : available.width;
+    const auto layoutCells = DockGridLayout::mainGridLayoutCells(entries, isDockLineSeparator);
+    const auto count = static_cast<std::int64_t>(layoutCells.size());
+    const std::int64_t columns = SwitcherMainGridLayout::columns(count, iconSize, innerWidth);
+    const std::int64_t rowCount =
+        count == 0 || columns < 1 ? 1 : std::max<std::int64_t>(1, (count + columns - 1) / columns);
+    const DockGridPlan plan = DockGridLayout::plan(
+        count, (iconSize + SwitcherMainGridLayout::kColumnGap) * static_cast<double>(columns),
+        available.height, iconSize, DockGridPlatform::mac, DockGridColumnLayout::fixedColumns(columns));
+    const auto pairs = DockGridLayout::filterSeparatorPairsInRowMid(
+        DockGridLayout::dockSeparatorLinePairs(entries), layoutCells, columns);
+    const double rowHeight = iconSize + SwitcherCellView::kLabelBand;
+    const double labelMaxWidth = controller.panelLabelMaxWidth.value();
+
+    std::vector<ui::View> rows;
+    for (const auto& row : DockGridLayout::chunk(layoutCells, columns)) {
+        std::vector<ui::View> cells;
+        for (const auto& entry : row) cells.push_back(cell(context, entry, labelMaxWidth));
+        ui::View rowView;
+        if (static_cast<std::int64_t>(row.size()) >= plan.columns) {
+            rowView = ui::hstack(plan.horizontalGap, cells)
+                          .padding(ui::EdgeInsets{0, plan.edgeInset, 0, plan.edgeInset});
+        } else {
+            // A short last row starts at the left, in the full rows' columns.
+            std::vector<ui::View> placed;
+            for (std::size_t k = 0; k < cells.size(); ++k) {
+                placed.push_back(cells[k].offset(plan.xForColumn(static_cast<std::int64_t>(k)), 0));
+            }
+            rowView = ui::zstack(placed, ui::Alignment::topLeading());
+        }
+        rows.push_back(rowView.frame(plan.contentWidth, rowHeight, ui::Alignment::topLeading()));
+    }
+    const ui::View stack =
+        ui::vstack(kRowGap, rows).frame(plan.contentWidth, std::nullopt, ui::Alignment::topLeading());
+
+    const double needed =
+        rowHeight * static_cast<double>(rowCount) + kRowGap * static_cast<double>(rowCount - 1);
+    ui::View content;
+    if (available.height + 0.5 < needed) {
+        ui::ScrollOptions options;
+        options.stateID = kScrollStateID;
+        options.clips = false;
+        if (selection) options.scrollTarget = cellID(*selection);
+        content = ui::scrollView(stack, options);
+    } else {
+        content = stack.frame(available.width, available.height,
+                              count == 1 ? ui::Alignment::top() : ui::Alignment::topLeading());
+    }
+    const DockSeparatorBetweenIconsOverlay separators{pairs,
+                                                      context.state.value<GridCellAnchors>(kAnchorsStateKey),
+                                                      iconSize, DockGridPlatform::mac, kSwitcherHostSpace};
+    return content.overlay(separators.body(context.environment));
+}
+
+ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMainGridEntry& entry,
+                                  double labelMaxWidth) const {
+    const CellPath path = entry.path;
+    const double slotHeight = iconSize + SwitcherCellView::kLabelBand;
+    if (const auto* spacer = entry.cell.asSpacer()) {
+        if (spacer->kind == SeparatorKind::separator) return ui::emptyView();
+        const DockSeparatorSlotView slot{spacer->kind, iconSize, slotHeight, kSeparatorSlotOpacity};
+        return switcherCellAnchorKey().report(slot.body(), path, kSwitcherHostSpace);
+    }
+    SwitcherCellView view;
+    view.colorScheme = context.environment.colorScheme;
+    view.cell = entry.cell;
+    view.selected = selection == path;
+    view.dropHighlighted = controller.dropHighlightPath.value() == path;
+    view.icon = controller.iconImage(entry.cell);
+    view.iconSize = iconSize;
+    view.labelMaxWidth = labelMaxWidth;
+    view.alwaysShowLabel = !controller.filterText.value().empty();
+
+    const std::weak_ptr<SwitcherController> weak = controller.weak_from_this();
+    ui::View result = view.body(context.environment, context.measurer)
+                          // Clicks select the cell; activating it on a click comes with the actions.
+                          .onTap([weak, path] {
+                              if (auto self = weak.lock()) self->selectPath(path);
+                          })
+                          .onHover([weak, path, cell = entry.cell](const ui::HoverPhase& phase) {
+                              auto self = weak.lock();
+                              if (!self) return;
+                              if (phase.active) {
+                                  self->hoverCell(path, cell);
+                              } else {
+                                  self->hoverCellEnded(path);
+                              }
+                          });
+    if (takesDrops(entry.cell))
+        result = result.onDrop(std::make_shared<SwitcherCellDropDelegate>(entry, weak));
+    if (const DockItem* item = entry.cell.asItem()) {
+        result = result.onContextMenu([weak, path, item = *item] {
+            if (auto self = weak.lock())
+                self->presentDockContextMenu(item, path, InputEvent{EventType::rightMouseDown});
+        });
+    }
+    return switcherCellAnchorKey().report(result.id(cellID(path)), path, kSwitcherHostSpace);
+}
+
+}  // namespace tavelin

@@ -1,0 +1,42 @@
+#pragma once
+
+// The panel's icon grid: the main grid's cells in rows of the panel's column count, scrolling only when
+// the rows do not fit, with the Dock's separator lines drawn over it from the cells' anchors. Each item
+// cell is tapped, hovered, right-clicked and dropped on through the controller; every cell that takes
+// a slot reports its frame in "switcherHost".
+
+#include <optional>
+#include <vector>
+
+#include "dockmodel/DockMainGrid.h"
+#include "mac/switcher/views/GridCellAnchors.h"
+#include "platform/ui/Host.h"
+
+namespace tavelin {
+
+class SwitcherController;
+
+struct SwitcherDockLayout {
+    // Where the scroll view keeps its offset and the grid its anchors, in the host's state.
+    static constexpr const char* kScrollStateID = "switcherGridScroll";
+    static constexpr const char* kAnchorsStateKey = "gridCellAnchors";
+    static constexpr double kRowGap = 12;
+    static constexpr double kSeparatorSlotOpacity = 0.4;
+
+    SwitcherController& controller;
+    std::vector<DockMainGridEntry> entries;
+    std::optional<CellPath> selection;
+    double iconSize = 72;
+
+    ui::View body(const ui::BuildContext& context) const;
+
+    // The id of a cell's view.
+    static std::string cellID(CellPath path);
+
+  private:
+    ui::View grid(const ui::BuildContext& context, ui::Size available) const;
+    ui::View cell(const ui::BuildContext& context, const DockMainGridEntry& entry,
+                  double labelMaxWidth) const;
+};
+
+}  // namespace tavelin
