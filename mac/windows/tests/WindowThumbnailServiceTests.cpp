@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 
 #include "mac/windows/WindowThumbnailService.h"
@@ -10,6 +9,7 @@
 #include "platform/LocalizedStrings.h"
 #include "platform/sim/SimMac.h"
 #include "platform/sim/tests/TwoScreenDesktop.h"
+#include "platform/tests/NoiseBitmap.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "protocol/Base64.h"
 #include "runtime/VirtualScheduler.h"
@@ -23,16 +23,6 @@ using Data = WindowThumbnailData;
 Task<void> ask(std::shared_ptr<WindowThumbnailService> service, WindowID windowID, std::int64_t revision,
                bool granted, std::optional<std::string> knownToken, std::optional<Data>& answer) {
     answer = co_await service->thumbnail(windowID, revision, std::move(knownToken), granted);
-}
-
-// Noise compresses badly, so that a few captures fill the cache.
-Bitmap noise(int width, int height) {
-    std::mt19937 random(7);
-    Bitmap bitmap(width, height);
-    for (std::size_t i = 0; i < bitmap.pixels.size(); ++i) {
-        bitmap.pixels[i] = i % 4 == 3 ? 255 : static_cast<std::uint8_t>(random());
-    }
-    return bitmap;
 }
 
 class WindowThumbnailServiceTest : public ::testing::Test {
@@ -185,7 +175,7 @@ TEST_F(WindowThumbnailServiceTest, AFrameworkFailureIsUnavailable) {
 TEST_F(WindowThumbnailServiceTest, KeptPicturesStayWithinTheirBoundLeastRecentlyAnsweredGoingFirst) {
     auto window = *mac->windowWorld().window(number("Front"));
     window.bounds = Rect{0, 0, 1440, 900};  // 2880 x 1800 pixels, as drawn
-    window.content = sim::pictureContent(noise(2880, 1800));
+    window.content = sim::pictureContent(noiseBitmap(2880, 1800));
     mac->windowWorld().setWindow(number("Front"), window);
     const auto front = id("Front");
 
