@@ -101,9 +101,16 @@ TEST_F(WindowListMergeTest, LeftoversOnAHiddenSpaceStayAndThoseOffScreenOnTheSho
     const auto shown = add("Shown", Rect{0, 0, 400, 300});
     const auto hidden = add("Hidden", Rect{0, 0, 400, 300}, [](sim::SimWindow& w) { w.onScreen = false; });
 
-    const auto list = merged({unlinked("Alone", std::nullopt, WindowState::minimized)});
-    EXPECT_EQ(ids(list), (std::vector{list[0].windowID.rawValue(), id(shown), id(parked)}));
+    const auto alone = unlinked("Alone", std::nullopt, WindowState::minimized);
+    EXPECT_EQ(ids(merged({alone})), (std::vector{alone.windowID.rawValue(), id(shown), id(parked)}));
     EXPECT_TRUE(logged("windowList drop leftover cgID=" + id(hidden) + " title=Hidden"));
+
+    // Spaces that cannot be read keep the window; a window on no Space goes.
+    world.mac->privateWindowServer().setAnswer("SLSCopyManagedDisplaySpaces", std::nullopt);
+    EXPECT_EQ(ids(merged({alone})), (std::vector{alone.windowID.rawValue(), id(hidden), id(shown), id(parked)}));
+    world.mac->privateWindowServer().setAnswer("SLSCopySpacesForWindows", PlistArray{});
+    EXPECT_EQ(ids(merged({alone})), (std::vector{alone.windowID.rawValue(), id(shown)}));
+    EXPECT_TRUE(logged("windowList drop leftover cgID=" + id(parked) + " title=Parked"));
 }
 
 TEST_F(WindowListMergeTest, WindowServerEntriesAreSkippedForEachMissingOrMistypedValue) {
