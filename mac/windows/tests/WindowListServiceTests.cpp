@@ -53,7 +53,7 @@ TEST_F(WindowListServiceTest, GenerationsAreSharedByItemsAndEarlyReturnsUseNone)
     EXPECT_TRUE(first.accessibilityGranted);
     ASSERT_TRUE(first.connectedDisplays.has_value());
     EXPECT_EQ(first.connectedDisplays->size(), 2u);
-    EXPECT_EQ(first.connectedDisplays->front().screenID, ScreenID("1"));
+    EXPECT_EQ(first.connectedDisplays->front(), (ConnectedDisplay{ScreenID("1"), "Built-in"}));
     EXPECT_EQ(fetch(notes).listGeneration, first.listGeneration + 1);
     EXPECT_EQ(fetch(safari).listGeneration, first.listGeneration + 2);
 
@@ -187,17 +187,20 @@ TEST_F(WindowListServiceTest, ABrowserWhoseWindowsAreAllFilteredOutListsItsLiveW
     }));
 }
 
-TEST_F(WindowListServiceTest, AnEmptyListUsesAGenerationAndIsLogged) {
-    for (const auto& state : world.mac->windowWorld().windows()) {
-        if (state.window.name == "Notes") world.mac->windowWorld().removeWindow(state.key);
-    }
-    const auto list = fetch(notes);
+TEST_F(WindowListServiceTest, AFoldersListIsTheFindersAndAnEmptyOneUsesAGenerationAndIsLogged) {
+    const auto finder = world.launch(std::string(kFinderBundleID));
+    DockItem folder;
+    folder.itemID = ItemID("item-documents");
+    folder.kind = DockItemKind::folder;
+    folder.path = "/Users/me/Documents";
+
+    const auto list = fetch(folder);
     EXPECT_TRUE(list.windows.empty());
     EXPECT_EQ(list.listGeneration, 1);
     EXPECT_EQ(list.connectedDisplays->size(), 2u);
-    const auto pid = std::to_string(world.pid("com.apple.Notes"));
-    EXPECT_EQ(world.actionLog.lines().back(), "windowList fetch empty bundle=com.apple.Notes pid=" + pid);
-    EXPECT_EQ(world.systemLog.lines().back(), "Tavelin windowList: no windows for pid=" + pid + " item=item-com.apple.Notes");
+    const auto pid = std::to_string(finder);
+    EXPECT_EQ(world.actionLog.lines().back(), "windowList fetch empty bundle=com.apple.finder pid=" + pid);
+    EXPECT_EQ(world.systemLog.lines().back(), "Tavelin windowList: no windows for pid=" + pid + " item=item-documents");
 }
 
 }  // namespace
