@@ -88,7 +88,13 @@ class WindowThumbnailServiceTest : public ::testing::Test {
 
 TEST_F(WindowThumbnailServiceTest, RequestsTogetherShareOneCaptureAndALaterOneIsAHit) {
     const auto front = id("Front");  // 800 x 600 points on a display of two pixels per point
-    const auto answers = request({{front, -42}, {front, -42}});
+    // The second asks without the permission: the capture under way is waited for all the same.
+    std::vector<std::optional<Data>> together(2);
+    startTask(scheduler.main(), ask(service, front, -42, true, std::nullopt, together[0]));
+    startTask(scheduler.main(), ask(service, front, -42, false, std::nullopt, together[1]));
+    scheduler.advance(1s);
+    ASSERT_TRUE(together[0] && together[1]);
+    const std::vector<Data> answers{*together[0], *together[1]};
     EXPECT_EQ(windowServerCaptures(), 1u);
     EXPECT_EQ(mac->windowServer().imageRequests().front().imageOption,
               WindowImageOption::boundsIgnoreFraming | WindowImageOption::bestResolution);
@@ -163,6 +169,10 @@ TEST_F(WindowThumbnailServiceTest, BeforeVersion14AFailedWindowServerCaptureIsUn
     mac->windowServer().setImageOptionFails(WindowImageOption::bestResolution, false);
     EXPECT_EQ(request(id("Front"), 1).pixelWidth, 1600);
     EXPECT_EQ(windowServerCaptures(), 2u);
+
+    // A picture one pixel wide is none.
+    mac->windowWorld().setBounds(number("Front"), Rect{100, 100, 0.5, 600});
+    expectUnavailable(request(id("Front"), 2), "window.thumbnail.unavailable");
 }
 
 TEST_F(WindowThumbnailServiceTest, AFrameworkFailureIsUnavailable) {
