@@ -2,15 +2,13 @@
 
 #include "mac/windows/AXAttributes.h"
 #include "mac/windows/DockNativeActivation.h"
+#include "mac/windows/UserWindowThresholds.h"
 #include "mac/windows/WindowGeometry.h"
 #include "platform/LocalizedStrings.h"
 #include "protocol/UnicodeText.h"
 
 namespace tavelin {
 namespace {
-
-constexpr double kPhantomMinimumWidth = 80;
-constexpr double kPhantomMinimumHeight = 60;
 
 bool isDialog(std::string_view subrole) { return subrole == "AXDialog" || subrole == "AXSystemDialog"; }
 
@@ -102,7 +100,7 @@ bool AXWindowSupport::isPhantomAXWindow(const AXElement& window, const ProcessID
     if (axBool(ax, window, "AXFullScreen") == true || minimized()) return false;
     if (subrole != "AXStandardWindow") return true;
     if (const auto frame = axFrame(window)) {
-        return frame->width < kPhantomMinimumWidth || frame->height < kPhantomMinimumHeight;
+        return frame->width < kUserWindowMinimumWidth || frame->height < kUserWindowMinimumHeight;
     }
     // No readable frame: trust the window server.
     if (linkedCGWindowID(window, allowedOwnerPIDs)) return false;

@@ -5,6 +5,7 @@
 #include "mac/windows/AXAttributes.h"
 #include "mac/windows/AXWindowSupport.h"
 #include "mac/windows/DockNativeActivation.h"
+#include "mac/windows/UserWindowThresholds.h"
 #include "mac/windows/WindowContentRevision.h"
 #include "mac/windows/WindowGeometry.h"
 
@@ -14,12 +15,10 @@ namespace {
 constexpr std::int64_t kNumberRank = 10000;
 constexpr std::int64_t kTitleRank = 1000;
 constexpr double kLargestAreaRank = 80000;
-constexpr double kActivatableMinimumWidth = 80;
-constexpr double kActivatableMinimumHeight = 60;
 
 bool isSizeable(const WindowDescriptor& window) {
-    return window.frame && window.frame->width >= kActivatableMinimumWidth &&
-           window.frame->height >= kActivatableMinimumHeight;
+    return window.frame && window.frame->width >= kUserWindowMinimumWidth &&
+           window.frame->height >= kUserWindowMinimumHeight;
 }
 
 }  // namespace

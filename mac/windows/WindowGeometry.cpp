@@ -27,6 +27,14 @@ Point topLeftOrigin(const WindowFrame& frame, double primaryMaxY) {
     return Point{frame.x, primaryMaxY - (frame.y + frame.height)};
 }
 
+double frameOverlapShare(const WindowFrame& a, const WindowFrame& b) {
+    const double width = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
+    const double height = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
+    const double smaller = std::min(a.width * a.height, b.width * b.height);
+    if (!(width > 0) || !(height > 0) || !(smaller > 0)) return 0;
+    return width * height / smaller;
+}
+
 bool pointInRect(Point point, const Rect& rect) {
     return point.x >= rect.x && point.x < rect.maxX() && point.y >= rect.y && point.y < rect.maxY();
 }

@@ -28,6 +28,10 @@ WindowFrame cocoaFrame(const Rect& topLeftRect, double primaryMaxY);
 // The top-left corner of a frame, in top-left coordinates.
 Point topLeftOrigin(const WindowFrame& frame, double primaryMaxY);
 
+// The share of the smaller frame's area that the two have in common; 0 when they do not overlap with a
+// positive width and height, or when either has no area.
+double frameOverlapShare(const WindowFrame& a, const WindowFrame& b);
+
 // The platform's point-in-rectangle test: minimum edges in, maximum edges out, on both axes.
 bool pointInRect(Point point, const Rect& rect);
 

@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "mac/windows/UserWindowThresholds.h"
 #include "mac/windows/WindowContentRevision.h"
 #include "mac/windows/WindowGeometry.h"
 #include "platform/LocalizedStrings.h"
@@ -13,11 +14,6 @@
 namespace tavelin {
 namespace {
 
-// The smallest window-server window that counts as a real window, in points.
-constexpr double kMinimumWidth = 80;
-constexpr double kMinimumHeight = 60;
-// How much of the smaller of two frames their overlap must cover for the frame join.
-constexpr double kFrameJoinOverlap = 0.45;
 // A capture with a side below this, or whose sampled bytes vary by less than kBlankSpread, is blank.
 constexpr int kMinimumCaptureSide = 9;
 constexpr int kBlankSpread = 12;
@@ -31,15 +27,6 @@ std::optional<std::string> thumbnailToken(bool screenRecordingGranted, const Win
                                           std::int64_t contentRevision) {
     if (!screenRecordingGranted || !parseCGWindowID(windowID)) return std::nullopt;
     return "w:" + windowID.rawValue() + ":" + std::to_string(contentRevision);
-}
-
-double area(const WindowFrame& frame) { return frame.width * frame.height; }
-
-// The overlap's area, 0 unless it has a positive width and height.
-double intersectionArea(const WindowFrame& a, const WindowFrame& b) {
-    const double width = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
-    const double height = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
-    return width > 0 && height > 0 ? width * height : 0;
 }
 
 }  // namespace
@@ -85,7 +72,7 @@ std::vector<WindowDescriptor> WindowListMerge::cgWindowDescriptors(const Process
         const auto height = windowBoundsValue(info, "Height");
         if (owner == nullptr || *owner < INT32_MIN || *owner > INT32_MAX ||
             !allowedOwnerPIDs.contains(static_cast<std::int32_t>(*owner)) || layer == nullptr || *layer != 0 ||
-            !number || !(width.value_or(0) >= kMinimumWidth) || !height || !(*height >= kMinimumHeight) ||
+            !number || !(width.value_or(0) >= kUserWindowMinimumWidth) || !height || !(*height >= kUserWindowMinimumHeight) ||
             !seen.insert(*number).second) {
             continue;
         }
@@ -168,13 +155,10 @@ std::vector<WindowDescriptor> WindowListMerge::mergeCGWindowDescriptors(const Do
     }
     for (auto& axWindow : axWindows) {
         if (numberOf(axWindow) || !axWindow.frame) continue;
-        const double axArea = area(*axWindow.frame);
         joinUnique(axWindow, [&](const WindowDescriptor& cg) {
             const auto number = numberOf(cg);
             if (!number || !cg.frame) return false;
-            const double overlap = intersectionArea(*axWindow.frame, *cg.frame);
-            const double smaller = std::min(axArea, area(*cg.frame));
-            return overlap > 0 && smaller > 0 && overlap / smaller >= kFrameJoinOverlap &&
+            return frameOverlapShare(*axWindow.frame, *cg.frame) >= kSameWindowMinimumOverlap &&
                    isRelevantCandidate(hostItem, allowedOwnerPIDs, *number);
         });
     }
@@ -208,7 +192,8 @@ bool WindowListMerge::isRelevantCandidate(const DockItem& hostItem, const Proces
 bool WindowListMerge::keepsLeftover(const WindowDescriptor& window) const {
     if (isMinimized(window)) return true;
     if (const auto number = numberOf(window)) return isOnScreenOrParked(*number);
-    return window.frame && window.frame->width >= kMinimumWidth && window.frame->height >= kMinimumHeight;
+    return window.frame && window.frame->width >= kUserWindowMinimumWidth &&
+           window.frame->height >= kUserWindowMinimumHeight;
 }
 
 bool WindowListMerge::isOnScreenOrParked(std::uint32_t windowNumber) const {

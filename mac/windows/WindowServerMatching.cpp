@@ -6,13 +6,12 @@
 #include "mac/windows/AXAttributes.h"
 #include "mac/windows/AXWindowSupport.h"
 #include "mac/windows/DockNativeActivation.h"
+#include "mac/windows/UserWindowThresholds.h"
+#include "mac/windows/WindowGeometry.h"
 
 namespace tavelin {
 namespace {
 
-constexpr double kMinimumOverlap = 0.45;
-constexpr double kTitledWindowMinimumWidth = 80;
-constexpr double kTitledWindowMinimumHeight = 60;
 // How far a full-screen browser window may fall short of its screen (the menu bar may stay).
 constexpr double kFullScreenWidthSlack = 12;
 constexpr double kFullScreenHeightSlack = 48;
@@ -28,17 +27,6 @@ std::optional<std::uint32_t> ownedNormalWindow(const PlistDict& info, const Proc
     return number && *number != 0 ? number : std::nullopt;
 }
 
-double area(const WindowFrame& frame) { return frame.width * frame.height; }
-
-// The share of the smaller frame that the two have in common; 0 when they do not overlap.
-double overlap(const WindowFrame& a, const WindowFrame& b) {
-    const double width = std::min(a.x + a.width, b.x + b.width) - std::max(a.x, b.x);
-    const double height = std::min(a.y + a.height, b.y + b.height) - std::max(a.y, b.y);
-    const double smaller = std::min(area(a), area(b));
-    if (!(width > 0) || !(height > 0) || !(smaller > 0)) return 0;
-    return width * height / smaller;
-}
-
 }  // namespace
 
 std::optional<std::uint32_t> AXWindowSupport::uniqueCGWindowID(const WindowFrame& forAXFrame,
@@ -52,7 +40,7 @@ std::optional<std::uint32_t> AXWindowSupport::uniqueCGWindowID(const WindowFrame
         const auto number = info ? ownedNormalWindow(*info, allowedOwnerPIDs) : std::nullopt;
         const auto* bounds = number ? info->find(kCGWindowBounds) : nullptr;
         const auto frame = bounds ? queries_.windowFrame(*bounds) : std::nullopt;
-        if (!frame || overlap(*frame, forAXFrame) < kMinimumOverlap) continue;
+        if (!frame || frameOverlapShare(*frame, forAXFrame) < kSameWindowMinimumOverlap) continue;
         // Off screen it still counts while it lives on a Space (another Space, or minimized there).
         if (!queries_.cgWindowsOrderedOnScreen().contains(*number) && !spaces_.hasManagedSpace(*number))
             continue;
@@ -73,8 +61,8 @@ std::optional<std::uint32_t> AXWindowSupport::cgWindowID(std::string_view matchi
         if (!number) continue;
         const auto width = windowBoundsValue(*info, "Width");
         const auto height = windowBoundsValue(*info, "Height");
-        if (!width || !height || !(*width >= kTitledWindowMinimumWidth) ||
-            !(*height >= kTitledWindowMinimumHeight)) {
+        if (!width || !height || !(*width >= kUserWindowMinimumWidth) ||
+            !(*height >= kUserWindowMinimumHeight)) {
             continue;
         }
         const auto* name = info->find(kCGWindowName);

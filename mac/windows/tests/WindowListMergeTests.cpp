@@ -81,6 +81,17 @@ TEST_F(WindowListMergeTest, TheFrameJoinNeedsFortyFivePercentOfTheSmallerAreaWit
     const auto both = merged({unlinked("Draft", cocoa(0, 0, 1000, 300))});
     EXPECT_EQ(ids(both), (std::vector{both[0].windowID.rawValue(), id(right), id(left)}));
     EXPECT_FALSE(parseCGWindowID(both[0].windowID));
+
+    // A window-server window without an Accessibility window of its own is a candidate only when it is
+    // on screen or parked.
+    const auto palette = add("Palette", Rect{0, 400, 400, 300}, [](sim::SimWindow& w) { w.ax.accessible = false; });
+    add("Hidden", Rect{600, 400, 400, 300}, [](sim::SimWindow& w) {
+        w.ax.accessible = false;
+        w.onScreen = false;
+    });
+    const auto pair = merged({unlinked("A", cocoa(0, 400, 400, 300)), unlinked("B", cocoa(600, 400, 400, 300))});
+    EXPECT_EQ(ids(pair), (std::vector{id(palette), pair[1].windowID.rawValue(), id(right), id(left)}));
+    EXPECT_FALSE(parseCGWindowID(pair[1].windowID));
 }
 
 TEST_F(WindowListMergeTest, TheTitleJoinTakesTheFirstEntryAndTheSecondIsDroppedLater) {
@@ -90,6 +101,8 @@ TEST_F(WindowListMergeTest, TheTitleJoinTakesTheFirstEntryAndTheSecondIsDroppedL
     EXPECT_EQ(list[0].windowID.rawValue(), id(doc));
     EXPECT_EQ(list[0].frame, cocoa(0, 0, 400, 300));
     EXPECT_FALSE(parseCGWindowID(list[1].windowID));
+
+    EXPECT_EQ(ids(WindowListMerge::dedupeDescriptors({list[0], list[1], list[0]})), ids(list));
 
     list = merge.dropDescriptorsWithoutOnScreenUserWindow(std::move(list), item);
     EXPECT_EQ(ids(list), std::vector{id(doc)});
@@ -101,9 +114,16 @@ TEST_F(WindowListMergeTest, LeftoversOnAHiddenSpaceStayAndThoseOffScreenOnTheSho
     const auto shown = add("Shown", Rect{0, 0, 400, 300});
     const auto hidden = add("Hidden", Rect{0, 0, 400, 300}, [](sim::SimWindow& w) { w.onScreen = false; });
 
-    const auto list = merged({unlinked("Alone", std::nullopt, WindowState::minimized)});
-    EXPECT_EQ(ids(list), (std::vector{list[0].windowID.rawValue(), id(shown), id(parked)}));
+    const auto alone = unlinked("Alone", std::nullopt, WindowState::minimized);
+    EXPECT_EQ(ids(merged({alone})), (std::vector{alone.windowID.rawValue(), id(shown), id(parked)}));
     EXPECT_TRUE(logged("windowList drop leftover cgID=" + id(hidden) + " title=Hidden"));
+
+    // Spaces that cannot be read keep the window; a window on no Space goes.
+    world.mac->privateWindowServer().setAnswer("SLSCopyManagedDisplaySpaces", std::nullopt);
+    EXPECT_EQ(ids(merged({alone})), (std::vector{alone.windowID.rawValue(), id(hidden), id(shown), id(parked)}));
+    world.mac->privateWindowServer().setAnswer("SLSCopySpacesForWindows", PlistArray{});
+    EXPECT_EQ(ids(merged({alone})), (std::vector{alone.windowID.rawValue(), id(shown)}));
+    EXPECT_TRUE(logged("windowList drop leftover cgID=" + id(parked) + " title=Parked"));
 }
 
 TEST_F(WindowListMergeTest, WindowServerEntriesAreSkippedForEachMissingOrMistypedValue) {
@@ -195,18 +215,42 @@ TEST_F(WindowListMergeTest, AWindowServerOnlyListNeedsAnApplicationWithoutAccess
 }
 
 TEST_F(WindowListMergeTest, AUniformCaptureAmongEqualTitlesIsDroppedUnlessAllAre) {
-    const auto white = sim::uniformContent(Rgba{255, 255, 255, 255});
-    const auto blank = add("Untitled", Rect{0, 0, 400, 300}, [&](sim::SimWindow& w) { w.content = white; });
+    const auto grey = [](std::uint8_t level) { return sim::uniformContent(Rgba{level, level, level, 255}); };
+    // White above, grey below: the sampled bytes spread from that grey to 255.
+    const auto halfGrey = [](std::uint8_t level) {
+        Bitmap picture(10, 10, Rgba{255, 255, 255, 255});
+        for (int y = 5; y < 10; ++y) {
+            for (int x = 0; x < 10; ++x) picture.setPixel(x, y, Rgba{level, level, level, 255});
+        }
+        return sim::pictureContent(std::move(picture));
+    };
+    const auto white = add("Untitled", Rect{0, 0, 400, 300}, [&](sim::SimWindow& w) { w.content = grey(255); });
+    const auto nearWhite = add("Untitled", Rect{0, 0, 400, 300}, [&](sim::SimWindow& w) { w.content = halfGrey(244); });
+    const auto lightGrey = add("Untitled", Rect{0, 0, 400, 300}, [&](sim::SimWindow& w) { w.content = halfGrey(243); });
     const auto drawn = add("Untitled", Rect{0, 0, 400, 300});
-    const auto alone = add("Alone", Rect{0, 0, 400, 300}, [&](sim::SimWindow& w) { w.content = white; });
+    const auto alone = add("Alone", Rect{0, 0, 400, 300}, [&](sim::SimWindow& w) { w.content = grey(255); });
+    const auto sliver = add("Untitled", Rect{0, 0, 4, 300});  // drawn, but 8 pixels wide
 
-    EXPECT_EQ(ids(merge.dropBlankDuplicateTitles(cgWindows())), (std::vector{id(alone), id(drawn)}));
-    EXPECT_TRUE(logged("windowList drop blank duplicate title=Untitled id=" + id(blank)));
+    auto windows = cgWindows();  // the sliver is too small to be listed: it is added by hand
+    auto sliverWindow = windows[1];
+    sliverWindow.windowID = WindowID(id(sliver));
+    windows.push_back(sliverWindow);
+    EXPECT_EQ(ids(merge.dropBlankDuplicateTitles(windows)), (std::vector{id(alone), id(drawn), id(lightGrey)}));
+    EXPECT_TRUE(logged("windowList drop blank duplicate title=Untitled id=" + id(white)));
+    EXPECT_TRUE(logged("windowList drop blank duplicate title=Untitled id=" + id(nearWhite)));
+    EXPECT_TRUE(logged("windowList drop blank duplicate title=Untitled id=" + id(sliver)));
 
-    auto window = *world.mac->windowWorld().window(drawn);
-    window.content = white;
-    world.mac->windowWorld().setWindow(drawn, window);
-    EXPECT_EQ(merge.dropBlankDuplicateTitles(cgWindows()).size(), 3u);
+    // A minimized window is never blank.
+    windows.pop_back();
+    windows.back().state = WindowState::minimized;
+    EXPECT_EQ(ids(merge.dropBlankDuplicateTitles(windows)), (std::vector{id(alone), id(drawn), id(lightGrey), id(white)}));
+
+    for (const auto key : {drawn, lightGrey}) {
+        auto window = *world.mac->windowWorld().window(key);
+        window.content = grey(255);
+        world.mac->windowWorld().setWindow(key, window);
+    }
+    EXPECT_EQ(merge.dropBlankDuplicateTitles(cgWindows()).size(), 5u);
 }
 
 TEST_F(WindowListMergeTest, UntitledCompanionsOfAFullScreenWindowGo) {

@@ -17,6 +17,10 @@ Task<void> fetchInto(std::shared_ptr<WindowListService> service, DockItem item, 
 Task<void> invalidateItem(std::shared_ptr<WindowListService> service, ItemID itemID) {
     co_await service->invalidate(std::move(itemID));
 }
+Task<void> keptList(std::shared_ptr<WindowListService> service, ItemID itemID,
+                    std::optional<WindowListService::CachedList>& answer) {
+    answer = co_await service->cachedList(std::move(itemID));
+}
 Task<void> lookUp(std::shared_ptr<WindowListService> service, ItemID itemID, WindowID windowID,
                   std::optional<WindowDescriptor>& answer) {
     answer = co_await service->descriptor(std::move(itemID), std::move(windowID));
@@ -49,7 +53,7 @@ TEST_F(WindowListServiceTest, GenerationsAreSharedByItemsAndEarlyReturnsUseNone)
     EXPECT_TRUE(first.accessibilityGranted);
     ASSERT_TRUE(first.connectedDisplays.has_value());
     EXPECT_EQ(first.connectedDisplays->size(), 2u);
-    EXPECT_EQ(first.connectedDisplays->front().screenID, ScreenID("1"));
+    EXPECT_EQ(first.connectedDisplays->front(), (ConnectedDisplay{ScreenID("1"), "Built-in"}));
     EXPECT_EQ(fetch(notes).listGeneration, first.listGeneration + 1);
     EXPECT_EQ(fetch(safari).listGeneration, first.listGeneration + 2);
 
@@ -92,34 +96,111 @@ TEST_F(WindowListServiceTest, AFetchListsTheItemsWindowsWithTheirTokensAndFindsT
     EXPECT_NE(fetch(safari).windows.front().contentRevision, front.contentRevision);
 }
 
-TEST_F(WindowListServiceTest, OfTwoOverlappingFetchesTheLaterFinisherKeepsItsList) {
+// Runs on the service's queue while the fetch started before it waits on the main queue, then renames
+// a window on the main queue before the fetch started after it builds its list there.
+Task<void> invalidateThenRename(std::shared_ptr<WindowListService> service, ItemID itemID, Queue& main,
+                                sim::SimWindowWorld& windows, std::uint32_t number) {
+    co_await service->invalidate(std::move(itemID));
+    co_await main.hop();
+    auto window = *windows.window(number);
+    window.name = "Renamed";
+    windows.setWindow(number, window);
+}
+
+TEST_F(WindowListServiceTest, WhileFetchesWaitOnTheMainQueueTheServiceGoesOnAndTheLaterFinisherKeepsItsList) {
+    const auto before = fetch(safari);
     std::optional<WindowListSnapshot> first;
     std::optional<WindowListSnapshot> second;
     startTask(world.scheduler.main(), fetchInto(service, safari, true, first));
+    startTask(world.scheduler.main(), invalidateThenRename(service, safari.itemID, world.scheduler.main(),
+                                                           world.mac->windowWorld(), world.number("Front")));
     startTask(world.scheduler.main(), fetchInto(service, safari, true, second));
-    startTask(world.scheduler.main(), invalidateItem(service, safari.itemID));
     world.scheduler.runUntilIdle();
     ASSERT_TRUE(first && second);
-    EXPECT_NE(first->listGeneration, second->listGeneration);
 
-    std::optional<WindowDescriptor> found;
-    startTask(world.scheduler.main(), lookUp(service, safari.itemID, second->windows.front().windowID, found));
+    // Each keeps the list it built and its own generation; the invalidation in between took nothing
+    // from either, and the later one is kept.
+    EXPECT_EQ(first->listGeneration, before.listGeneration + 1);
+    EXPECT_EQ(first->windows.front().title, "Front");
+    EXPECT_EQ(second->listGeneration, before.listGeneration + 2);
+    EXPECT_EQ(second->windows.front().title, "Renamed");
+    std::optional<WindowListService::CachedList> kept;
+    startTask(world.scheduler.main(), keptList(service, safari.itemID, kept));
     world.scheduler.runUntilIdle();
-    EXPECT_TRUE(found.has_value());
-    EXPECT_EQ(fetch(safari).listGeneration, std::max(first->listGeneration, second->listGeneration) + 1);
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(kept->generation, second->listGeneration);
+    EXPECT_EQ(kept->windows, second->windows);
 }
 
-TEST_F(WindowListServiceTest, AnEmptyListUsesAGenerationAndIsLogged) {
-    for (const auto& state : world.mac->windowWorld().windows()) {
-        if (state.window.name == "Notes") world.mac->windowWorld().removeWindow(state.key);
+TEST_F(WindowListServiceTest, EachWindowSaysWhatItSupportsAndOnlyANumberedOneGetsAToken) {
+    const auto editor = world.launch("com.example.Editor");
+    world.add(editor, "Alert", Rect{100, 100, 600, 400}, [](sim::SimWindow& w) {
+        w.ax.subrole = "AXSystemDialog";
+        w.ax.fullScreen = true;  // a dialog standing alone is a user window
+        w.ax.fullScreenButton = false;
+    });
+    world.add(editor, "Docked", Rect{700, 100, 300, 200}, [](sim::SimWindow& w) {
+        w.listed = false;  // nothing to join it to
+        w.ax.minimized = true;
+    });
+    const auto item = WindowFinderWorld::appItem("com.example.Editor");
+    const auto list = fetch(item);
+    ASSERT_EQ(list.windows.size(), 2u);
+
+    const auto& docked = list.windows[0];
+    EXPECT_EQ(docked.title, "Docked");
+    EXPECT_EQ(docked.state, WindowState::minimized);
+    EXPECT_FALSE(parseCGWindowID(docked.windowID));
+    EXPECT_EQ(docked.thumbnailToken, std::nullopt);
+    EXPECT_TRUE(docked.frame && docked.supportsClose && docked.supportsFullScreen);
+    EXPECT_FALSE(docked.supportsResize || docked.supportsTile);
+    EXPECT_NE(fetch(item).windows[0].windowID, docked.windowID);
+
+    const auto& alert = list.windows[1];
+    EXPECT_EQ(alert.state, WindowState::fullscreen);
+    EXPECT_TRUE(alert.supportsFullScreen);
+    EXPECT_TRUE(alert.frame.has_value());
+    EXPECT_FALSE(alert.supportsResize || alert.supportsTile);
+    EXPECT_EQ(alert.thumbnailToken, "w:" + alert.windowID.rawValue() + ":" + std::to_string(alert.contentRevision));
+}
+
+TEST_F(WindowListServiceTest, ABrowserWhoseWindowsAreAllFilteredOutListsItsLiveWindows) {
+    const auto browser = world.launch("com.google.Chrome");
+    world.add(browser, "Inbox", Rect{100, 100, 800, 600}, [](sim::SimWindow& w) { w.listed = false; });
+    for (const auto* title : {"Away", "Asleep"}) {
+        world.add(browser, title, Rect{100, 100, 800, 600}, [](sim::SimWindow& w) {
+            w.listed = false;
+            w.ax.hidden = true;
+        });
     }
-    const auto list = fetch(notes);
+    world.add(browser, "Bubble", Rect{100, 100, 800, 600}, [](sim::SimWindow& w) {
+        w.listed = false;
+        w.ax.role = "AXPopover";
+    });
+    const auto list = fetch(WindowFinderWorld::appItem("com.google.Chrome"));
+    ASSERT_EQ(list.windows.size(), 1u);
+    EXPECT_EQ(list.windows[0].title, "Inbox");
+    EXPECT_EQ(world.actionLog.lines(), (std::vector<std::string>{
+        "windowList drop offscreen-only removed=1 bundle=com.google.Chrome",
+        "windowList filtered all axRaw=4 afterAX=1 merged=0 skipInclude=1 skipHidden=2 bundle=com.google.Chrome",
+        "windowList fetch empty; AX fallback count=1 bundle=com.google.Chrome",
+    }));
+}
+
+TEST_F(WindowListServiceTest, AFoldersListIsTheFindersAndAnEmptyOneUsesAGenerationAndIsLogged) {
+    const auto finder = world.launch(std::string(kFinderBundleID));
+    DockItem folder;
+    folder.itemID = ItemID("item-documents");
+    folder.kind = DockItemKind::folder;
+    folder.path = "/Users/me/Documents";
+
+    const auto list = fetch(folder);
     EXPECT_TRUE(list.windows.empty());
     EXPECT_EQ(list.listGeneration, 1);
     EXPECT_EQ(list.connectedDisplays->size(), 2u);
-    const auto pid = std::to_string(world.pid("com.apple.Notes"));
-    EXPECT_EQ(world.actionLog.lines().back(), "windowList fetch empty bundle=com.apple.Notes pid=" + pid);
-    EXPECT_EQ(world.systemLog.lines().back(), "Tavelin windowList: no windows for pid=" + pid + " item=item-com.apple.Notes");
+    const auto pid = std::to_string(finder);
+    EXPECT_EQ(world.actionLog.lines().back(), "windowList fetch empty bundle=com.apple.finder pid=" + pid);
+    EXPECT_EQ(world.systemLog.lines().back(), "Tavelin windowList: no windows for pid=" + pid + " item=item-documents");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 
 #include "mac/windows/WindowThumbnailService.h"
@@ -10,6 +9,7 @@
 #include "platform/LocalizedStrings.h"
 #include "platform/sim/SimMac.h"
 #include "platform/sim/tests/TwoScreenDesktop.h"
+#include "platform/tests/NoiseBitmap.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "protocol/Base64.h"
 #include "runtime/VirtualScheduler.h"
@@ -23,16 +23,6 @@ using Data = WindowThumbnailData;
 Task<void> ask(std::shared_ptr<WindowThumbnailService> service, WindowID windowID, std::int64_t revision,
                bool granted, std::optional<std::string> knownToken, std::optional<Data>& answer) {
     answer = co_await service->thumbnail(windowID, revision, std::move(knownToken), granted);
-}
-
-// Noise compresses badly, so that a few captures fill the cache.
-Bitmap noise(int width, int height) {
-    std::mt19937 random(7);
-    Bitmap bitmap(width, height);
-    for (std::size_t i = 0; i < bitmap.pixels.size(); ++i) {
-        bitmap.pixels[i] = i % 4 == 3 ? 255 : static_cast<std::uint8_t>(random());
-    }
-    return bitmap;
 }
 
 class WindowThumbnailServiceTest : public ::testing::Test {
@@ -98,7 +88,13 @@ class WindowThumbnailServiceTest : public ::testing::Test {
 
 TEST_F(WindowThumbnailServiceTest, RequestsTogetherShareOneCaptureAndALaterOneIsAHit) {
     const auto front = id("Front");  // 800 x 600 points on a display of two pixels per point
-    const auto answers = request({{front, -42}, {front, -42}});
+    // The second asks without the permission: the capture under way is waited for all the same.
+    std::vector<std::optional<Data>> together(2);
+    startTask(scheduler.main(), ask(service, front, -42, true, std::nullopt, together[0]));
+    startTask(scheduler.main(), ask(service, front, -42, false, std::nullopt, together[1]));
+    scheduler.advance(1s);
+    ASSERT_TRUE(together[0] && together[1]);
+    const std::vector<Data> answers{*together[0], *together[1]};
     EXPECT_EQ(windowServerCaptures(), 1u);
     EXPECT_EQ(mac->windowServer().imageRequests().front().imageOption,
               WindowImageOption::boundsIgnoreFraming | WindowImageOption::bestResolution);
@@ -173,6 +169,10 @@ TEST_F(WindowThumbnailServiceTest, BeforeVersion14AFailedWindowServerCaptureIsUn
     mac->windowServer().setImageOptionFails(WindowImageOption::bestResolution, false);
     EXPECT_EQ(request(id("Front"), 1).pixelWidth, 1600);
     EXPECT_EQ(windowServerCaptures(), 2u);
+
+    // A picture one pixel wide is none.
+    mac->windowWorld().setBounds(number("Front"), Rect{100, 100, 0.5, 600});
+    expectUnavailable(request(id("Front"), 2), "window.thumbnail.unavailable");
 }
 
 TEST_F(WindowThumbnailServiceTest, AFrameworkFailureIsUnavailable) {
@@ -185,7 +185,7 @@ TEST_F(WindowThumbnailServiceTest, AFrameworkFailureIsUnavailable) {
 TEST_F(WindowThumbnailServiceTest, KeptPicturesStayWithinTheirBoundLeastRecentlyAnsweredGoingFirst) {
     auto window = *mac->windowWorld().window(number("Front"));
     window.bounds = Rect{0, 0, 1440, 900};  // 2880 x 1800 pixels, as drawn
-    window.content = sim::pictureContent(noise(2880, 1800));
+    window.content = sim::pictureContent(noiseBitmap(2880, 1800));
     mac->windowWorld().setWindow(number("Front"), window);
     const auto front = id("Front");
 
