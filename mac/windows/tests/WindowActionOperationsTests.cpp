@@ -118,10 +118,15 @@ TEST_F(WindowActionOperationsTest, MaximizeAndTileFillTheVisibleFrameAnimatedWha
 }
 
 TEST_F(WindowActionOperationsTest, MovingPausesAfterTheGlideOrBrieflyUnderReducedMotion) {
-    // 16 glide steps 12.5 ms apart, then 0.22 s.
+    // 16 glide steps 12.5 ms apart, then 0.22 s, during which no queued work runs.
+    std::optional<Duration> ranAt;
+    scheduler.main().asyncAfter(300ms, [&] { ranAt = now(); });
     EXPECT_EQ(timed([&] { EXPECT_TRUE(service.moveToScreen(element("Front"), ScreenID("2"), ScreenID("1"), "F").isSuccess()); }),
               187500us + 220ms);
     EXPECT_EQ(frame("Front"), (WindowFrame{2000, 227.5, 800, 600}));
+    EXPECT_EQ(ranAt, std::nullopt);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(ranAt, 187500us + 220ms);
     EXPECT_EQ(stamped.lines(), std::vector<std::string>{"moveToScreen after window=F target=2 axScreen=2"});
 
     mac->workspace().setReduceMotion(true);

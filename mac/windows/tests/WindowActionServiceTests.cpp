@@ -233,9 +233,15 @@ TEST_F(WindowActionServiceTest, EachKindChecksItsOwnCapability) {
     EXPECT_FALSE(mac->windowWorld().isOnScreen(key("Notes")));
     EXPECT_TRUE(mac->windowWorld().window(key("Notes"))->ax.hidden);
 
-    mac->windowWorld().setMinimized(key("Notes"), true);
-    EXPECT_EQ(perform(this->command(CommandKind::windowMaximize, "Notes", notes), notes),
-              unavailableResult("maximize unsupported"));
+    editWindow("Front", [](sim::SimWindow& w) { w.ax.refusals["AXHidden"] = AXError::cannotComplete; });
+    EXPECT_EQ(perform(this->command(CommandKind::windowHide, "Front", safari), safari),
+              unavailableResult("hide window failed"));
+
+    mac->windowWorld().setMinimized(key("Front"), true);
+    auto minimized = this->command(CommandKind::windowMaximize, "Front", safari);
+    EXPECT_EQ(perform(minimized, safari), unavailableResult("maximize unsupported"));
+    minimized.kind = CommandKind::windowMoveToScreen;
+    EXPECT_EQ(perform(minimized, safari), unavailableResult("move unsupported"));
 }
 
 TEST_F(WindowActionServiceTest, PlacingKindsEndInFrontWhateverTheirResultUnlessFullScreenCannotBeLeft) {
@@ -273,6 +279,54 @@ TEST_F(WindowActionServiceTest, ActivationMovesToTheTargetThenTheCallersChoiceTh
     // A target overrides the caller.
     EXPECT_THAT(activate(ScreenID("1"), false), ElementsAre("activate start window=" + l + " moveToReferenceDisplay=true"));
     EXPECT_LT(bounds("Front").x, 1440);
+
+    // A target that is not connected: the pinned screen, else the one under the pointer, is the reference.
+    const auto referenceSpace = [&] {
+        const auto line = stamped.lines({"space context activate-before"}).at(0);
+        return line.substr(line.find("refCurrentSpace="), line.find(" slsActive") - line.find("refCurrentSpace="));
+    };
+    activate(ScreenID("9"), std::nullopt);
+    EXPECT_EQ(referenceSpace(), "refCurrentSpace=" + std::to_string(currentSpace(1)));
+    resolver->unpinReferenceScreen();
+    mac->windowWorld().setPointer({700, 400});
+    activate(ScreenID("9"), std::nullopt);
+    EXPECT_EQ(referenceSpace(), "refCurrentSpace=" + std::to_string(currentSpace(0)));
+}
+
+TEST_F(WindowActionServiceTest, TheWindowServerOnlyActivationMovesTheWindowOnceItsElementTurnsUp) {
+    // Neither Spaces nor the window server can move it; its element comes back during the polls.
+    mac->privateWindowServer().setResult("SLSSetWindowListWorkspace", sim::SimPrivateWindowServer::kCGErrorFailure);
+    auto command = this->command(CommandKind::windowActivate, "Front", safari);
+    command.targetScreenID = ScreenID("2");
+    setAccessible("Front", false);
+    mac->windowWorld().after(1200ms, [this] { setAccessible("Front", true); });
+    EXPECT_TRUE(perform(command, safari).isSuccess());
+    EXPECT_GE(bounds("Front").x, 1440);
+
+    command = this->command(CommandKind::windowActivate, "Notes", notes);
+    command.targetScreenID = ScreenID("2");
+    editWindow("Notes", [](sim::SimWindow& w) { w.ax.refusals["AXSize"] = AXError::cannotComplete; });
+    setAccessible("Notes", false);
+    mac->windowWorld().after(1200ms, [this] { setAccessible("Notes", true); });
+    EXPECT_TRUE(perform(command, notes).isSuccess());
+    EXPECT_THAT(stamped.lines({"activate cg-only AX"}),
+                ElementsAre("activate cg-only AX move ok window=" + label("Front"),
+                            "activate cg-only AX move failed window=" + label("Notes") + " err=unavailable(move failed)"));
+}
+
+TEST_F(WindowActionServiceTest, AWebAppIsMovedWithTheElementItOffersByNow) {
+    mac->windowWorld().setFullScreen(key("Inbox"), true);
+    auto command = this->command(CommandKind::windowActivate, "Inbox", webApp);
+    command.targetScreenID = ScreenID("2");
+    setAccessible("Inbox", false);
+    EXPECT_TRUE(perform(command, webApp).isSuccess());
+    EXPECT_TRUE(stamped.contains("activate cg-only no AX to move window=" + label("Inbox")));
+
+    // Back while the display is brought to its Space.
+    setAccessible("Inbox", false);
+    mac->windowWorld().after(100ms, [this] { setAccessible("Inbox", true); });
+    EXPECT_TRUE(perform(command, webApp).isSuccess());
+    EXPECT_TRUE(stamped.contains("activate cg-only AX move ok window=" + label("Inbox")));
 }
 
 }  // namespace

@@ -222,5 +222,96 @@ TEST_F(WindowActivationTest, TheFrontSequenceLogsEachRefusalAndGoesOn) {
                             "AXRaise failed window=F", "frontmost complete window=F"));
 }
 
+TEST_F(WindowActivationTest, AWindowWithoutNumberIsRaisedWithoutTheSpaceStep) {
+    const auto pid = app("com.apple.Safari").processIdentifier;
+    const auto floating = mac->windowWorld().addWindow(
+        sim::SimWindow{.ownerPID = pid, .name = "Floating", .bounds = {400, 300, 500, 400}, .listed = false});
+    WindowDescriptor unnumbered{.windowID = WindowID("0F1D5C2A-1111-4222-8333-444455556666"), .title = "Untitled"};
+    EXPECT_TRUE(service.activate(*mac->accessibility().windowElement(floating), app("com.apple.Safari"), safari,
+                                 unnumbered, true, ScreenID("1"), screen(0))
+                    .isSuccess());
+    const auto l = unnumbered.windowID.rawValue() + ":Untitled";
+    EXPECT_THAT(stamped.lines({"no cgWindowID", "space", "activate complete"}),
+                ElementsAre("no cgWindowID (descriptor+AX+title) window=" + l + "; continuing raise",
+                            "space skip no cgWindowID window=" + l, "activate complete window=" + l));
+}
+
+TEST_F(WindowActivationTest, AWindowMinimizedAgainWhileItMovesIsReportedStillMinimized) {
+    // The window server cannot move it to the reference's Space, so it is moved (and paused for) by
+    // Accessibility.
+    mac->privateWindowServer().setResult("SLSSetWindowListWorkspace", sim::SimPrivateWindowServer::kCGErrorFailure);
+    mac->windowWorld().after(150ms, [this] { mac->windowWorld().setMinimized(key("Front"), true); });
+    EXPECT_EQ(service.activate(element("Front"), app("com.apple.Safari"), safari, descriptor("Front"), true,
+                               ScreenID("2"), screen(1)),
+              unavailableResult("still minimized"));
+    EXPECT_TRUE(stamped.contains("still minimized after restore window=" + n("Front") +
+                                 ":Front axMin=true cgOffScreen=true"));
+}
+
+TEST_F(WindowActivationTest, WithoutASpaceMoveTheWindowIsMovedToTheReferenceByAccessibility) {
+    // Said to be in full screen: its Space is brought to the reference, never the window moved there.
+    auto front = descriptor("Front");
+    front.state = WindowState::fullscreen;
+    EXPECT_TRUE(service.activate(element("Front"), app("com.apple.Safari"), safari, front, true, ScreenID("2"),
+                                 screen(1))
+                    .isSuccess());
+    EXPECT_GE(bounds("Front").x, 1440);
+    EXPECT_THAT(stamped.lines({"space fullscreen", "activate AX move"}),
+                ElementsAre("space fullscreen bring-space-to-reference cgID=" + n("Front") + " space=" +
+                                s(spaces(0)[0]) + " crossMonitor=true",
+                            "activate AX move ok window=" + n("Front") + ":Front"));
+
+    // Neither the Space move nor the window move works.
+    stamped.entries.clear();
+    mac->privateWindowServer().setResult("SLSSetWindowListWorkspace", sim::SimPrivateWindowServer::kCGErrorFailure);
+    editWindow("Notes", [](sim::SimWindow& w) { w.ax.refusals["AXSize"] = AXError::cannotComplete; });
+    EXPECT_TRUE(service.activate(element("Notes"), app("com.apple.Notes"), notes, descriptor("Notes"), true,
+                                 ScreenID("2"), screen(1))
+                    .isSuccess());
+    const std::string err = " err=unavailable(move failed)";
+    EXPECT_THAT(stamped.lines({"space normal", "activate AX move"}),
+                ElementsAre("space normal move-window-to-reference-space cgID=" + n("Notes") + " destSpace=" +
+                                s(currentSpace(1)),
+                            "space normal move failed; cross-display skip reveal (AX move) cgID=" + n("Notes") +
+                                " windowSpace=" + s(spaces(0)[0]),
+                            "space normal AX move failed window=" + n("Notes") + ":Notes" + err,
+                            "activate AX move failed window=" + n("Notes") + ":Notes" + err));
+}
+
+TEST_F(WindowActivationTest, TheRemainingSpaceBranches) {
+    // A reference screen whose display has no identifier: its current Space is unknown.
+    Screen unnamed = *screen(0);
+    unnamed.screenNumber.reset();
+    mac->windowWorld().setRaiseSwitchesSpace(false);
+    navigate("Elsewhere", true, true, ScreenID("1"), unnamed, ScreenID("1"));
+    navigate("Elsewhere", false, true, ScreenID("1"), unnamed, ScreenID("1"));
+    // A window on every Space that cannot be moved.
+    const auto pid = app("com.apple.Safari").processIdentifier;
+    mac->windowWorld().addWindow(sim::SimWindow{.ownerPID = pid, .name = "Everywhere", .bounds = {50, 50, 300, 200}});
+    mac->windowWorld().setWindowSpace(key("Everywhere"), std::nullopt);
+    mac->privateWindowServer().setResult("SLSSetWindowListWorkspace", sim::SimPrivateWindowServer::kCGErrorFailure);
+    navigate("Everywhere", false, true, ScreenID("1"), screen(0), ScreenID("1"));
+    EXPECT_THAT(stamped.lines({"space fullscreen", "space normal"}),
+                ElementsAre("space fullscreen fallback go-to-window-space cgID=" + n("Elsewhere"),
+                            "space normal skipped no reference current space; reveal cgID=" + n("Elsewhere"),
+                            "space normal move-window-to-reference-space cgID=" + n("Everywhere") +
+                                " destSpace=" + s(currentSpace(0)),
+                            "space normal move failed; cross-display no windowSpace cgID=" + n("Everywhere"),
+                            "space normal AX move fallback ok window=Everywhere"));
+}
+
+TEST_F(WindowActivationTest, WithSharedSpacesAWindowOnTheSharedSpaceIsMovedByAccessibility) {
+    mac->privateWindowServer().setSeparateSpaces(false);
+    navigate("Front", false, true, ScreenID("2"), screen(1), ScreenID("1"));
+    EXPECT_GE(bounds("Front").x, 1440);
+    editWindow("Notes", [](sim::SimWindow& w) { w.ax.refusals["AXSize"] = AXError::cannotComplete; });
+    navigate("Notes", false, true, ScreenID("2"), screen(1), ScreenID("1"));
+    EXPECT_THAT(stamped.lines({"space normal already", "space alreadyThere"}),
+                ElementsAre("space normal already on reference space cgID=" + n("Front"),
+                            "space alreadyThere AX move ok window=Front",
+                            "space normal already on reference space cgID=" + n("Notes"),
+                            "space alreadyThere AX move failed window=Notes err=unavailable(move failed)"));
+}
+
 }  // namespace
 }  // namespace tavelin
