@@ -90,6 +90,19 @@ TEST_F(WindowActionServiceTest, ActivationWaitsForAWindowStillAppearingButNotFor
     EXPECT_EQ(ranAt, start + 100ms);
     EXPECT_FALSE(stamped.stamp("activate cg-only"));
 
+    // In a cancelled task the sleeps left end at once and count as done.
+    stamped.entries.clear();
+    setAccessible("Front", false);
+    std::optional<CommandResultPayload> answer;
+    const auto cancelledStart = now();
+    const auto task = startTask(scheduler.main(), performInto(service, command, safari, false, false, answer),
+                                Cancellation::cooperative);
+    scheduler.advance(200ms);
+    task.cancel();
+    scheduler.advance(1ms);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(stamped.stamp("activate cg-only no AX window="), cancelledStart + 200ms);
+
     stamped.entries.clear();
     auto inbox = this->command(CommandKind::windowActivate, "Inbox", webApp);
     setAccessible("Inbox", false);

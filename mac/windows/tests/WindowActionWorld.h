@@ -154,15 +154,16 @@ class WindowActionWorld : public WindowTestWorld {
     DockItem safari = appItem("com.apple.Safari");
     DockItem notes = appItem("com.apple.Notes");
 
-  private:
-    static Task<void> fetchInto(std::shared_ptr<WindowListService> service, DockItem item,
-                                std::optional<WindowListSnapshot>& answer) {
-        answer = co_await service->fetch(std::move(item), true);
-    }
     static Task<void> performInto(const WindowActionService& service, Command command, DockItem item,
                                   bool fromRemote, std::optional<bool> move,
                                   std::optional<CommandResultPayload>& answer) {
         answer = co_await service.perform(std::move(command), std::move(item), fromRemote, move);
+    }
+
+  private:
+    static Task<void> fetchInto(std::shared_ptr<WindowListService> service, DockItem item,
+                                std::optional<WindowListSnapshot>& answer) {
+        answer = co_await service->fetch(std::move(item), true);
     }
 };
 
