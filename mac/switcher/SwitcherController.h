@@ -209,7 +209,8 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
 
     // Sizes the panel to its grid and the selected label; the place is the caller's.
     void fitPanelToContent();
-    // After a selection change: fit, re-centre, re-anchor the overlays.
+    // After a selection change: fit, re-centre (not while the search shows marked text), re-anchor the
+    // overlays.
     void syncPanelLayoutToSelection();
     // On a mouse move: the panel goes to the pointer's screen when that is a new one.
     void followPanelToMouseScreenIfNeeded();

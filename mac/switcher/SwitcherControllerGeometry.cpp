@@ -3,6 +3,7 @@
 #include "dockmodel/DockMainGrid.h"
 #include "mac/switcher/SwitcherController.h"
 #include "mac/switcher/SwitcherGridLayout.h"
+#include "mac/switcher/SwitcherSearchField.h"
 #include "mac/windows/ScreenSupport.h"
 #include "platform/ui/TextMeasurer.h"
 
@@ -34,7 +35,8 @@ void SwitcherController::fitPanelToContent() {
 void SwitcherController::syncPanelLayoutToSelection() {
     if (!panel_) return;
     fitPanelToContent();
-    centreInTargetScreen();
+    // During an input method's composition the panel keeps its origin, under the candidate window.
+    if (!(searchField_ && searchField_->hasMarkedText())) centreInTargetScreen();
     repositionOpenOverlays();
 }
 

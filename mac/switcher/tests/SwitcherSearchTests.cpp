@@ -228,5 +228,17 @@ TEST_F(SwitcherSearchTest, TheFieldRefusesWhitespaceAndTheJisKeysAndHandsAnEmpty
     EXPECT_EQ(deletes, 1);
 }
 
+TEST_F(SwitcherSearchTest, AComposingSearchRefitsThePanelButKeepsItsOrigin) {
+    openAnchored();
+    const Rect before = panelFrame();
+    switcher().searchField()->setMarkedText("saf", TextRange{3, 0}, TextRange{});
+    switcher().panelIconSize = SwitcherController::maxPanelIconSize;
+    switcher().syncPanelLayoutToSelection();  // as the folder search does when its hits arrive
+    const Rect composing = panelFrame();
+    ASSERT_GT(composing.width, before.width) << "refitted to the larger icons";
+    EXPECT_EQ(composing.x, before.x);
+    EXPECT_EQ(composing.y, before.y);
+}
+
 }  // namespace
 }  // namespace tavelin
