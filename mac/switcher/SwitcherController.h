@@ -63,6 +63,7 @@ class FileSystem;
 class FolderService;
 class IconService;
 class PermissionsService;
+class ReferenceScreenPin;
 class WindowActionService;
 class WindowListService;
 class SwitcherSearchField;
@@ -268,6 +269,8 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     Task<Command> refreshedWindowActivateCommand(Command command, DockItem item);
     // The screen holding the panel's centre, else the one under the pointer, else the first (or main).
     std::optional<Screen> referenceScreenForWindowMove() const;
+    // A window of the item's windows list chosen: activated by the panel's window command.
+    void activateListedWindow(const DockItem& item, const WindowDescriptor& window);
 
     // --- Quit and force quit (SwitcherControllerQuit.cpp) ---
 
@@ -332,9 +335,6 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     void dismissSubDisplaysIfLeaving(CellPath path);
     void hoverCell(CellPath path, const DockPresentation::Cell& cell);
     void hoverCellEnded(CellPath path);
-
-    // Where the overlays' requests (opening a folder child) are carried out; none drops them.
-    std::function<void(const DockAction& action, bool closeAfter)> performAction;
 
     // Folder popover state.
     const std::vector<FolderSnapshot>& folderStack() const { return folderStack_; }
@@ -426,6 +426,13 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
         explicit operator bool() const { return serial != 0; }
     };
     std::uint64_t nextTaskSerial() { return ++taskSerial_; }
+    // The first item of the current snapshot with that ID.
+    std::optional<DockItem> currentItem(const ItemID& id) const;
+    static Task<void> referenceDisplayHandoff(std::weak_ptr<SwitcherController> weak, DockItem item,
+                                              std::optional<std::string> openPath, ReferenceScreenPin pin);
+    static Task<CommandResultPayload> runWindowCommand(std::weak_ptr<SwitcherController> weak, Command command,
+                                                       DockItem item);
+    static Task<Command> refreshActivation(std::weak_ptr<SwitcherController> weak, Command command, DockItem item);
     static Task<void> runActivationHandoff(std::weak_ptr<SwitcherController> weak, std::uint64_t serial,
                                            Task<void> operation);
     static Task<void> quitWatch(std::weak_ptr<SwitcherController> weak, std::uint64_t serial, ItemID itemID,
