@@ -65,6 +65,7 @@ class FolderService;
 class IconService;
 class PermissionsService;
 class ReferenceScreenPin;
+class WindowActionDisplayResolver;
 class WindowActionService;
 class WindowListService;
 class SwitcherSearchField;
@@ -86,8 +87,9 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
         const DockDropHandler& drops;
         // Application commands and Dock-like activation, on the platform they run on.
         const CommandExecutor& executor;
-        // The window-action pipeline, with its display resolver.
+        // The window-action pipeline, and its display resolver (the same one), which a pin may outlive.
         const WindowActionService& windowActions;
+        std::shared_ptr<WindowActionDisplayResolver> displayResolver;
     };
 
     struct Platform {
