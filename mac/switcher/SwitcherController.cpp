@@ -58,6 +58,9 @@ SwitcherController::SwitcherController(Private, Services services, Platform plat
         setFolderFilterText("");
     };
     dockAnchoredMenu_.onDidClose = [this] { setWindowsFilterText(""); };
+    dockAnchoredMenu_.activateWindow = [this](const DockItem& item, const WindowDescriptor& window) {
+        activateListedWindow(item, window);
+    };
 }
 
 SwitcherController::~SwitcherController() {
@@ -74,6 +77,8 @@ void SwitcherController::subscribeToSnapshots() {
 
 void SwitcherController::openPanel(bool selectNextAfterActive) {
     if (panel_) return;
+    activationHandoffTask_.handle.cancel();
+    activationHandoffTask_ = {};
     autoModePanelRetained = false;
 
     const auto frontmost = platform_.workspace.frontmostApplication();
