@@ -118,7 +118,9 @@ struct PanelWorld {
                        scheduler, log, actionLog, mac.privateWindowServer(), mac.windowServerConnection(),
                        mac.host(), mac.workspace(), mac.fileSystem(), mac.appleScripts()},
         mac.workspaceActions(), mac.folders(), mac.appleEvents(), mac.processes()}};
-    WindowActionService windowActions{nullptr, settings, std::make_shared<WindowActionDisplayResolver>(mac.displays())};
+    WindowActionService windowActions{nullptr, settings, std::make_shared<WindowActionDisplayResolver>(mac.displays()),
+                                      executor.platform(),
+                                      PointerAnimator::create(mac.mouseCursor(), mac.displays(), scheduler)};
     std::shared_ptr<SwitcherController> switcher = SwitcherController::make(
         {settings, dockState, folders, icons, nullptr, permissions, drops, executor, windowActions},
         {mac.appWindows(), mac.application(), mac.workspace(), mac.displays(), mac.standardUserDefaults(),

@@ -69,9 +69,11 @@ class SwitcherWorld : public ::testing::Test {
                           mac_.appleScripts()},
           windowList_(std::make_shared<WindowListService>(windowPlatform_)),
           resolver_(std::make_shared<WindowActionDisplayResolver>(mac_.displays())),
-          windowActions_(windowList_, settings_, resolver_),
-          executor_(AppCommandPlatform{windowPlatform_, mac_.workspaceActions(), mac_.folders(), mac_.appleEvents(),
-                                       mac_.processes()}) {
+          commandPlatform_{windowPlatform_, mac_.workspaceActions(), mac_.folders(), mac_.appleEvents(),
+                           mac_.processes()},
+          pointer_(PointerAnimator::create(mac_.mouseCursor(), mac_.displays(), scheduler_)),
+          windowActions_(windowList_, settings_, resolver_, commandPlatform_, pointer_),
+          executor_(commandPlatform_) {
         mac_.accessibility().setProcessTrusted(true);
         scheduler_.runUntilIdle();
         dockState_ =
@@ -147,6 +149,8 @@ class SwitcherWorld : public ::testing::Test {
     WindowPlatform windowPlatform_;
     std::shared_ptr<WindowListService> windowList_;
     std::shared_ptr<WindowActionDisplayResolver> resolver_;
+    AppCommandPlatform commandPlatform_;
+    std::shared_ptr<PointerAnimator> pointer_;
     WindowActionService windowActions_;
     CommandExecutor executor_;
     std::shared_ptr<DockStateService> dockState_;
