@@ -64,6 +64,8 @@ class FileSystem;
 class FolderService;
 class IconService;
 class PermissionsService;
+class ProcessIDSet;
+class WindowServer;
 class WindowActionService;
 class WindowListService;
 class SwitcherSearchField;
@@ -390,6 +392,12 @@ class SwitcherController : public ObservableObject,
     // While the trigger is held, on an application: H hides, Q quits, W closes and M minimises a window;
     // the panel stays open. True when the key was taken.
     bool handleHeldModifierLetter(std::int64_t keyCode);
+    // The window the letters act on without a focused window: the first of the snapshot's windows that
+    // are not minimised (of all of them when every one is) to come first in the window server's
+    // on-screen order among the item's processes; else the first of them.
+    static std::optional<WindowDescriptor> frontmostWindow(const WindowListSnapshot& snapshot,
+                                                           const ProcessIDSet& processes,
+                                                           const WindowServer& windowServer);
 
   private:
     struct Private {};
@@ -446,8 +454,23 @@ class SwitcherController : public ObservableObject,
     // After the selection moved: redraw, refit and restart the dwell.
     void selectionStepped();
 
-    // Held letters (SwitcherControllerHeldCommands.cpp).
+    // Held letters (SwitcherControllerHeldCommands.cpp). The window tasks read the focused window when
+    // they start and leave the panel open.
+    struct WindowTarget {
+        WindowDescriptor window;
+        std::int64_t generation = 0;  // of the window list it was read from
+    };
     void quitSelectedAppKeepPanel(const DockItem& item);
+    std::optional<WindowTarget> focusedWindowTarget() const;
+    static Task<void> hideFrontOrFocused(std::weak_ptr<SwitcherController> weak, DockItem item);
+    static Task<void> commandFrontOrFocusedWindow(std::weak_ptr<SwitcherController> weak, CommandKind kind,
+                                                  DockItem item);
+    static Task<std::optional<WindowTarget>> resolvedWindowTarget(std::weak_ptr<SwitcherController> weak,
+                                                                  DockItem item);
+    static Task<CommandResultPayload> performWindowCommandKeepingPanel(std::weak_ptr<SwitcherController> weak,
+                                                                       CommandKind kind, DockItem item,
+                                                                       WindowDescriptor window,
+                                                                       std::int64_t generation);
 
     // Search (SwitcherControllerSearch.cpp).
     std::string searchTextOf(SearchSurface surface) const;

@@ -7,6 +7,7 @@
 #include "mac/switcher/SystemAppSwitcherHotKeys.h"
 #include "mac/switcher/TriggerEngine.h"
 #include "mac/switcher/tests/SwitcherInputWorld.h"
+#include "mac/windows/ProcessIDSet.h"
 #include "platform/sim/SimInputScript.h"
 
 namespace tavelin {
@@ -16,7 +17,7 @@ using namespace std::chrono_literals;
 
 class TriggerSessionTest : public SwitcherInputWorld {
   protected:
-    TriggerSessionTest() {
+    explicit TriggerSessionTest(sim::Desktop desktop = standardDesktop()) : SwitcherInputWorld(std::move(desktop)) {
         switcher().performAction = [this](const DockAction& action, bool) {
             const auto& items = dockState_->snapshot()->items;
             const auto item = std::ranges::find(items, action.itemID, &DockItem::itemID);
@@ -184,6 +185,134 @@ TEST_F(TriggerSessionTest, TheWheelStepsTheRetainedPanelButScrollsTheFolderPopov
     type("0 wheel 1");
     EXPECT_EQ(selectedTitle(), "Notes");
     EXPECT_FALSE(folder().isShown());
+}
+
+// Safari with two windows and a minimised one, front to back.
+class HeldLetterTest : public TriggerSessionTest {
+  protected:
+    HeldLetterTest() : TriggerSessionTest(desktop()) {}
+    static sim::Desktop desktop() {
+        auto desktop = standardDesktop();
+        desktop.windows = {{"com.apple.Safari", "One", Rect{100, 100, 800, 600}},
+                           {"com.apple.Safari", "Two", Rect{140, 80, 800, 600}},
+                           {"com.apple.Safari", "Three", Rect{180, 60, 800, 600}, true}};
+        return desktop;
+    }
+    // Option held, the panel open on Safari.
+    void holdOnSafari() {
+        type("0 press Option, 0.05 Tab");
+        switcher().selectPath(*pathTitled("Safari"));
+    }
+    std::int32_t safariPID() { return mac_.workspace().process("com.apple.Safari")->processIdentifier; }
+    // Safari's windows front to back: title, then "off" when not on screen and "min" when minimised.
+    std::vector<std::string> safariWindows() {
+        std::vector<std::string> windows;
+        for (const auto& state : mac_.windowWorld().windows()) {
+            if (state.window.ownerPID != safariPID()) continue;
+            windows.push_back(state.window.name.value_or("?") + (state.onScreen ? "" : " off") +
+                              (state.window.ax.minimized ? " min" : ""));
+        }
+        return windows;
+    }
+    // The titles in the windows list the menu shows.
+    std::vector<std::string> listed() {
+        std::vector<std::string> titles;
+        for (const auto& window : menu().displayedWindows()) titles.push_back(window.title);
+        return titles;
+    }
+    // The session as the letters must leave it.
+    void expectSessionUntouched() {
+        EXPECT_TRUE(switcher().isOpen());
+        EXPECT_TRUE(switcher().triggerModifiersEngaged);
+        EXPECT_FALSE(switcher().modifierReleaseHandled);
+        EXPECT_FALSE(switcher().autoModePanelRetained);
+    }
+};
+
+TEST_F(HeldLetterTest, HHidesTheApplicationOrTheWindowFocusedInTheWindowsList) {
+    holdOnSafari();
+    type("0 H");
+    EXPECT_TRUE(mac_.workspace().process("com.apple.Safari")->isHidden);
+    expectSessionUntouched();
+    EXPECT_EQ(selectedTitle(), "Safari");
+    mac_.workspace().unhide(safariPID());
+    scheduler_.runUntilIdle();
+
+    anchorCells();
+    switcher().presentDockAnchoredMenu(itemAt(*pathTitled("Safari")), *pathTitled("Safari"),
+                                       SwitcherController::ContentMode::windowsOnly, std::nullopt);
+    scheduler_.runUntilIdle();
+    ASSERT_THAT(listed(), ::testing::ElementsAre("One", "Two", "Three"));
+    menu().enterWindowFocusFromTop();
+    type("0 H");
+    EXPECT_FALSE(mac_.workspace().process("com.apple.Safari")->isHidden);
+    EXPECT_THAT(safariWindows(), ::testing::ElementsAre("One off", "Two", "Three off min"));
+    EXPECT_THAT(listed(), ::testing::ElementsAre("Two", "Three"));  // refreshed at once
+    expectSessionUntouched();
+}
+
+TEST_F(HeldLetterTest, WClosesTheFrontWindowAndMMinimisesTheNext) {
+    holdOnSafari();
+    // Two in front of One: the window server's order decides, not the list's.
+    mac_.windowWorld().raise(mac_.windowWorld().applicationWindows(safariPID())[1]);
+    type("0 W");
+    EXPECT_THAT(safariWindows(), ::testing::ElementsAre("One", "Three off min"));
+    expectSessionUntouched();
+
+    type("0 M");
+    EXPECT_THAT(safariWindows(), ::testing::ElementsAre("One off min", "Three off min"));
+    expectSessionUntouched();
+}
+
+TEST_F(HeldLetterTest, TheFrontmostWindowIsTheFirstCandidateOnScreenElseTheFirstCandidate) {
+    const auto pid = safariPID();
+    const auto keys = mac_.windowWorld().applicationWindows(pid);
+    const auto descriptor = [&](std::size_t index, std::string title, WindowState state) {
+        return WindowDescriptor{.windowID = WindowID(std::to_string(keys[index])), .title = std::move(title),
+                                .state = state};
+    };
+    const auto one = descriptor(0, "One", WindowState::normal);
+    const auto two = descriptor(1, "Two", WindowState::normal);
+    const auto three = descriptor(2, "Three", WindowState::minimized);
+    const auto front = [&](std::vector<WindowDescriptor> windows, ProcessIDSet processes) -> std::string {
+        const auto window = SwitcherController::frontmostWindow(WindowListSnapshot{.windows = std::move(windows)},
+                                                                processes, mac_.windowServer());
+        return window ? window->title : "none";
+    };
+    EXPECT_EQ((front({three, two, one}, {pid})), "One");
+    // Windows of other processes do not count: the first candidate that is not minimised.
+    EXPECT_EQ((front({three, two, one}, {pid + 1})), "Two");
+    // Every one minimised (none on screen): the first of them.
+    mac_.windowWorld().setMinimized(keys[0], true);
+    mac_.windowWorld().setMinimized(keys[1], true);
+    auto minimised = [](WindowDescriptor window) {
+        window.state = WindowState::minimized;
+        return window;
+    };
+    EXPECT_EQ((front({three, minimised(two), minimised(one)}, {pid})), "Three");
+    EXPECT_EQ((front({}, {pid})), "none");
+}
+
+TEST_F(HeldLetterTest, QQuitsAndStepsOnAndLettersAfterTheReleaseGoToTheSearch) {
+    holdOnSafari();
+    const auto pid = safariPID();
+    type("0 Q");
+    EXPECT_THAT(calls({"RunningApplication.terminate"}),
+                ::testing::ElementsAre("RunningApplication.terminate " + std::to_string(pid)));
+    EXPECT_EQ(selectedTitle(), "Notes");
+    expectSessionUntouched();
+
+    // Not an application: the letter is not taken and types into the search.
+    settings_.afterRelease = AfterReleaseMode::hold;
+    switcher().selectPath(*pathTitled("Downloads"));
+    type("0 W");
+    EXPECT_EQ(switcher().filterText.value(), "∑");  // Option-W
+
+    switcher().setFilterText("");
+    switcher().selectPath(*pathTitled("Finder"));
+    type("0 release Option, 0.1 H");
+    EXPECT_FALSE(mac_.workspace().process("com.apple.finder")->isHidden);
+    EXPECT_EQ(switcher().filterText.value(), "h");
 }
 
 }  // namespace
