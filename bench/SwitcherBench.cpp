@@ -113,14 +113,14 @@ struct PanelWorld {
     std::unique_ptr<ui::TextMeasurer> measurer = ui::makePangoTextMeasurer();
     DockDropHandler drops{{mac.workspace(), mac.launchServices(), mac.fileSystem(), mac.workspaceActions(),
                            mac.dragPasteboard(), log}};
-    CommandExecutor executor{AppCommandPlatform{
+    AppCommandPlatform appCommands{
         WindowPlatform{mac.accessibility(), mac.windowServer(), mac.displays(), mac.workspace(), mac.mouseCursor(),
                        scheduler, log, actionLog, mac.privateWindowServer(), mac.windowServerConnection(),
                        mac.host(), mac.workspace(), mac.fileSystem(), mac.appleScripts()},
-        mac.workspaceActions(), mac.folders(), mac.appleEvents(), mac.processes()}};
+        mac.workspaceActions(), mac.folders(), mac.appleEvents(), mac.processes()};
+    CommandExecutor executor{appCommands};
     WindowActionService windowActions{nullptr, settings, std::make_shared<WindowActionDisplayResolver>(mac.displays()),
-                                      executor.platform(),
-                                      PointerAnimator::create(mac.mouseCursor(), mac.displays(), scheduler)};
+                                      appCommands, PointerAnimator::create(mac.mouseCursor(), mac.displays(), scheduler)};
     std::shared_ptr<SwitcherController> switcher = SwitcherController::make(
         {settings, dockState, folders, icons, nullptr, permissions, drops, executor, windowActions},
         {mac.appWindows(), mac.application(), mac.workspace(), mac.displays(), mac.standardUserDefaults(),

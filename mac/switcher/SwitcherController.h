@@ -66,6 +66,7 @@ class IconService;
 class PermissionsService;
 class ProcessIDSet;
 class WindowServer;
+class ReferenceScreenPin;
 class WindowActionService;
 class WindowListService;
 class SwitcherSearchField;
@@ -272,6 +273,14 @@ class SwitcherController : public ObservableObject,
     Task<Command> refreshedWindowActivateCommand(Command command, DockItem item);
     // The screen holding the panel's centre, else the one under the pointer, else the first (or main).
     std::optional<Screen> referenceScreenForWindowMove() const;
+    // A window of the item's windows list chosen: activated by the panel's window command.
+    void activateListedWindow(const DockItem& item, const WindowDescriptor& window);
+    // A command of that kind for the window of the item, as the panel sends it: the current Dock
+    // generation, a new nonce, the window's revision and the list generation it was read from.
+    Command windowCommand(CommandKind kind, const DockItem& item, const WindowDescriptor& window,
+                          std::optional<std::int64_t> listGeneration) const;
+    // The activation of a window of the shown windows list.
+    Command listedWindowActivation(const DockItem& item, const WindowDescriptor& window) const;
 
     // --- Quit and force quit (SwitcherControllerQuit.cpp) ---
 
@@ -336,9 +345,6 @@ class SwitcherController : public ObservableObject,
     void dismissSubDisplaysIfLeaving(CellPath path);
     void hoverCell(CellPath path, const DockPresentation::Cell& cell);
     void hoverCellEnded(CellPath path);
-
-    // Where the overlays' requests (opening a folder child) are carried out; none drops them.
-    std::function<void(const DockAction& action, bool closeAfter)> performAction;
 
     // Folder popover state.
     const std::vector<FolderSnapshot>& folderStack() const { return folderStack_; }
@@ -467,6 +473,7 @@ class SwitcherController : public ObservableObject,
                                                   DockItem item);
     static Task<std::optional<WindowTarget>> resolvedWindowTarget(std::weak_ptr<SwitcherController> weak,
                                                                   DockItem item);
+    static Task<void> activateFocusedWindowThenClose(std::weak_ptr<SwitcherController> weak, DockItem item);
     static Task<CommandResultPayload> performWindowCommandKeepingPanel(std::weak_ptr<SwitcherController> weak,
                                                                        CommandKind kind, DockItem item,
                                                                        WindowDescriptor window,
@@ -491,6 +498,13 @@ class SwitcherController : public ObservableObject,
         explicit operator bool() const { return serial != 0; }
     };
     std::uint64_t nextTaskSerial() { return ++taskSerial_; }
+    // The first item of the current snapshot with that ID.
+    std::optional<DockItem> currentItem(const ItemID& id) const;
+    static Task<void> referenceDisplayHandoff(std::weak_ptr<SwitcherController> weak, DockItem item,
+                                              std::optional<std::string> openPath, ReferenceScreenPin pin);
+    static Task<CommandResultPayload> runWindowCommand(std::weak_ptr<SwitcherController> weak, Command command,
+                                                       DockItem item);
+    static Task<Command> refreshActivation(std::weak_ptr<SwitcherController> weak, Command command, DockItem item);
     static Task<void> runActivationHandoff(std::weak_ptr<SwitcherController> weak, std::uint64_t serial,
                                            Task<void> operation);
     static Task<void> quitWatch(std::weak_ptr<SwitcherController> weak, std::uint64_t serial, ItemID itemID,

@@ -31,14 +31,24 @@ void SwitcherController::confirmCurrentSelection() {
     }
     if (dockAnchoredMenu_.showsWindowsList() && dockAnchoredMenu_.model.focusedWindowIndex.value() >= 0) {
         if (const auto item = selectedDockItem()) {
-            dockAnchoredMenu_.activateFocusedWindow(*item);
-            close(true);
+            startActivationHandoff(activateFocusedWindowThenClose(weak_from_this(), *item));
             return;
         }
     }
     const auto model = navigator.value();
-    const auto action = model ? model->activate() : std::nullopt;
-    if (action && performAction) performAction(*action, true);
+    if (const auto action = model ? model->activate() : std::nullopt) perform(*action, true);
+}
+
+// The focused window is read when the hand-off starts; the window command closes the panel itself.
+Task<void> SwitcherController::activateFocusedWindowThenClose(std::weak_ptr<SwitcherController> weak,
+                                                              DockItem item) {
+    std::optional<Task<CommandResultPayload>> activation;
+    if (const auto self = weak.lock()) {
+        if (const auto window = self->dockAnchoredMenu_.focusedWindow())
+            activation = self->performWindowCommand(self->listedWindowActivation(item, *window), item);
+    }
+    if (activation) co_await std::move(*activation);
+    if (const auto self = weak.lock()) self->close(true);
 }
 
 bool SwitcherController::handleHeldModifierLetter(std::int64_t keyCode) {
@@ -147,21 +157,7 @@ Task<CommandResultPayload> SwitcherController::performWindowCommandKeepingPanel(
     std::int64_t generation) {
     const auto self = weak.lock();
     if (!self) co_return CommandResultPayload::failure(ProtocolError::notFound());
-    const auto& dockSnapshot = self->services_.dockState->snapshot();
-    const Command command{
-        .kind = kind,
-        .target = item.itemID,
-        .child = std::nullopt,
-        .expectedGeneration = dockSnapshot ? dockSnapshot->dockGeneration : 0,
-        .nonce = randomUUIDString(),
-        .processID = std::nullopt,
-        .processLaunchTime = std::nullopt,
-        .windowID = window.windowID,
-        .expectedWindowListGeneration = generation,
-        .windowContentRevision = window.contentRevision,
-        .tile = std::nullopt,
-        .targetScreenID = std::nullopt,
-    };
+    const auto command = self->windowCommand(kind, item, window, generation);
     const WindowActionService actions = self->services_.windowActions;
     const auto lists = self->services_.windowList;
     const bool screenRecording = self->services_.permissions->screenRecordingGranted.value();

@@ -69,11 +69,11 @@ class SwitcherWorld : public ::testing::Test {
                           mac_.appleScripts()},
           windowList_(std::make_shared<WindowListService>(windowPlatform_)),
           resolver_(std::make_shared<WindowActionDisplayResolver>(mac_.displays())),
-          commandPlatform_{windowPlatform_, mac_.workspaceActions(), mac_.folders(), mac_.appleEvents(),
-                           mac_.processes()},
-          pointer_(PointerAnimator::create(mac_.mouseCursor(), mac_.displays(), scheduler_)),
-          windowActions_(windowList_, settings_, resolver_, commandPlatform_, pointer_),
-          executor_(commandPlatform_) {
+          appCommands_{windowPlatform_, mac_.workspaceActions(), mac_.folders(), mac_.appleEvents(),
+                       mac_.processes()},
+          windowActions_(windowList_, settings_, resolver_, appCommands_,
+                         PointerAnimator::create(mac_.mouseCursor(), mac_.displays(), scheduler_)),
+          executor_(appCommands_) {
         mac_.accessibility().setProcessTrusted(true);
         scheduler_.runUntilIdle();
         dockState_ =
@@ -149,8 +149,7 @@ class SwitcherWorld : public ::testing::Test {
     WindowPlatform windowPlatform_;
     std::shared_ptr<WindowListService> windowList_;
     std::shared_ptr<WindowActionDisplayResolver> resolver_;
-    AppCommandPlatform commandPlatform_;
-    std::shared_ptr<PointerAnimator> pointer_;
+    AppCommandPlatform appCommands_;
     WindowActionService windowActions_;
     CommandExecutor executor_;
     std::shared_ptr<DockStateService> dockState_;
