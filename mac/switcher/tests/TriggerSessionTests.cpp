@@ -317,5 +317,51 @@ TEST_F(HeldLetterTest, QQuitsAndStepsOnAndLettersAfterTheReleaseGoToTheSearch) {
     EXPECT_EQ(switcher().filterText.value(), "h");
 }
 
+TEST_F(TriggerSessionTest, ReturnConfirmsOnlyWithTheTriggerReleasedAndFirstFocusesAFolderChild) {
+    settings_.afterRelease = AfterReleaseMode::hold;
+    type("0 press Option, 0.05 Tab, 0.1 Return");
+    EXPECT_TRUE(switcher().isOpen());
+    EXPECT_EQ(frontmost(), "program");
+
+    // Released, on a folder whose popover shows with nothing focused: the first child gets the focus.
+    type("0 release Option");
+    anchorCells();
+    switcher().selectPath(*pathTitled("Downloads"));
+    showDownloads({"a.txt", "b.txt"});
+    type("0 Return");
+    EXPECT_TRUE(switcher().isOpen());
+    EXPECT_EQ(switcher().folderFocusIndex(), 0);
+
+    folder().close(true);
+    switcher().selectPath(*pathTitled("Notes"));
+    type("0 Enter");
+    scheduler_.advance(2s);
+    EXPECT_FALSE(switcher().isOpen());
+    EXPECT_EQ(frontmost(), "Notes");
+    // No Return or Enter down reached an application (their ups pass, as any key's up but Tab's).
+    for (const auto& delivery : mac_.input().applicationDeliveries()) {
+        if (delivery.event.type == EventType::keyDown) {
+            EXPECT_TRUE(delivery.event.keyCode != 36 && delivery.event.keyCode != 76);
+        }
+    }
+}
+
+TEST_F(HeldLetterTest, ConfirmWithAWindowFocusedInTheListActivatesThatWindow) {
+    settings_.afterRelease = AfterReleaseMode::hold;
+    holdOnSafari();
+    anchorCells();
+    switcher().presentDockAnchoredMenu(itemAt(*pathTitled("Safari")), *pathTitled("Safari"),
+                                       SwitcherController::ContentMode::windowsOnly, std::nullopt);
+    scheduler_.runUntilIdle();
+    menu().enterWindowFocusFromTop();
+    menu().moveWindowFocus(true);  // Two
+    type("0 release Option, 0.1 Return");
+    scheduler_.advance(2s);
+    EXPECT_FALSE(switcher().isOpen());
+    EXPECT_EQ(frontmost(), "Safari");
+    EXPECT_THAT(safariWindows(), ::testing::ElementsAre("Two", "One", "Three off min"));
+    EXPECT_FALSE(switcher().hasActivationHandoff());
+}
+
 }  // namespace
 }  // namespace tavelin
