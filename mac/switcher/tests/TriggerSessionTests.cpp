@@ -187,6 +187,20 @@ TEST_F(TriggerSessionTest, TheWheelStepsTheRetainedPanelButScrollsTheFolderPopov
     type("0 wheel 1");
     EXPECT_EQ(selectedTitle(), "Notes");
     EXPECT_FALSE(folder().isShown());
+
+    // A windows list with a focused window: Tab moves that focus; without one, Tab closes it and steps.
+    switcher().selectPath(*pathTitled("Safari"));
+    showWindows("Safari", {"One", "Two"});
+    menu().enterWindowFocusFromTop();
+    const auto tick = switcher().uiTick.value();
+    type("0 press Option, 0.05 Tab");
+    EXPECT_EQ(menu().model.focusedWindowIndex.value(), 1);
+    EXPECT_EQ(switcher().uiTick.value(), tick + 1);
+    EXPECT_EQ(selectedTitle(), "Safari");
+    showWindows("Safari", {"One", "Two"});
+    type("0 Tab");
+    EXPECT_FALSE(menu().isShown());
+    EXPECT_EQ(selectedTitle(), "Notes");
 }
 
 // Safari with two windows and a minimised one, front to back.
