@@ -6,7 +6,8 @@
 // again, by request or by itself (30 s idle, the panel losing the keyboard, another application coming
 // to the front, a change of displays or Space, sleep). It also runs the overlays that hang from the
 // panel's cells: the folder popover, the dock-anchored menu (context rows or a windows list) and the
-// window popover.
+// window popover, and it carries out what the user confirms: the selection's action, a window command
+// of a windows list, a quit from a cell's menu (watched, with a force quit offered after 8 s).
 //
 // Each opening builds a new panel, host view, navigator and delegate, and each closing tears them all
 // down; only the controller, its overlay controllers, its snapshot subscription and the icon size

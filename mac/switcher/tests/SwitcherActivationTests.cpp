@@ -2,7 +2,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "mac/switcher/ReferenceScreenPin.h"
+#include "mac/core/IconService.h"
 #include "mac/switcher/tests/SwitcherActivationWorld.h"
 #include "protocol/CommandResultPayload.h"
 
@@ -256,6 +256,27 @@ TEST_F(SwitcherActivationTest, AFinishingHandOffLeavesTheNewerOnesHandle) {
     scheduler_.advance(5s);
     EXPECT_EQ(pinDepth(), 0);
     EXPECT_FALSE(switcher().hasActivationHandoff());
+}
+
+// A successful empty refreshes the Trash tile's icon at once; a failed one leaves it as it was.
+TEST_F(SwitcherActivationTest, OnlyASuccessfulEmptyRefreshesTheTrashIcon) {
+    std::ofstream(home_.path() / ".Trash/old.txt") << "old";
+    rebuildDock();
+    const auto trashToken = [&] {
+        const auto& items = dockState_->snapshot()->items;
+        return std::ranges::find(items, DockItemKind::trash, &DockItem::kind)->iconToken;
+    };
+    ASSERT_EQ(trashToken(), IconToken(kTrashTokenFull));
+    open();
+    // Emptied by other means meanwhile, but the command fails: no refresh.
+    std::filesystem::remove(home_.path() / ".Trash/old.txt");
+    mac_.appleScripts().setExecutionError("Finder", "Finder got an error: busy (-10810)");
+    switcher().perform(DockAction::emptyTrash(), false);
+    EXPECT_EQ(trashToken(), IconToken(kTrashTokenFull));
+    mac_.appleScripts().setExecutionError("Finder", std::nullopt);
+    switcher().perform(DockAction::emptyTrash(), false);
+    EXPECT_EQ(trashToken(), IconToken(kTrashTokenEmpty));
+    EXPECT_TRUE(switcher().isOpen());
 }
 
 TEST(CommandResultPayloadTextTest, TheFailureLineNamesTheErrorsDescription) {
