@@ -161,6 +161,8 @@ TEST_F(TriggerSessionTest, AReleaseIsBelievedOnlyWhenTheGlobalStateAgrees) {
     EXPECT_TRUE(switcher().isOpen());
     type("0 release Option");
     EXPECT_FALSE(switcher().isOpen());
+    scheduler_.advance(2s);  // the activation's hand-off ends (and releases its display pin)
+    EXPECT_EQ(frontmost(), "Notes");
 }
 
 TEST_F(TriggerSessionTest, TheWheelStepsTheRetainedPanelButScrollsTheFolderPopoverUnderThePointer) {
