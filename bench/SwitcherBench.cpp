@@ -121,10 +121,11 @@ struct PanelWorld {
                        mac.host(), mac.workspace(), mac.fileSystem(), mac.appleScripts()},
         mac.workspaceActions(), mac.folders(), mac.appleEvents(), mac.processes()};
     CommandExecutor executor{appCommands};
-    WindowActionService windowActions{nullptr, settings, std::make_shared<WindowActionDisplayResolver>(mac.displays()),
-                                      appCommands, PointerAnimator::create(mac.mouseCursor(), mac.displays(), scheduler)};
+    std::shared_ptr<WindowActionDisplayResolver> resolver = std::make_shared<WindowActionDisplayResolver>(mac.displays());
+    WindowActionService windowActions{nullptr, settings, resolver, appCommands,
+                                      PointerAnimator::create(mac.mouseCursor(), mac.displays(), scheduler)};
     std::shared_ptr<SwitcherController> switcher = SwitcherController::make(
-        {settings, dockState, folders, icons, nullptr, permissions, drops, executor, windowActions},
+        {settings, dockState, folders, icons, nullptr, permissions, drops, executor, windowActions, resolver},
         {mac.appWindows(), mac.application(), mac.workspace(), mac.displays(), mac.standardUserDefaults(),
          mac.notificationCenter(), scheduler, actionLog, *measurer, mac.input(), mac.textInput(),
          mac.fileSystem(), scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel), mac.alerts()});

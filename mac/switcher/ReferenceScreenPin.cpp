@@ -6,17 +6,18 @@
 
 namespace tavelin {
 
-ReferenceScreenPin::ReferenceScreenPin(WindowActionDisplayResolver& resolver, const std::optional<ScreenID>& screenID)
-    : resolver_(&resolver) {
-    ++resolver.pinDepth;
-    if (screenID) resolver.pinnedScreenID = screenID;
+ReferenceScreenPin::ReferenceScreenPin(const std::shared_ptr<WindowActionDisplayResolver>& resolver,
+                                       const std::optional<ScreenID>& screenID)
+    : resolver_(resolver) {
+    ++resolver->pinDepth;
+    if (screenID) resolver->pinnedScreenID = screenID;
 }
 
 ReferenceScreenPin::ReferenceScreenPin(ReferenceScreenPin&& other) noexcept
-    : resolver_(std::exchange(other.resolver_, nullptr)) {}
+    : resolver_(std::exchange(other.resolver_, {})) {}
 
 void ReferenceScreenPin::release() {
-    if (auto* resolver = std::exchange(resolver_, nullptr)) resolver->unpinReferenceScreen();
+    if (const auto resolver = std::exchange(resolver_, {}).lock()) resolver->unpinReferenceScreen();
 }
 
 }  // namespace tavelin

@@ -68,6 +68,7 @@ class PermissionsService;
 class ProcessIDSet;
 class WindowServer;
 class ReferenceScreenPin;
+class WindowActionDisplayResolver;
 class WindowActionService;
 class WindowListService;
 class SwitcherSearchField;
@@ -91,8 +92,9 @@ class SwitcherController : public ObservableObject,
         const DockDropHandler& drops;
         // Application commands and Dock-like activation, on the platform they run on.
         const CommandExecutor& executor;
-        // The window-action pipeline, with its display resolver.
+        // The window-action pipeline, and its display resolver (the same one), which a pin may outlive.
         const WindowActionService& windowActions;
+        std::shared_ptr<WindowActionDisplayResolver> displayResolver;
     };
 
     struct Platform {

@@ -61,7 +61,7 @@ void SwitcherController::activateDockItemWithDisplayPolicy(const DockItem& item,
 
     // Taken while the panel still stands on its screen.
     const auto screen = referenceScreenForWindowMove();
-    ReferenceScreenPin pin(actions.displayResolver(),
+    ReferenceScreenPin pin(services_.displayResolver,
                            screen ? std::optional(ScreenSupport::screenID(*screen)) : std::nullopt);
     if (closeAfter) close(true);
     startActivationHandoff(referenceDisplayHandoff(weak_from_this(), item, std::move(openPath), std::move(pin)));
@@ -117,7 +117,7 @@ Task<void> SwitcherController::referenceDisplayHandoff(std::weak_ptr<SwitcherCon
     DockItem activationItem = item;
     if (!item.bundleID || item.bundleID->empty()) activationItem.bundleID = host;
 
-    const auto& resolver = actions.displayResolver();
+    const auto& resolver = *services.displayResolver;
     const ScreenSupport screens(windows.screens);
     auto target = resolver.pinDepth >= 1 && resolver.pinnedScreenID ? screens.screen(resolver.pinnedScreenID)
                                                                     : std::nullopt;

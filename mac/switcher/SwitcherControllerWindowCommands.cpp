@@ -104,7 +104,7 @@ Task<CommandResultPayload> SwitcherController::runWindowCommand(std::weak_ptr<Sw
                      (command.expectedWindowListGeneration ? std::to_string(*command.expectedWindowListGeneration)
                                                            : "nil"));
     const auto screen = self->referenceScreenForWindowMove();
-    ReferenceScreenPin pin(actions.displayResolver(),
+    ReferenceScreenPin pin(services.displayResolver,
                            screen ? std::optional(ScreenSupport::screenID(*screen)) : std::nullopt);
     self.reset();  // held weakly across the waits
 

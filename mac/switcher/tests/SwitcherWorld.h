@@ -88,7 +88,7 @@ class SwitcherWorld : public ::testing::Test {
         if (!switcher_) {
             switcher_ = SwitcherController::make(
                 {settings_, dockState_, folders_, icons_, windowList_, permissions_, drops_, executor_,
-                 windowActions_},
+                 windowActions_, resolver_},
                 {mac_.appWindows(), mac_.application(), mac_.workspace(), mac_.displays(),
                  mac_.standardUserDefaults(), mac_.notificationCenter(), scheduler_, actionLog_, measurer_,
                  mac_.input(), mac_.textInput(), mac_.fileSystem(), utilityQueue_, mac_.alerts()});
