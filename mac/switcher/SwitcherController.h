@@ -35,6 +35,7 @@
 #include "mac/switcher/SwitcherFolderPopoverController.h"
 #include "mac/switcher/SwitcherPanel.h"
 #include "mac/switcher/SwitcherWindowPopoverController.h"
+#include "mac/switcher/TriggerSwitcher.h"
 #include "mac/switcher/views/SwitcherHostView.h"
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
@@ -64,6 +65,8 @@ class FileSystem;
 class FolderService;
 class IconService;
 class PermissionsService;
+class ProcessIDSet;
+class WindowServer;
 class ReferenceScreenPin;
 class WindowActionDisplayResolver;
 class WindowActionService;
@@ -75,7 +78,9 @@ namespace ui {
 class TextMeasurer;
 }
 
-class SwitcherController : public ObservableObject, public std::enable_shared_from_this<SwitcherController> {
+class SwitcherController : public ObservableObject,
+                           public TriggerSwitcher,
+                           public std::enable_shared_from_this<SwitcherController> {
   public:
     struct Services {
         AppSettings& settings;
@@ -137,13 +142,12 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     // Does nothing while a panel is open.
     void openPanel(bool selectNextAfterActive);
     // Does nothing while no panel is open.
-    void close(bool discardState);
+    void close(bool discardState) override;
     bool isOpen() const { return panel_ != nullptr; }
 
-    // Told at the end of every opening (true) and at the start of every closing (false).
-    std::function<void(bool open)> onPanelOpenChanged;
-    // Told false during every closing.
-    std::function<void(bool armed)> onTriggerSessionArmedChanged;
+    // onPanelOpenChanged (TriggerSwitcher) is told at the end of every opening (true) and at the start
+    // of every closing (false); onTriggerSessionArmedChanged false during every closing, and otherwise
+    // as the trigger session arms and disarms.
 
     // --- Published for the panel's views ---
 
@@ -275,6 +279,12 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     std::optional<Screen> referenceScreenForWindowMove() const;
     // A window of the item's windows list chosen: activated by the panel's window command.
     void activateListedWindow(const DockItem& item, const WindowDescriptor& window);
+    // A command of that kind for the window of the item, as the panel sends it: the current Dock
+    // generation, a new nonce, the window's revision and the list generation it was read from.
+    Command windowCommand(CommandKind kind, const DockItem& item, const WindowDescriptor& window,
+                          std::optional<std::int64_t> listGeneration) const;
+    // The activation of a window of the shown windows list.
+    Command listedWindowActivation(const DockItem& item, const WindowDescriptor& window) const;
 
     // --- Quit and force quit (SwitcherControllerQuit.cpp) ---
 
@@ -366,6 +376,39 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     bool triggerMouseButtonHeld = false;
     bool retainConfirmArmed = false;
 
+    // --- The hold-and-release session (SwitcherControllerTrigger.cpp) ---
+    //
+    // Hold the trigger's modifiers (or its mouse button), press the key (or the button) to open and to
+    // step, let go to confirm; after-release mode says what a release does instead: auto keeps a panel
+    // let go of within 0.3 s of its showing (armed: bare Tab steps, the middle button confirms, the
+    // wheel steps), hold and search keep it, focus always confirms. Holding the chord again on a kept
+    // panel starts a hold whose release confirms (search excepted).
+
+    // A trigger press: opens the panel (a key on the entry after the active application, the mouse
+    // button on it) or steps the selection, or the focus of an open folder popover or windows list.
+    void triggerTab(bool shift, bool fromKey) override;
+    void handleModifierRelease();
+    void beginRetainedTriggerSessionIfNeeded();
+    void handleTriggerMouseDown(std::int64_t button) override;
+    void handleTriggerMouseUp(std::int64_t button) override;
+    // The pointer is over the folder popover or the windows list, which then scroll instead.
+    bool wheelShouldScrollOnly() override;
+    void applyWheelStep(bool next) override;
+
+    // --- Confirm and the held letters (SwitcherControllerHeldCommands.cpp) ---
+
+    // The focused folder child, else the focused window of the windows list, else the selected cell.
+    void confirmCurrentSelection();
+    // While the trigger is held, on an application: H hides, Q quits, W closes and M minimises a window;
+    // the panel stays open. True when the key was taken.
+    bool handleHeldModifierLetter(std::int64_t keyCode);
+    // The window the letters act on without a focused window: the first of the snapshot's windows that
+    // are not minimised (of all of them when every one is) to come first in the window server's
+    // on-screen order among the item's processes; else the first of them.
+    static std::optional<WindowDescriptor> frontmostWindow(const WindowListSnapshot& snapshot,
+                                                           const ProcessIDSet& processes,
+                                                           const WindowServer& windowServer);
+
   private:
     struct Private {};
 
@@ -410,6 +453,35 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     void moveArrow(std::int64_t keyCode);
     void closeOverlaysFromKeyboard();
     std::optional<CellPath> hitCell(const InputEvent& event) const;
+    // The middle button on the panel; none when it passes.
+    std::optional<InputEvent> handleMiddleButtonOnPanel(const InputEvent& event);
+
+    // The trigger session (SwitcherControllerTrigger.cpp).
+    void finishAutoTriggerAfterOpen();
+    void handleTriggerModifierFlagsChanged(const InputEvent& event);
+    // Every modifier of the trigger is in the flags.
+    bool triggerModifiersHeld(std::uint64_t flags) const;
+    // After the selection moved: redraw, refit and restart the dwell.
+    void selectionStepped();
+
+    // Held letters (SwitcherControllerHeldCommands.cpp). The window tasks read the focused window when
+    // they start and leave the panel open.
+    struct WindowTarget {
+        WindowDescriptor window;
+        std::int64_t generation = 0;  // of the window list it was read from
+    };
+    void quitSelectedAppKeepPanel(const DockItem& item);
+    std::optional<WindowTarget> focusedWindowTarget() const;
+    static Task<void> hideFrontOrFocused(std::weak_ptr<SwitcherController> weak, DockItem item);
+    static Task<void> commandFrontOrFocusedWindow(std::weak_ptr<SwitcherController> weak, CommandKind kind,
+                                                  DockItem item);
+    static Task<std::optional<WindowTarget>> resolvedWindowTarget(std::weak_ptr<SwitcherController> weak,
+                                                                  DockItem item);
+    static Task<void> activateFocusedWindowThenClose(std::weak_ptr<SwitcherController> weak, DockItem item);
+    static Task<CommandResultPayload> performWindowCommandKeepingPanel(std::weak_ptr<SwitcherController> weak,
+                                                                       CommandKind kind, DockItem item,
+                                                                       WindowDescriptor window,
+                                                                       std::int64_t generation);
 
     // Search (SwitcherControllerSearch.cpp).
     std::string searchTextOf(SearchSurface surface) const;

@@ -51,11 +51,11 @@ std::optional<Screen> SwitcherController::referenceScreenForWindowMove() const {
     return screens.front();
 }
 
-void SwitcherController::activateListedWindow(const DockItem& item, const WindowDescriptor& window) {
+Command SwitcherController::windowCommand(CommandKind kind, const DockItem& item, const WindowDescriptor& window,
+                                          std::optional<std::int64_t> listGeneration) const {
     const auto& snapshot = services_.dockState->snapshot();
-    const auto& shown = dockAnchoredMenu_.model.snapshot.value();
-    Command command{
-        .kind = CommandKind::windowActivate,
+    return Command{
+        .kind = kind,
         .target = item.itemID,
         .child = std::nullopt,
         .expectedGeneration = snapshot ? snapshot->dockGeneration : 0,
@@ -63,12 +63,21 @@ void SwitcherController::activateListedWindow(const DockItem& item, const Window
         .processID = std::nullopt,
         .processLaunchTime = std::nullopt,
         .windowID = window.windowID,
-        .expectedWindowListGeneration = shown ? std::optional(shown->listGeneration) : std::nullopt,
+        .expectedWindowListGeneration = listGeneration,
         .windowContentRevision = window.contentRevision,
         .tile = std::nullopt,
         .targetScreenID = std::nullopt,
     };
-    startTask(platform_.scheduler.main(), dropResult(performWindowCommand(std::move(command), item)));
+}
+
+Command SwitcherController::listedWindowActivation(const DockItem& item, const WindowDescriptor& window) const {
+    const auto& shown = dockAnchoredMenu_.model.snapshot.value();
+    return windowCommand(CommandKind::windowActivate, item, window,
+                         shown ? std::optional(shown->listGeneration) : std::nullopt);
+}
+
+void SwitcherController::activateListedWindow(const DockItem& item, const WindowDescriptor& window) {
+    startTask(platform_.scheduler.main(), dropResult(performWindowCommand(listedWindowActivation(item, window), item)));
 }
 
 Task<CommandResultPayload> SwitcherController::performWindowCommand(Command command, DockItem item) {
