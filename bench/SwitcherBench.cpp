@@ -18,6 +18,8 @@
 #include "mac/switcher/SwitcherController.h"
 #include "mac/switcher/SwitcherSearchField.h"
 #include "mac/switcher/TriggerEventTap.h"
+#include "mac/windows/CommandExecutor.h"
+#include "mac/windows/WindowActionService.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/LocalFileSystem.h"
 #include "platform/ManualFileWatcher.h"
@@ -111,11 +113,17 @@ struct PanelWorld {
     std::unique_ptr<ui::TextMeasurer> measurer = ui::makePangoTextMeasurer();
     DockDropHandler drops{{mac.workspace(), mac.launchServices(), mac.fileSystem(), mac.workspaceActions(),
                            mac.dragPasteboard(), log}};
+    CommandExecutor executor{AppCommandPlatform{
+        WindowPlatform{mac.accessibility(), mac.windowServer(), mac.displays(), mac.workspace(), mac.mouseCursor(),
+                       scheduler, log, actionLog, mac.privateWindowServer(), mac.windowServerConnection(),
+                       mac.host(), mac.workspace(), mac.fileSystem(), mac.appleScripts()},
+        mac.workspaceActions(), mac.folders(), mac.appleEvents(), mac.processes()}};
+    WindowActionService windowActions{nullptr, settings, std::make_shared<WindowActionDisplayResolver>(mac.displays())};
     std::shared_ptr<SwitcherController> switcher = SwitcherController::make(
-        {settings, dockState, folders, icons, nullptr, permissions, drops},
+        {settings, dockState, folders, icons, nullptr, permissions, drops, executor, windowActions},
         {mac.appWindows(), mac.application(), mac.workspace(), mac.displays(), mac.standardUserDefaults(),
          mac.notificationCenter(), scheduler, actionLog, *measurer, mac.input(), mac.textInput(),
-         mac.fileSystem(), scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel)});
+         mac.fileSystem(), scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel), mac.alerts()});
 };
 
 // Opening the panel over 60 items; closing it again (and the world's records) is outside the timing.

@@ -46,11 +46,11 @@ void AppDelegate::applicationDidFinishLaunching() {
                                   platform.workspaceActions, platform.dragPasteboard, platform.log});
     switcher_ = SwitcherController::make(
         {services.settings, services.dockState, services.folders, services.icons, services.windowList,
-         services.permissions, *dropHandler_},
+         services.permissions, *dropHandler_, services.executor, services.windowActions},
         {platform.windows, platform.application, platform.workspace, platform.screens,
          platform.standardDefaults, platform.notificationCenter, platform.scheduler, platform.windowActionLog,
          *textMeasurer_, platform.eventMonitors, platform.textInput, platform.files,
-         platform.scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel)});
+         platform.scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel), platform.alerts});
     services.windowActionDisplayResolver->switcher = switcher_;
 
     updaterController();

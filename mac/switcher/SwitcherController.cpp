@@ -74,6 +74,8 @@ void SwitcherController::subscribeToSnapshots() {
 
 void SwitcherController::openPanel(bool selectNextAfterActive) {
     if (panel_) return;
+    activationHandoffTask_.handle.cancel();
+    activationHandoffTask_ = {};
     autoModePanelRetained = false;
 
     const auto frontmost = platform_.workspace.frontmostApplication();

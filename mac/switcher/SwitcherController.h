@@ -42,6 +42,8 @@
 #include "platform/Screens.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
+#include "protocol/Command.h"
+#include "protocol/CommandResultPayload.h"
 #include "protocol/Identifiers.h"
 #include "runtime/NotificationCenter.h"
 #include "runtime/ObservableObject.h"
@@ -52,6 +54,8 @@
 
 namespace tavelin {
 
+class Alerts;
+class CommandExecutor;
 class DockDropHandler;
 class DockStateService;
 class EventMonitors;
@@ -59,6 +63,7 @@ class FileSystem;
 class FolderService;
 class IconService;
 class PermissionsService;
+class WindowActionService;
 class WindowListService;
 class SwitcherSearchField;
 class TextInput;
@@ -77,6 +82,10 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
         std::shared_ptr<WindowListService> windowList;
         std::shared_ptr<PermissionsService> permissions;
         const DockDropHandler& drops;
+        // Application commands and Dock-like activation, on the platform they run on.
+        const CommandExecutor& executor;
+        // The window-action pipeline, with its display resolver.
+        const WindowActionService& windowActions;
     };
 
     struct Platform {
@@ -94,6 +103,8 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
         const FileSystem& files;
         // Where the folder search lists folders, off the main thread, at utility priority.
         Queue& utilityQueue;
+        // The force-quit question.
+        Alerts& alerts;
     };
 
     using CellAnchors = std::unordered_map<CellPath, Rect>;
@@ -224,6 +235,53 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     std::optional<DockPresentation::Cell> cell(CellPath path) const;
     std::optional<CellPath> pathFor(const ItemID& id) const;
     void selectPath(CellPath path);
+
+    // --- Activating the selection (SwitcherControllerActivation.cpp) ---
+
+    // Carries out one action on the item as the current snapshot has it now (the first with that item
+    // ID); `closeAfter` closes the panel when done, except for the actions that leave it open (opening a
+    // folder popover, hide, unhide, quit, force quit). Main thread; never suspends.
+    void perform(const DockAction& action, bool closeAfter);
+    // A click on a cell: the folder popover goes, the cell is selected and its action performed,
+    // closing the panel.
+    void selectAndActivate(CellPath path);
+    // Launches or activates the item, or opens `openPath` like the Dock; when the reference display is
+    // wanted (the setting, inverted while Shift is held), the panel's display is pinned, the panel
+    // closes and a hand-off brings the application's first window there.
+    void activateDockItemWithDisplayPolicy(const DockItem& item, bool closeAfter,
+                                           std::optional<std::string> openPath);
+    // Cancels the running hand-off and starts `operation` as the new one, a later main-queue turn, as a
+    // cooperatively cancelled task: cancelled before it starts, the operation is dropped unstarted (its
+    // parameters, a display pin among them, are released); once started it runs to its end.
+    void startActivationHandoff(Task<void> operation);
+    // The running hand-off, none when there is none.
+    bool hasActivationHandoff() const { return static_cast<bool>(activationHandoffTask_); }
+
+    // --- Window commands from the panel (SwitcherControllerWindowCommands.cpp) ---
+
+    // Runs one window command of the item's windows list or window action menu: pins the panel's display
+    // as the reference display, closes the panel for a window command, re-targets an activation at a
+    // fresh window list and hands the command to the window-action pipeline. Main thread; suspends.
+    Task<CommandResultPayload> performWindowCommand(Command command, DockItem item);
+    // An activation re-targeted at the item's current windows: the same window, else one with its title
+    // (and frame, within 3 points), else the unique one with its title; unchanged for other commands.
+    Task<Command> refreshedWindowActivateCommand(Command command, DockItem item);
+    // The screen holding the panel's centre, else the one under the pointer, else the first (or main).
+    std::optional<Screen> referenceScreenForWindowMove() const;
+
+    // --- Quit and force quit (SwitcherControllerQuit.cpp) ---
+
+    // Asks the item's first running instance to quit and watches it: still running 8 s later, the user is
+    // offered a force quit. A second quit of the item restarts its watch.
+    void quitAppFromContextMenu(const DockItem& item);
+    // Asks whether to force quit; on consent, force quits the process only while it is still the one
+    // that was asked to quit (same ID, bundle ID and launch time).
+    void presentForceQuitAlert(const std::string& displayName, std::int32_t processID,
+                               const std::optional<std::string>& bundleID, std::optional<double> launchTime);
+    bool hasQuitWatch(const ItemID& itemID) const { return quitWatchTasks_.contains(itemID); }
+    // A row of a cell's context menu chosen: its action with the panel left open; the quit row quits
+    // and watches.
+    void runContextMenuRow(const MenuActionHolder& row);
 
     // --- The panel's views ---
 
@@ -359,8 +417,27 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
                                       std::vector<DockNavigator::SearchableFolder> jobs, std::string text,
                                       Queue& utilityQueue, const FileSystem& files);
 
+    // Activation, window commands and quit (SwitcherControllerActivation.cpp and the two beside it).
+    // A task the controller keeps, with an identity: a task that ends clears its own entry only while the
+    // entry still holds it, never a newer one's. The handle does not own the task's frame.
+    struct KeptTask {
+        std::uint64_t serial = 0;
+        TaskHandle handle;
+        explicit operator bool() const { return serial != 0; }
+    };
+    std::uint64_t nextTaskSerial() { return ++taskSerial_; }
+    static Task<void> runActivationHandoff(std::weak_ptr<SwitcherController> weak, std::uint64_t serial,
+                                           Task<void> operation);
+    static Task<void> quitWatch(std::weak_ptr<SwitcherController> weak, std::uint64_t serial, ItemID itemID,
+                                std::int32_t processID, std::optional<double> launchTime,
+                                std::optional<std::string> bundleID, std::string displayName);
+
     Services services_;
     Platform platform_;
+
+    KeptTask activationHandoffTask_;
+    std::unordered_map<ItemID, KeptTask> quitWatchTasks_;
+    std::uint64_t taskSerial_ = 0;
 
     SwitcherFolderPopoverController folderPopover_;
     SwitcherWindowPopoverController windowPopover_;

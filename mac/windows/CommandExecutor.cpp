@@ -19,12 +19,6 @@ CommandResultPayload unavailable(std::string reason) {
 
 CommandResultPayload notFound() { return CommandResultPayload::failure(ProtocolError::notFound()); }
 
-// Seconds since 2001-01-01 00:00:00 UTC.
-double secondsSinceReferenceDate(Timestamp time) {
-    constexpr std::chrono::sys_days referenceDate{std::chrono::year(2001) / 1 / 1};
-    return std::chrono::duration<double>(time - referenceDate).count();
-}
-
 }  // namespace
 
 CommandResultPayload CommandExecutor::launchOrActivate(const DockItem& item) const {
@@ -70,6 +64,11 @@ CommandResultPayload CommandExecutor::unhideApp(const std::string& bundleID) con
     if (!application) return notFound();
     if (!platform_.windows.applications.unhide(*application)) return unavailable("unhide failed");
     return CommandResultPayload::success();
+}
+
+double CommandExecutor::secondsSinceReferenceDate(Timestamp time) {
+    constexpr std::chrono::sys_days referenceDate{std::chrono::year(2001) / 1 / 1};
+    return std::chrono::duration<double>(time - referenceDate).count();
 }
 
 CommandResultPayload CommandExecutor::quitApp(const std::string& bundleID) const {

@@ -17,6 +17,7 @@
 #include "mac/windows/DockNativeActivation.h"
 #include "protocol/CommandResultPayload.h"
 #include "protocol/DockItem.h"
+#include "protocol/Timestamp.h"
 
 namespace tavelin {
 
@@ -41,6 +42,13 @@ class CommandExecutor {
     // within 1 ms of the expected one.
     bool isProcessStillRunning(std::int64_t processID, const std::optional<std::string>& expectedBundleID,
                                std::optional<double> expectedLaunchTime) const;
+
+    // A process's launch time as the commands carry it: seconds since 2001-01-01 00:00:00 UTC.
+    static double secondsSinceReferenceDate(Timestamp time);
+
+    // What the commands run on, for the callers that also ask the platform themselves.
+    const AppCommandPlatform& platform() const { return platform_; }
+    const DockNativeActivation& dockNativeActivation() const { return activation_; }
 
   private:
     std::optional<RunningApplication> firstRunning(const std::string& bundleID) const;

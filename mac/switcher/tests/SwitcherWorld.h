@@ -22,6 +22,8 @@
 #include "mac/settings/AppSettings.h"
 #include "mac/switcher/SwitcherController.h"
 #include "mac/switcher/tests/SteppedQueue.h"
+#include "mac/windows/CommandExecutor.h"
+#include "mac/windows/WindowActionService.h"
 #include "mac/windows/WindowListService.h"
 #include "platform/ManualFileWatcher.h"
 #include "platform/sim/SimMac.h"
@@ -61,11 +63,15 @@ class SwitcherWorld : public ::testing::Test {
               PermissionsService::Platform{mac_.accessibility(), mac_.privacy(), mac_.userNotifications(),
                                            mac_.workspaceActions(), mac_.alerts(), mac_.fileSystem(),
                                            mac_.folders(), mac_.standardUserDefaults(), scheduler_.main()})),
-          windowList_(std::make_shared<WindowListService>(
-              WindowPlatform{mac_.accessibility(), mac_.windowServer(), mac_.displays(), mac_.workspace(),
-                             mac_.mouseCursor(), scheduler_, log_, actionLog_, mac_.privateWindowServer(),
-                             mac_.windowServerConnection(), mac_.host(), mac_.workspace(), mac_.fileSystem(),
-                             mac_.appleScripts()})) {
+          windowPlatform_{mac_.accessibility(), mac_.windowServer(), mac_.displays(), mac_.workspace(),
+                          mac_.mouseCursor(), scheduler_, log_, actionLog_, mac_.privateWindowServer(),
+                          mac_.windowServerConnection(), mac_.host(), mac_.workspace(), mac_.fileSystem(),
+                          mac_.appleScripts()},
+          windowList_(std::make_shared<WindowListService>(windowPlatform_)),
+          resolver_(std::make_shared<WindowActionDisplayResolver>(mac_.displays())),
+          windowActions_(windowList_, settings_, resolver_),
+          executor_(AppCommandPlatform{windowPlatform_, mac_.workspaceActions(), mac_.folders(), mac_.appleEvents(),
+                                       mac_.processes()}) {
         mac_.accessibility().setProcessTrusted(true);
         scheduler_.runUntilIdle();
         dockState_ =
@@ -79,10 +85,11 @@ class SwitcherWorld : public ::testing::Test {
     SwitcherController& switcher() {
         if (!switcher_) {
             switcher_ = SwitcherController::make(
-                {settings_, dockState_, folders_, icons_, windowList_, permissions_, drops_},
+                {settings_, dockState_, folders_, icons_, windowList_, permissions_, drops_, executor_,
+                 windowActions_},
                 {mac_.appWindows(), mac_.application(), mac_.workspace(), mac_.displays(),
                  mac_.standardUserDefaults(), mac_.notificationCenter(), scheduler_, actionLog_, measurer_,
-                 mac_.input(), mac_.textInput(), mac_.fileSystem(), utilityQueue_});
+                 mac_.input(), mac_.textInput(), mac_.fileSystem(), utilityQueue_, mac_.alerts()});
         }
         return *switcher_;
     }
@@ -137,7 +144,11 @@ class SwitcherWorld : public ::testing::Test {
     CapturedWindowActionLog actionLog_;
     SnapshotComposer composer_;
     std::shared_ptr<PermissionsService> permissions_;
+    WindowPlatform windowPlatform_;
     std::shared_ptr<WindowListService> windowList_;
+    std::shared_ptr<WindowActionDisplayResolver> resolver_;
+    WindowActionService windowActions_;
+    CommandExecutor executor_;
     std::shared_ptr<DockStateService> dockState_;
     ui::FixedAdvanceMeasurer measurer_;
     DockDropHandler drops_{{mac_.workspace(), mac_.launchServices(), mac_.fileSystem(),
