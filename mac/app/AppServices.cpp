@@ -20,6 +20,11 @@ WindowPlatform windowPlatform(const AppPlatform& platform) {
                           platform.appleScripts};
 }
 
+AppCommandPlatform appCommandPlatform(const AppPlatform& platform) {
+    return AppCommandPlatform{windowPlatform(platform), platform.workspaceActions, platform.folders,
+                              platform.appleEvents, platform.processes};
+}
+
 }  // namespace
 
 AppServices::AppServices(const AppPlatform& platform)
@@ -42,7 +47,8 @@ AppServices::AppServices(const AppPlatform& platform)
       windowThumbnails(std::make_shared<WindowThumbnailService>(WindowThumbnailService::Platform{
           platform.windowServer, platform.screenCapture, platform.host, platform.scheduler})),
       windowActionDisplayResolver(std::make_shared<WindowActionDisplayResolver>(platform.screens)),
-      windowActions(windowList, settings, windowActionDisplayResolver),
+      pointerAnimator(PointerAnimator::create(platform.mouseCursor, platform.screens, platform.scheduler)),
+      windowActions(windowList, settings, windowActionDisplayResolver, appCommandPlatform(platform), pointerAnimator),
       composer(settings, icons, platform.workspace, platform.files),
       dockState(DockStateService::create(
           {platform.userDefaults, platform.folders, platform.workspace, platform.host, platform.accessibility,
@@ -51,8 +57,7 @@ AppServices::AppServices(const AppPlatform& platform)
       folderCache(std::make_shared<FolderContentCache>(
           folders, settings, icons, permissions,
           FolderContentCache::Platform{platform.scheduler, platform.files, platform.fileWatcher})),
-      executor(AppCommandPlatform{windowPlatform(platform), platform.workspaceActions, platform.folders,
-                                  platform.appleEvents, platform.processes}),
+      executor(appCommandPlatform(platform)),
       server(ServerCoordinator::create(
           {settings, dockState, executor, folders, wallpaper, permissions, folderCache, windowList,
            windowThumbnails, windowActions, icons},

@@ -63,6 +63,8 @@ class AppServices : public ObservableObject {
     const std::shared_ptr<WindowListService> windowList;
     const std::shared_ptr<WindowThumbnailService> windowThumbnails;
     const std::shared_ptr<WindowActionDisplayResolver> windowActionDisplayResolver;
+    // The pointer glides of window activation, one per process.
+    const std::shared_ptr<PointerAnimator> pointerAnimator;
     const WindowActionService windowActions;
     SnapshotComposer composer;
     const std::shared_ptr<DockStateService> dockState;

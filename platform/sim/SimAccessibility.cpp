@@ -178,6 +178,12 @@ std::expected<void, AXError> SimAccessibility::setAttributeValue(const AXElement
         });
         return {};
     }
+    if (attribute == "AXHidden") {
+        const auto flag = truth(value);
+        if (!flag) return std::unexpected(AXError::illegalArgument);
+        world.setHidden(key, *flag);
+        return {};
+    }
     if (attribute == "AXMinimized" || attribute == "AXFullScreen") {
         const auto flag = truth(value);
         if (!flag) return std::unexpected(AXError::illegalArgument);

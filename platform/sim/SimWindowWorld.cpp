@@ -81,7 +81,7 @@ bool SimWindowWorld::spaceShowingLocked(std::uint64_t space) const {
 
 bool SimWindowWorld::onScreenLocked(const Entry& entry) const {
     const auto& window = entry.window;
-    if (!window.onScreen || window.ax.minimized) return false;
+    if (!window.onScreen || window.ax.minimized || window.ax.hidden == true) return false;
     if (window.ownerPID != 0) {
         const auto application = applications_.find(window.ownerPID);
         if (application == applications_.end() || !application->second.running || application->second.hidden) {
@@ -216,6 +216,7 @@ bool SimWindowWorld::raise(SimWindowKey key) {
         if (found == windows_.end()) return false;
         Entry entry = std::move(*found);
         windows_.erase(found);
+        if (entry.window.ax.hidden == true) entry.window.ax.hidden = false;
         const auto behind =
             std::ranges::find_if(windows_, [&](const Entry& e) { return e.window.layer <= entry.window.layer; });
         const auto placed = windows_.insert(behind, std::move(entry));
@@ -228,6 +229,14 @@ bool SimWindowWorld::raise(SimWindowKey key) {
         delay = switchDelay_;
     }
     switchLater(space, delay);
+    return true;
+}
+
+bool SimWindowWorld::setHidden(SimWindowKey key, bool hidden) {
+    std::lock_guard lock(mutex_);
+    auto* entry = find(key);
+    if (entry == nullptr) return false;
+    entry->window.ax.hidden = hidden;
     return true;
 }
 

@@ -55,7 +55,9 @@ struct SimAXWindow {
     std::string subrole = "AXStandardWindow";  // empty: "AXSubrole" is absent
     bool minimized = false;
     bool fullScreen = false;
-    std::optional<bool> hidden;  // "AXHidden": the window's own flag, absent unless given
+    // "AXHidden": the window's own flag, absent unless given. While true the window is off screen; writing
+    // false or raising the window brings it back.
+    std::optional<bool> hidden;
     bool exposesWindowNumber = true;  // "AXWindowNumber" is present
     // What the private window-number call answers; none: the window's number, or a failure for a window
     // the window server does not list.
@@ -167,6 +169,8 @@ class SimWindowWorld {
     // To the front of its layer and of its application; may switch its display to its Space.
     bool raise(SimWindowKey key);
     bool setMinimized(SimWindowKey key, bool minimized);
+    // The window's own "AXHidden" flag, at once.
+    bool setHidden(SimWindowKey key, bool hidden);
     // Full screen covers the display that holds the window; leaving it restores the frame.
     bool setFullScreen(SimWindowKey key, bool fullScreen);
 
