@@ -53,6 +53,13 @@ void AppDelegate::applicationDidFinishLaunching() {
          platform.scheduler.serialQueue(SwitcherController::kFolderSearchQueueLabel), platform.alerts});
     services.windowActionDisplayResolver->switcher = switcher_;
 
+    triggerEngine_ = TriggerEngine::make(
+        services.settings, systemSwitcherKeys_,
+        {platform.eventTaps, platform.hotKeys, platform.eventMonitors, platform.accessibility,
+         platform.workspace.notificationCenter(), platform.notificationCenter, platform.scheduler.main(),
+         platform.scheduler.clock(), platform.log});
+    if (switcher_) triggerEngine_->attach(switcher_);
+
     updaterController();
 }
 

@@ -11,7 +11,8 @@
 //  6. makes the first-run window and shows it while the first-run flow is not completed;
 //  7. makes the status item, which follows the setting showStatusItem;
 //  8. makes the switcher controller, also stored weakly in the window-action display resolver;
-//  9. (the trigger engine, attached to the switcher) comes with the hold-and-release session;
+//  9. makes the trigger engine and attaches it to the switcher, which registers the tap, the hot key
+//     and the mouse triggers, and takes the system's switcher keys when the trigger replaces them;
 // 10. starts the updater.
 // A repeated call does nothing.
 // The program stays an accessory (its bundle says so); the windows make it regular while they show.
@@ -33,6 +34,7 @@
 #include "mac/switcher/SystemAppSwitcherHotKeys.h"
 #include "mac/app/UpdaterController.h"
 #include "mac/switcher/SwitcherController.h"
+#include "mac/switcher/TriggerEngine.h"
 #include "platform/Application.h"
 #include "platform/ui/TextMeasurer.h"
 
@@ -58,6 +60,7 @@ class AppDelegate final : public ApplicationDelegate, public std::enable_shared_
     SettingsWindowController* settingsWindow() { return settingsWindow_.get(); }
     OnboardingWindowController* onboardingWindow() { return onboardingWindow_.get(); }
     const std::shared_ptr<SwitcherController>& switcher() const { return switcher_; }
+    const std::shared_ptr<TriggerEngine>& triggerEngine() const { return triggerEngine_; }
     SettingsScrollState& settingsScrollState() { return scrollState_; }
     SystemAppSwitcherHotKeys& systemAppSwitcherHotKeys() { return systemSwitcherKeys_; }
     // Made, and the updater started, on first use.
@@ -78,6 +81,7 @@ class AppDelegate final : public ApplicationDelegate, public std::enable_shared_
     std::unique_ptr<ui::TextMeasurer> textMeasurer_;
     std::unique_ptr<DockDropHandler> dropHandler_;
     std::shared_ptr<SwitcherController> switcher_;
+    std::shared_ptr<TriggerEngine> triggerEngine_;
 };
 
 }  // namespace tavelin

@@ -12,9 +12,11 @@
 #include "platform/Application.h"
 #include "platform/DesktopPictures.h"
 #include "platform/EventMonitors.h"
+#include "platform/EventTaps.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWatcher.h"
 #include "platform/HostInfo.h"
+#include "platform/HotKeys.h"
 #include "platform/Keychain.h"
 #include "platform/LaunchServices.h"
 #include "platform/LoginItems.h"
@@ -97,6 +99,9 @@ struct AppPlatform {
     // The application's event monitors and the input state they read, and the text input of its text views.
     EventMonitors& eventMonitors;
     TextInput& textInput;
+    // The trigger's event tap and hot key.
+    EventTaps& eventTaps;
+    HotKeys& hotKeys;
 };
 
 }  // namespace tavelin

@@ -45,6 +45,8 @@ AppPlatform simAppPlatform(sim::SimMac& mac, Scheduler& scheduler, SystemLog& lo
         .dragPasteboard = mac.dragPasteboard(),
         .eventMonitors = mac.input(),
         .textInput = mac.textInput(),
+        .eventTaps = mac.eventTaps(),
+        .hotKeys = mac.hotKeys(),
     };
 }
 

@@ -34,6 +34,7 @@
 #include "mac/switcher/SwitcherFolderPopoverController.h"
 #include "mac/switcher/SwitcherPanel.h"
 #include "mac/switcher/SwitcherWindowPopoverController.h"
+#include "mac/switcher/TriggerSwitcher.h"
 #include "mac/switcher/views/SwitcherHostView.h"
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
@@ -72,7 +73,9 @@ namespace ui {
 class TextMeasurer;
 }
 
-class SwitcherController : public ObservableObject, public std::enable_shared_from_this<SwitcherController> {
+class SwitcherController : public ObservableObject,
+                           public TriggerSwitcher,
+                           public std::enable_shared_from_this<SwitcherController> {
   public:
     struct Services {
         AppSettings& settings;
@@ -133,13 +136,12 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     // Does nothing while a panel is open.
     void openPanel(bool selectNextAfterActive);
     // Does nothing while no panel is open.
-    void close(bool discardState);
+    void close(bool discardState) override;
     bool isOpen() const { return panel_ != nullptr; }
 
-    // Told at the end of every opening (true) and at the start of every closing (false).
-    std::function<void(bool open)> onPanelOpenChanged;
-    // Told false during every closing.
-    std::function<void(bool armed)> onTriggerSessionArmedChanged;
+    // onPanelOpenChanged (TriggerSwitcher) is told at the end of every opening (true) and at the start
+    // of every closing (false); onTriggerSessionArmedChanged false during every closing, and otherwise
+    // as the trigger session arms and disarms.
 
     // --- Published for the panel's views ---
 
@@ -362,6 +364,33 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     bool triggerMouseButtonHeld = false;
     bool retainConfirmArmed = false;
 
+    // --- The hold-and-release session (SwitcherControllerTrigger.cpp) ---
+    //
+    // Hold the trigger's modifiers (or its mouse button), press the key (or the button) to open and to
+    // step, let go to confirm; after-release mode says what a release does instead: auto keeps a panel
+    // let go of within 0.3 s of its showing (armed: bare Tab steps, the middle button confirms, the
+    // wheel steps), hold and search keep it, focus always confirms. Holding the chord again on a kept
+    // panel starts a hold whose release confirms (search excepted).
+
+    // A trigger press: opens the panel (a key on the entry after the active application, the mouse
+    // button on it) or steps the selection, or the focus of an open folder popover or windows list.
+    void triggerTab(bool shift, bool fromKey) override;
+    void handleModifierRelease();
+    void beginRetainedTriggerSessionIfNeeded();
+    void handleTriggerMouseDown(std::int64_t button) override;
+    void handleTriggerMouseUp(std::int64_t button) override;
+    // The pointer is over the folder popover or the windows list, which then scroll instead.
+    bool wheelShouldScrollOnly() override;
+    void applyWheelStep(bool next) override;
+
+    // --- Confirm and the held letters (SwitcherControllerHeldCommands.cpp) ---
+
+    // The focused folder child, else the focused window of the windows list, else the selected cell.
+    void confirmCurrentSelection();
+    // While the trigger is held, on an application: H hides, Q quits, W closes and M minimises a window;
+    // the panel stays open. True when the key was taken.
+    bool handleHeldModifierLetter(std::int64_t keyCode);
+
   private:
     struct Private {};
 
@@ -406,6 +435,19 @@ class SwitcherController : public ObservableObject, public std::enable_shared_fr
     void moveArrow(std::int64_t keyCode);
     void closeOverlaysFromKeyboard();
     std::optional<CellPath> hitCell(const InputEvent& event) const;
+    // The middle button on the panel; none when it passes.
+    std::optional<InputEvent> handleMiddleButtonOnPanel(const InputEvent& event);
+
+    // The trigger session (SwitcherControllerTrigger.cpp).
+    void finishAutoTriggerAfterOpen();
+    void handleTriggerModifierFlagsChanged(const InputEvent& event);
+    // Every modifier of the trigger is in the flags.
+    bool triggerModifiersHeld(std::uint64_t flags) const;
+    // After the selection moved: redraw, refit and restart the dwell.
+    void selectionStepped();
+
+    // Held letters (SwitcherControllerHeldCommands.cpp).
+    void quitSelectedAppKeepPanel(const DockItem& item);
 
     // Search (SwitcherControllerSearch.cpp).
     std::string searchTextOf(SearchSurface surface) const;

@@ -11,7 +11,7 @@
 namespace tavelin {
 namespace {
 
-constexpr std::int64_t kReturn = 36, kSpace = 49, kDelete = 51, kEscape = 53, kKeypadEnter = 76;
+constexpr std::int64_t kReturn = 36, kTab = 48, kSpace = 49, kDelete = 51, kEscape = 53, kKeypadEnter = 76;
 constexpr std::int64_t kLeft = 123, kRight = 124, kDown = 125, kUp = 126;
 constexpr std::int64_t kMiddleButton = 2;
 constexpr double kDiscreteWheelSpacing = 0.07;  // seconds
@@ -83,9 +83,7 @@ void SwitcherController::removeMonitors() {
 }
 
 bool SwitcherController::triggerHeld() const {
-    if (triggerMouseButtonHeld) return true;
-    const auto flags = triggerModifierMasks(services_.settings.triggerModifiers.value()).eventFlags;
-    return (platform_.eventMonitors.modifierFlags() & flags) == flags;
+    return triggerMouseButtonHeld || triggerModifiersHeld(platform_.eventMonitors.modifierFlags());
 }
 
 // --- Keys ---
@@ -105,12 +103,21 @@ std::optional<InputEvent> SwitcherController::handlePanelEvent(const InputEvent&
         close(true);
         return std::nullopt;
     }
-    // The trigger session watches the modifiers; here they only pass.
+    if (event.type == EventType::flagsChanged) {
+        handleTriggerModifierFlagsChanged(event);
+        return std::nullopt;
+    }
+    if (event.type == EventType::keyUp) {
+        // The Tab up belongs to the Tab down, which the table took.
+        return event.keyCode == kTab ? std::nullopt : std::optional(event);
+    }
     if (event.type != EventType::keyDown) return event;
 
     const bool held = triggerHeld();
     if (applyKeyTable(event, held)) return std::nullopt;
 
+    // Held letters come before the search.
+    if (handleHeldModifierLetter(event.keyCode)) return std::nullopt;
     if ((event.flags & kEventFlagCommand) == 0) {
         if (const auto characters = searchCharacters(event)) {
             appendSearchText(*characters);
@@ -163,7 +170,14 @@ bool SwitcherController::applyKeyTable(const InputEvent& event, bool held) {
         moveArrow(key);
         return true;
     }
-    if ((key == kReturn || key == kKeypadEnter) && held) return true;
+    if (key == kReturn || key == kKeypadEnter) {
+        if (!held) confirmCurrentSelection();
+        return true;
+    }
+    if (key == kTab) {
+        triggerTab((event.flags & kEventFlagShift) != 0, true);
+        return true;
+    }
     if (key == kSpace) {
         if (held) return true;
         if (folderShown || windowsShown) {
@@ -265,7 +279,31 @@ std::optional<InputEvent> SwitcherController::handlePanelInteraction(const Input
         event.windowNumber == panel_->window().windowNumber()) {
         if (!hitCell(event)) dismissSubDisplaysFromEmptyClick();
     }
+    if (event.type == EventType::scrollWheel) {
+        if (!panel_ || !navigator.value() || wheelShouldScrollOnly()) return event;
+        const auto next = wheelStepDirection(event);
+        if (!next) return event;
+        applyWheelStep(*next);
+        return std::nullopt;
+    }
+    if (event.type == EventType::otherMouseDown) return handleMiddleButtonOnPanel(event);
     return event;
+}
+
+std::optional<InputEvent> SwitcherController::handleMiddleButtonOnPanel(const InputEvent& event) {
+    if (!panel_ || event.windowNumber != panel_->window().windowNumber() || !navigator.value() ||
+        event.buttonNumber != kMiddleButton)
+        return event;
+    if (autoModePanelRetained) {
+        confirmCurrentSelection();
+        return std::nullopt;
+    }
+    const auto item = selectedDockItem();
+    if (!dockAnchoredMenu_.showsWindowsList() || !item) return event;
+    platform_.scheduler.main().async([weak = weak_from_this(), item = *item] {
+        if (const auto self = weak.lock()) self->dockAnchoredMenu_.activateFocusedWindow(item);
+    });
+    return std::nullopt;
 }
 
 // --- Wheel and pinch ---

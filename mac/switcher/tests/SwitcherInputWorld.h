@@ -21,6 +21,10 @@ class SwitcherInputWorld : public SwitcherWorld {
 
     void openAnchored() {
         switcher().openPanel(true);
+        anchorCells();
+    }
+    // Every cell of the open panel in one row, as the root view would report them.
+    void anchorCells() {
         SwitcherController::CellAnchors anchors;
         double x = 16;
         for (const auto& entry : DockMainGrid::cells(switcher().navigator.value()->presentation())) {
