@@ -1,6 +1,6 @@
 #include "tools/InputLineInterpreter.h"
 
-#include <array>
+#include <algorithm>
 #include <iostream>
 #include <optional>
 #include <utility>
@@ -9,6 +9,7 @@
 #include "mac/app/AppDelegate.h"
 #include "mac/app/TavelinApplication.h"
 #include "platform/KeyboardLayout.h"
+#include "platform/sim/SimInputScript.h"
 #include "platform/sim/SimMac.h"
 #include "tools/SwitcherPanelView.h"
 #include "tools/TavelinOptions.h"
@@ -17,44 +18,26 @@
 namespace tavelin {
 namespace {
 
-constexpr std::int64_t kTabKey = 48;
+constexpr std::string_view kKeyNames = "return, escape, left, right, up, down, space, delete, tab, or a letter";
 
-struct Named {
-    std::string_view name;
-    std::uint64_t value;
-};
-
-constexpr std::array<Named, 4> kModifiers{{
-    {"option", kEventFlagOption},
-    {"command", kEventFlagCommand},
-    {"control", kEventFlagControl},
-    {"shift", kEventFlagShift},
-}};
-
-constexpr std::array<Named, 9> kKeys{{
-    {"return", 36},
-    {"tab", kTabKey},
-    {"space", 49},
-    {"delete", 51},
-    {"escape", 53},
-    {"left", 123},
-    {"right", 124},
-    {"down", 125},
-    {"up", 126},
-}};
-
-std::optional<std::uint64_t> lookUp(std::span<const Named> table, std::string_view name) {
-    for (const auto& entry : table) {
-        if (entry.name == name) return entry.value;
+// One step of an input script at time 0 that is one of the kinds given; none for any other.
+std::optional<sim::SimInputScript> scriptStep(const std::string& step,
+                                              std::initializer_list<sim::SimInputScript::Action> kinds) {
+    // A comma would begin a second step.
+    if (step.find(',') != std::string::npos) return std::nullopt;
+    auto script = sim::SimInputScript::parse("0 " + step);
+    if (!script || script->steps().empty()) return std::nullopt;
+    for (const auto& parsed : script->steps()) {
+        if (std::ranges::find(kinds, parsed.action) == kinds.end()) return std::nullopt;
     }
-    return std::nullopt;
+    return std::move(*script);
 }
 
 std::optional<InputLineInterpreter::Stroke> strokeFor(char character) {
     static const USKeyboardLayout layout;
-    // The layout's typing keys all lie below the keypad's codes.
+    // The layout's typing keys all lie below the keypad's codes; Tab types no text.
     for (std::int64_t code = 0; code < 64; ++code) {
-        if (code == kTabKey) continue;
+        if (code == 48) continue;
         for (const bool shift : {false, true}) {
             if (layout.charactersIgnoringModifiers(code, shift ? kEventFlagShift : 0) == std::string(1, character)) {
                 return InputLineInterpreter::Stroke{code, shift};
@@ -125,37 +108,27 @@ void InputLineInterpreter::run(const std::string& line) {
 
 bool InputLineInterpreter::runKeyLine(std::string_view line) {
     const auto [verb, rest] = verbAndRest(line);
-    auto& input = mac_.input();
+    using Action = sim::SimInputScript::Action;
     if (verb == "down" || verb == "up") {
-        const auto flag = lookUp(kModifiers, trimmed(rest));
-        if (!flag) {
-            report_("error: no modifier \"" + std::string(rest) + "\" (option, command, control, shift)");
-        } else if (verb == "down") {
-            input.pressModifiers(*flag);
-        } else {
-            input.releaseModifiers(*flag);
-        }
+        const auto name = std::string(trimmed(rest));
+        const auto script = name.find(' ') == std::string::npos
+                                ? scriptStep((verb == "down" ? "press " : "release ") + name, {Action::press, Action::release})
+                                : std::nullopt;
+        if (!script) return report_("error: no modifier \"" + name + "\" (option, command, control, shift)"), true;
+        script->play(mac_.input());
         return true;
     }
     if (verb == "tab" && rest.empty()) {
-        input.keyDown(kTabKey);
-        input.keyUp(kTabKey);
+        scriptStep("tab", {Action::keyDown, Action::keyUp})->play(mac_.input());
         return true;
     }
     if (verb == "key") {
-        const auto name = trimmed(rest);
-        std::optional<std::int64_t> code;
-        if (const auto named = lookUp(kKeys, name)) code = static_cast<std::int64_t>(*named);
-        if (const auto stroke = name.size() == 1 ? strokeFor(name[0]) : std::nullopt; stroke && !stroke->shift) {
-            code = stroke->keyCode;
-        }
-        if (!code) {
-            report_("error: no key \"" + std::string(name) +
-                    "\" (return, escape, left, right, up, down, space, delete, tab, or a letter)");
-        } else {
-            input.keyDown(*code);
-            input.keyUp(*code);
-        }
+        const auto name = std::string(trimmed(rest));
+        const auto script = name.empty() || name.find(' ') != std::string::npos
+                                ? std::nullopt
+                                : scriptStep(name, {Action::keyDown, Action::keyUp});
+        if (!script) return report_("error: no key \"" + name + "\" (" + std::string(kKeyNames) + ")"), true;
+        script->play(mac_.input());
         return true;
     }
     if (verb == "type") {

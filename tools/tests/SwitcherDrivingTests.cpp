@@ -108,15 +108,19 @@ TEST_F(SwitcherDrivingTest, KeyLinesEnterTheInputStreamWithTheModifiersHeld) {
 }
 
 TEST_F(SwitcherDrivingTest, LinesThatDoNotParseChangeNothingAndTheNextOnesRun) {
-    type({"down hyper", "key f13", "key A", "type naïve", "wait soon", "wait -1", "down shift"});
+    type({"down hyper", "up option+", "key f13", "key button 1 down", "type naïve", "wait soon", "wait -1",
+          "down shift"});
     EXPECT_THAT(take({"error: "}),
                 ElementsAre("error: no modifier \"hyper\" (option, command, control, shift)",
+                            "error: no modifier \"option+\" (option, command, control, shift)",
                             "error: no key \"f13\" (return, escape, left, right, up, down, space, delete, tab, or a letter)",
-                            "error: no key \"A\" (return, escape, left, right, up, down, space, delete, tab, or a letter)",
+                            // A mouse button is no key.
+                            "error: no key \"button 1 down\" (return, escape, left, right, up, down, space, delete, tab, or a letter)",
                             "error: \"naïve\" holds a character that is not on the keyboard; nothing was typed",
                             "error: wait needs a number of seconds, not \"soon\"",
                             "error: wait needs a number of seconds, not \"-1\""));
     EXPECT_THAT(keysDelivered(), IsEmpty());
+    EXPECT_EQ(mac().input().pressedMouseButtons(), 0u);
     // Only the last line did something.
     EXPECT_EQ(mac().input().modifierFlags(), kEventFlagShift);
     EXPECT_THAT(messages_, IsEmpty());
@@ -205,6 +209,18 @@ TEST_F(SwitcherDrivingTest, TheWorldsCallsAreReportedOnTheNextTurn) {
                                               "world: reveal /Users/me/a.txt"));
     scheduler_.advance(1s);
     EXPECT_THAT(take({"world:"}), IsEmpty());
+}
+
+// Option-Tab typed as lines: the panel opens through the event tap on the entry after the active
+// application (Safari), the second Tab steps once more, and a release within 0.3 s of the showing
+// keeps the panel open.
+TEST_F(SwitcherDrivingTest, OptionTabOpensThePanelAndAQuickReleaseKeepsIt) {
+    type({"down option", "tab", "tab", "wait 0.1", "up option"});
+    EXPECT_THAT(take({"panel:", "selected:", "search:"}),
+                ElementsAre("panel: open on screen 1, 1040x124", "selected: Notes at 0.3"));
+    EXPECT_TRUE(switcher().isOpen());
+    EXPECT_TRUE(switcher().autoModePanelRetained);
+    EXPECT_EQ(mac().input().modifierFlags(), 0u);
 }
 
 // The example desktop grants what the walk-through needs.
