@@ -17,6 +17,8 @@
 #include "mac/switcher/FolderContentSearch.h"
 #include "mac/switcher/SwitcherController.h"
 #include "mac/switcher/SwitcherSearchField.h"
+#include "mac/switcher/SystemAppSwitcherHotKeys.h"
+#include "mac/switcher/TriggerEngine.h"
 #include "mac/switcher/TriggerEventTap.h"
 #include "mac/windows/CommandExecutor.h"
 #include "mac/windows/WindowActionService.h"
@@ -113,12 +115,14 @@ struct PanelWorld {
     std::unique_ptr<ui::TextMeasurer> measurer = ui::makePangoTextMeasurer();
     DockDropHandler drops{{mac.workspace(), mac.launchServices(), mac.fileSystem(), mac.workspaceActions(),
                            mac.dragPasteboard(), log}};
-    CommandExecutor executor{AppCommandPlatform{
+    AppCommandPlatform appCommands{
         WindowPlatform{mac.accessibility(), mac.windowServer(), mac.displays(), mac.workspace(), mac.mouseCursor(),
                        scheduler, log, actionLog, mac.privateWindowServer(), mac.windowServerConnection(),
                        mac.host(), mac.workspace(), mac.fileSystem(), mac.appleScripts()},
-        mac.workspaceActions(), mac.folders(), mac.appleEvents(), mac.processes()}};
-    WindowActionService windowActions{nullptr, settings, std::make_shared<WindowActionDisplayResolver>(mac.displays())};
+        mac.workspaceActions(), mac.folders(), mac.appleEvents(), mac.processes()};
+    CommandExecutor executor{appCommands};
+    WindowActionService windowActions{nullptr, settings, std::make_shared<WindowActionDisplayResolver>(mac.displays()),
+                                      appCommands, PointerAnimator::create(mac.mouseCursor(), mac.displays(), scheduler)};
     std::shared_ptr<SwitcherController> switcher = SwitcherController::make(
         {settings, dockState, folders, icons, nullptr, permissions, drops, executor, windowActions},
         {mac.appWindows(), mac.application(), mac.workspace(), mac.displays(), mac.standardUserDefaults(),
@@ -164,6 +168,59 @@ void BM_Keystroke(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Keystroke)->Unit(benchmark::kMicrosecond);
+
+// The switcher with the trigger engine attached as start-up attaches it, Option-Tab configured and
+// Accessibility granted (the tap carries the trigger), Option held.
+struct TriggerWorld : PanelWorld {
+    TriggerWorld() {
+        mac.accessibility().setProcessTrusted(true);
+        scheduler.runUntilIdle();
+        engine->attach(switcher);
+        mac.input().pressModifiers(kEventFlagOption);
+        scheduler.runUntilIdle();
+    }
+    // Tab down with Option held, through the tap, its flush and the engine to the switcher.
+    void tab() {
+        mac.input().keyDown(48);
+        scheduler.runUntilIdle();
+    }
+    SystemAppSwitcherHotKeys systemKeys{mac.symbolicHotKeys(), log};
+    std::shared_ptr<TriggerEngine> engine = TriggerEngine::make(
+        settings, systemKeys,
+        {mac.eventTaps(), mac.hotKeys(), mac.input(), mac.accessibility(), mac.workspace().notificationCenter(),
+         mac.notificationCenter(), scheduler.main(), scheduler.clock(), log});
+};
+
+// From the Option-Tab key-down posted to the simulated Mac to the open panel over 60 items with its
+// selection; closing it (and the world's records) is outside the timing.
+void BM_TriggerOpensPanel(benchmark::State& state) {
+    TriggerWorld world;
+    for (auto _ : state) {
+        world.tab();
+        state.PauseTiming();
+        if (!world.switcher->isOpen() || !world.switcher->navigator.value()->selection())
+            state.SkipWithError("Option-Tab did not open the panel");
+        world.switcher->close(true);
+        world.scheduler.runUntilIdle();
+        world.mac.calls().clear();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_TriggerOpensPanel)->Unit(benchmark::kMicrosecond);
+
+// One more Tab on the open panel: the selection steps and the panel refits.
+void BM_TriggerStep(benchmark::State& state) {
+    TriggerWorld world;
+    world.tab();
+    if (!world.switcher->isOpen()) state.SkipWithError("Option-Tab did not open the panel");
+    for (auto _ : state) {
+        world.tab();
+        state.PauseTiming();
+        world.mac.calls().clear();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_TriggerStep)->Unit(benchmark::kMicrosecond);
 
 // A folder of 5,000 files, none of which matches the query.
 struct LargeFolder {

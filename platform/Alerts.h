@@ -9,13 +9,20 @@
 
 namespace tavelin {
 
+enum class AlertStyle { warning, informational, critical };
+
 // A question with buttons (the first is the default one) and, when asked for, a "do not ask again"
-// check box.
+// check box. The message's text may take arguments, which fill its "%@" places in order.
 struct ModalAlert {
     std::string messageKey;
     std::string informativeKey;
     std::vector<std::string> buttonKeys;
     bool showsSuppressionButton = false;
+    AlertStyle style = AlertStyle::warning;
+    std::vector<std::string> messageArguments;
+
+    // The message as the user reads it: the localised text with its arguments filled in.
+    std::string messageText() const;
     friend bool operator==(const ModalAlert&, const ModalAlert&) = default;
 };
 

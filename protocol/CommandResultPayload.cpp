@@ -14,4 +14,9 @@ CommandResult CommandResultPayload::commandResult() const {
     return result;
 }
 
+std::string CommandResultPayload::textualForm() const {
+    const auto* error = std::get_if<ProtocolError>(&value);
+    return error ? "failure(" + error->errorDescription() + ")" : "success";
+}
+
 }  // namespace tavelin

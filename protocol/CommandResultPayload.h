@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <variant>
 
 #include "protocol/CommandResult.h"
@@ -30,6 +31,10 @@ struct CommandResultPayload {
     // The result as sent: a request ID of its own, ok, the error only on failure, no new generation, and
     // the process facts of a success (none on failure).
     CommandResult commandResult() const;
+
+    // The result as log lines print it: "success", or "failure(" with the error's description and ")"
+    // ("failure(Not found)").
+    std::string textualForm() const;
 
     friend bool operator==(const CommandResultPayload&, const CommandResultPayload&) = default;
 };

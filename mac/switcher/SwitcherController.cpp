@@ -58,6 +58,9 @@ SwitcherController::SwitcherController(Private, Services services, Platform plat
         setFolderFilterText("");
     };
     dockAnchoredMenu_.onDidClose = [this] { setWindowsFilterText(""); };
+    dockAnchoredMenu_.activateWindow = [this](const DockItem& item, const WindowDescriptor& window) {
+        activateListedWindow(item, window);
+    };
 }
 
 SwitcherController::~SwitcherController() {

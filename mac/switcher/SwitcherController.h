@@ -6,7 +6,8 @@
 // again, by request or by itself (30 s idle, the panel losing the keyboard, another application coming
 // to the front, a change of displays or Space, sleep). It also runs the overlays that hang from the
 // panel's cells: the folder popover, the dock-anchored menu (context rows or a windows list) and the
-// window popover.
+// window popover, and it carries out what the user confirms: the selection's action, a window command
+// of a windows list, a quit from a cell's menu (watched, with a force quit offered after 8 s).
 //
 // Each opening builds a new panel, host view, navigator and delegate, and each closing tears them all
 // down; only the controller, its overlay controllers, its snapshot subscription and the icon size
@@ -64,6 +65,9 @@ class FileSystem;
 class FolderService;
 class IconService;
 class PermissionsService;
+class ProcessIDSet;
+class WindowServer;
+class ReferenceScreenPin;
 class WindowActionService;
 class WindowListService;
 class SwitcherSearchField;
@@ -270,6 +274,14 @@ class SwitcherController : public ObservableObject,
     Task<Command> refreshedWindowActivateCommand(Command command, DockItem item);
     // The screen holding the panel's centre, else the one under the pointer, else the first (or main).
     std::optional<Screen> referenceScreenForWindowMove() const;
+    // A window of the item's windows list chosen: activated by the panel's window command.
+    void activateListedWindow(const DockItem& item, const WindowDescriptor& window);
+    // A command of that kind for the window of the item, as the panel sends it: the current Dock
+    // generation, a new nonce, the window's revision and the list generation it was read from.
+    Command windowCommand(CommandKind kind, const DockItem& item, const WindowDescriptor& window,
+                          std::optional<std::int64_t> listGeneration) const;
+    // The activation of a window of the shown windows list.
+    Command listedWindowActivation(const DockItem& item, const WindowDescriptor& window) const;
 
     // --- Quit and force quit (SwitcherControllerQuit.cpp) ---
 
@@ -335,9 +347,6 @@ class SwitcherController : public ObservableObject,
     void hoverCell(CellPath path, const DockPresentation::Cell& cell);
     void hoverCellEnded(CellPath path);
 
-    // Where the overlays' requests (opening a folder child) are carried out; none drops them.
-    std::function<void(const DockAction& action, bool closeAfter)> performAction;
-
     // Folder popover state.
     const std::vector<FolderSnapshot>& folderStack() const { return folderStack_; }
     const std::optional<DockItem>& folderDockItem() const { return folderDockItem_; }
@@ -390,6 +399,12 @@ class SwitcherController : public ObservableObject,
     // While the trigger is held, on an application: H hides, Q quits, W closes and M minimises a window;
     // the panel stays open. True when the key was taken.
     bool handleHeldModifierLetter(std::int64_t keyCode);
+    // The window the letters act on without a focused window: the first of the snapshot's windows that
+    // are not minimised (of all of them when every one is) to come first in the window server's
+    // on-screen order among the item's processes; else the first of them.
+    static std::optional<WindowDescriptor> frontmostWindow(const WindowListSnapshot& snapshot,
+                                                           const ProcessIDSet& processes,
+                                                           const WindowServer& windowServer);
 
   private:
     struct Private {};
@@ -446,8 +461,24 @@ class SwitcherController : public ObservableObject,
     // After the selection moved: redraw, refit and restart the dwell.
     void selectionStepped();
 
-    // Held letters (SwitcherControllerHeldCommands.cpp).
+    // Held letters (SwitcherControllerHeldCommands.cpp). The window tasks read the focused window when
+    // they start and leave the panel open.
+    struct WindowTarget {
+        WindowDescriptor window;
+        std::int64_t generation = 0;  // of the window list it was read from
+    };
     void quitSelectedAppKeepPanel(const DockItem& item);
+    std::optional<WindowTarget> focusedWindowTarget() const;
+    static Task<void> hideFrontOrFocused(std::weak_ptr<SwitcherController> weak, DockItem item);
+    static Task<void> commandFrontOrFocusedWindow(std::weak_ptr<SwitcherController> weak, CommandKind kind,
+                                                  DockItem item);
+    static Task<std::optional<WindowTarget>> resolvedWindowTarget(std::weak_ptr<SwitcherController> weak,
+                                                                  DockItem item);
+    static Task<void> activateFocusedWindowThenClose(std::weak_ptr<SwitcherController> weak, DockItem item);
+    static Task<CommandResultPayload> performWindowCommandKeepingPanel(std::weak_ptr<SwitcherController> weak,
+                                                                       CommandKind kind, DockItem item,
+                                                                       WindowDescriptor window,
+                                                                       std::int64_t generation);
 
     // Search (SwitcherControllerSearch.cpp).
     std::string searchTextOf(SearchSurface surface) const;
@@ -468,6 +499,13 @@ class SwitcherController : public ObservableObject,
         explicit operator bool() const { return serial != 0; }
     };
     std::uint64_t nextTaskSerial() { return ++taskSerial_; }
+    // The first item of the current snapshot with that ID.
+    std::optional<DockItem> currentItem(const ItemID& id) const;
+    static Task<void> referenceDisplayHandoff(std::weak_ptr<SwitcherController> weak, DockItem item,
+                                              std::optional<std::string> openPath, ReferenceScreenPin pin);
+    static Task<CommandResultPayload> runWindowCommand(std::weak_ptr<SwitcherController> weak, Command command,
+                                                       DockItem item);
+    static Task<Command> refreshActivation(std::weak_ptr<SwitcherController> weak, Command command, DockItem item);
     static Task<void> runActivationHandoff(std::weak_ptr<SwitcherController> weak, std::uint64_t serial,
                                            Task<void> operation);
     static Task<void> quitWatch(std::weak_ptr<SwitcherController> weak, std::uint64_t serial, ItemID itemID,

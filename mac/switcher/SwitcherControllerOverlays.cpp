@@ -139,7 +139,7 @@ void SwitcherController::activateFolderFocus() {
     const auto visible = folderPopover_.model.visibleChildren(folderStack_.back());
     if (*folderFocusIndex_ < 0 || *folderFocusIndex_ >= static_cast<std::int64_t>(visible.size())) return;
     const auto& child = visible[static_cast<std::size_t>(*folderFocusIndex_)];
-    if (performAction) performAction(DockAction::openChild(folderDockItem_->itemID, child.childID), true);
+    perform(DockAction::openChild(folderDockItem_->itemID, child.childID), true);
 }
 
 void SwitcherController::folderNavigateBack() {

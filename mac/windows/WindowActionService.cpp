@@ -133,7 +133,13 @@ WindowActionService::ActivationReference WindowActionService::activationReferenc
         if (reference.moveToReference) reference.screenID = displayResolver_->referenceDisplayScreenID();
     }
     reference.screen = ScreenSupport(platform_.windows.screens).screen(reference.screenID);
-    if (reference.moveToReference && !reference.screen) reference.screen = displayResolver_->referenceScreen();
+    if (reference.moveToReference && !reference.screen) {
+        // A display that is gone: the pinned screen, else the one under the pointer, stands in for it, also
+        // as the screen the window is moved to (a move to a display that is gone would go to whichever
+        // display follows the window's own).
+        reference.screen = displayResolver_->referenceScreen();
+        if (reference.screen) reference.screenID = ScreenSupport::screenID(*reference.screen);
+    }
     return reference;
 }
 

@@ -9,7 +9,7 @@
 //
 // A value holding what every action needs (the window list service, the settings, the display resolver,
 // the platform and the pointer animator), with no state of its own; held by the service container and
-// copied to its users. Main thread only. The per-kind operations block it for their short waits
+// copied to its users; the value a call was made on must outlive the call. Main thread only. The per-kind operations block it for their short waits
 // (sleepBlocking: the world goes on, queued work does not); perform suspends at its two hops to the
 // list service and during its 80 ms retries, when other main-queue work runs. perform may run in a
 // cooperatively cancelled task: its retry sleeps then end at once and count as elapsed.
@@ -35,8 +35,6 @@
 #include "runtime/Task.h"
 
 namespace tavelin {
-
-class AXWindowSupport;
 
 class WindowActionService {
   public:

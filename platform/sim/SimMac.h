@@ -169,7 +169,7 @@ class SimMac {
     SimLaunchServices launchServices_{workspace_};
     SimWorkspaceActions workspaceActions_{workspace_, files_, folders_, systemQueue_};
     SimPasteboard dragPasteboard_;
-    SimAlerts alerts_;
+    SimAlerts alerts_{workspace_.scheduler()};
     NotificationCenter notificationCenter_;
     SimWindowWorld windowWorld_;
     SimWindowServer windowServer_{windowWorld_, privacy_};

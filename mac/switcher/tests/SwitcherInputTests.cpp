@@ -258,5 +258,62 @@ TEST_F(SwitcherInputTest, TheMonitorsLiveExactlyWhileThePanelIsOpen) {
     EXPECT_FALSE(switcher().searchField());
 }
 
+// The wheel over the panel, without the trigger's tap: the panel's own monitor steps.
+TEST_F(SwitcherInputTest, WheelNotchesOverThePanelStepByTheirSpacingAndASwipeStepsOnce) {
+    openAnchored();
+    switcher().selectPath(*pathTitled("Finder"));
+    pointAtMiddleOf(panelFrame());
+    scheduler_.advance(1s);  // notches are spaced from the last one, counted from uptime 0
+    const auto notches = [&](std::initializer_list<Duration> stamps) {
+        for (const auto stamp : stamps) mac_.input().scrollWheel(-1, -1, stamp);
+        scheduler_.advance(200ms);
+    };
+    notches({0ms, 50ms});
+    EXPECT_EQ(selection(), pathTitled("Safari"));
+    notches({0ms, 80ms});
+    EXPECT_EQ(selection(), pathTitled("Downloads"));  // Notes, then the folder
+    // A notch that steps is consumed; the one too soon passes on.
+    EXPECT_EQ(std::ranges::count_if(mac_.input().applicationDeliveries(),
+                                    [](const auto& delivery) { return delivery.event.type == EventType::scrollWheel; }),
+              1);
+
+    for (int event = 0; event < 5; ++event)
+        mac_.input().swipe(3, 0, event == 0 ? kScrollPhaseBegan : kScrollPhaseChanged);
+    mac_.input().swipe(0, 0, kScrollPhaseEnded);
+    scheduler_.runUntilIdle();
+    EXPECT_EQ(selection(), pathTitled("Notes"));
+    mac_.input().swipe(4, 0, kScrollPhaseBegan);
+    scheduler_.runUntilIdle();
+    EXPECT_EQ(selection(), pathTitled("Safari"));
+}
+
+TEST_F(SwitcherInputTest, TheMiddleButtonOnThePanelConfirmsARetainedPanelElseActivatesTheFocusedWindow) {
+    openAnchored();
+    pointAtMiddleOf(panelFrame());
+    switcher().selectPath(*pathTitled("Safari"));
+    mac_.input().mouseDown(2);
+    scheduler_.runUntilIdle();
+    EXPECT_TRUE(switcher().isOpen());  // passed on: neither retained nor a windows list
+    EXPECT_EQ(mac_.input().applicationDeliveries().back().event.type, EventType::otherMouseDown);
+
+    std::vector<std::string> activated;
+    menu().activateWindow = [&](const DockItem&, const WindowDescriptor& window) { activated.push_back(window.title); };
+    showWindows("Safari", {"One", "Two"});
+    menu().enterWindowFocusFromTop();
+    pointAtMiddleOf(panelFrame());
+    const auto deliveries = mac_.input().applicationDeliveries().size();
+    mac_.input().mouseDown(2);
+    scheduler_.runUntilIdle();
+    EXPECT_THAT(activated, ::testing::ElementsAre("One"));
+    EXPECT_EQ(mac_.input().applicationDeliveries().size(), deliveries);  // consumed
+
+    switcher().autoModePanelRetained = true;
+    switcher().selectPath(*pathTitled("Notes"));
+    mac_.input().mouseDown(2);
+    scheduler_.advance(2s);
+    EXPECT_FALSE(switcher().isOpen());
+    EXPECT_EQ(mac_.workspace().frontmostApplication()->bundleIdentifier, "com.apple.Notes");
+}
+
 }  // namespace
 }  // namespace tavelin

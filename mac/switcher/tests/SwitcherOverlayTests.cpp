@@ -10,6 +10,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
+using ::testing::EndsWith;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 using ContentMode = SwitcherController::ContentMode;
@@ -176,22 +177,25 @@ TEST_F(SwitcherOverlayTest, FolderFocusCyclesOverVisibleChildrenAndBackClosesThe
     switcher().cycleFolderFocus(true);
     EXPECT_EQ(switcher().folderFocusIndex(), 0);
 
-    std::vector<DockAction> performed;
-    switcher().performAction = [&](const DockAction& action, bool closeAfter) {
-        EXPECT_TRUE(closeAfter);
-        performed.push_back(action);
-    };
-    switcher().activateFolderFocus();
-    ASSERT_EQ(performed.size(), 1u);
-    EXPECT_EQ(performed[0].kind, DockAction::Kind::openChild);
-    EXPECT_EQ(performed[0].childID, switcher().folderStack().back().children[0].childID);
-
     switcher().setFolderFilterText("z");
     switcher().folderNavigateBack();
     EXPECT_FALSE(switcher().folderPopover().isShown());
     EXPECT_THAT(switcher().folderStack(), IsEmpty());
     EXPECT_FALSE(switcher().folderDockItem());
     EXPECT_EQ(switcher().folderFilterText.value(), "");
+}
+
+TEST_F(SwitcherOverlayTest, ActivatingTheFocusedFolderChildOpensItLikeTheDockAndClosesThePanel) {
+    fillDownloads();
+    mac_.workspace().installedApplication("com.apple.TextEdit")->opens = {"txt"};
+    openAnchored();
+    const auto path = *pathTitled("Downloads");
+    switcher().presentFolder(itemAt(path), path, true);
+    switcher().cycleFolderFocus(false);  // the last child
+    const std::string last = *switcher().folderStack().back().children[2].path;
+    switcher().activateFolderFocus();
+    EXPECT_THAT(mac_.workspaceActions().openedURLs(), ElementsAre(EndsWith(last)));
+    EXPECT_FALSE(switcher().isOpen());
 }
 
 TEST(FolderPopoverModelTest, VisibleChildrenMatchTheFilterWithoutCaseInListingOrder) {

@@ -63,6 +63,8 @@ TEST_F(SwitcherSearchTest, SearchCharactersTakeTheLetterOfAControlChordAndNothin
 }
 
 TEST_F(SwitcherSearchTest, TheKeyRouteFollowsCommandKeysTheTriggerCompositionAndTheInputMethod) {
+    // Holding and releasing the trigger below must neither confirm nor close.
+    settings_.afterRelease = AfterReleaseMode::search;
     openAnchored();
     pointAway();
     auto& field = *switcher().searchField();

@@ -69,9 +69,11 @@ class SwitcherWorld : public ::testing::Test {
                           mac_.appleScripts()},
           windowList_(std::make_shared<WindowListService>(windowPlatform_)),
           resolver_(std::make_shared<WindowActionDisplayResolver>(mac_.displays())),
-          windowActions_(windowList_, settings_, resolver_),
-          executor_(AppCommandPlatform{windowPlatform_, mac_.workspaceActions(), mac_.folders(), mac_.appleEvents(),
-                                       mac_.processes()}) {
+          appCommands_{windowPlatform_, mac_.workspaceActions(), mac_.folders(), mac_.appleEvents(),
+                       mac_.processes()},
+          windowActions_(windowList_, settings_, resolver_, appCommands_,
+                         PointerAnimator::create(mac_.mouseCursor(), mac_.displays(), scheduler_)),
+          executor_(appCommands_) {
         mac_.accessibility().setProcessTrusted(true);
         scheduler_.runUntilIdle();
         dockState_ =
@@ -147,6 +149,7 @@ class SwitcherWorld : public ::testing::Test {
     WindowPlatform windowPlatform_;
     std::shared_ptr<WindowListService> windowList_;
     std::shared_ptr<WindowActionDisplayResolver> resolver_;
+    AppCommandPlatform appCommands_;
     WindowActionService windowActions_;
     CommandExecutor executor_;
     std::shared_ptr<DockStateService> dockState_;

@@ -111,9 +111,8 @@ ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMai
 
     const std::weak_ptr<SwitcherController> weak = controller.weak_from_this();
     ui::View result = view.body(context.environment, context.measurer)
-                          // Clicks select the cell; activating it on a click comes with the actions.
                           .onTap([weak, path] {
-                              if (auto self = weak.lock()) self->selectPath(path);
+                              if (auto self = weak.lock()) self->selectAndActivate(path);
                           })
                           .onHover([weak, path, cell = entry.cell](const ui::HoverPhase& phase) {
                               auto self = weak.lock();

@@ -149,6 +149,15 @@ TEST_F(WindowActionOperationsTest, MovingPausesAfterTheGlideOrBrieflyUnderReduce
               0ms);
 }
 
+TEST_F(WindowActionOperationsTest, WithoutScreensNothingIsPlaced) {
+    const auto front = element("Front");
+    mac->displays().setScreens({});
+    EXPECT_EQ(service.maximize(front, std::nullopt, "F"), unavailableResult("no screen"));
+    EXPECT_EQ(service.tileWindow(front, WindowTileKind::leftHalf, ScreenID("1"), "F"), unavailableResult("no screen"));
+    EXPECT_EQ(service.moveToScreen(front, ScreenID("2"), ScreenID("1"), "F"), unavailableResult("no screen"));
+    EXPECT_EQ(calls("Accessibility.set AXPosition"), 0);
+}
+
 class ThreeDisplayOperationsTest : public WindowActionOperationsTest {
   protected:
     ThreeDisplayOperationsTest()

@@ -300,6 +300,7 @@ TEST_F(WindowActionServiceTest, ActivationMovesToTheTargetThenTheCallersChoiceTh
     };
     activate(ScreenID("9"), std::nullopt);
     EXPECT_EQ(referenceSpace(), "refCurrentSpace=" + std::to_string(currentSpace(1)));
+    EXPECT_GE(bounds("Front").x, 1440);  // and there it stays
     resolver->unpinReferenceScreen();
     mac->windowWorld().setPointer({700, 400});
     activate(ScreenID("9"), std::nullopt);

@@ -313,5 +313,15 @@ TEST_F(WindowActivationTest, WithSharedSpacesAWindowOnTheSharedSpaceIsMovedByAcc
                             "space alreadyThere AX move failed window=Notes err=unavailable(move failed)"));
 }
 
+TEST_F(WindowActivationTest, OnlyActivationLooksForAWindowMinimizedSinceTheListWasMade) {
+    const auto pid = app("com.apple.Safari").processIdentifier;
+    const auto floating = mac->windowWorld().addWindow(sim::SimWindow{
+        .ownerPID = pid, .name = "Floating", .bounds = {400, 300, 500, 400}, .listed = false});
+    mac->windowWorld().setMinimized(floating, true);
+    WindowDescriptor listed{.windowID = WindowID("0F1D5C2A-1111-4222-8333-444455556666"), .title = "Floating"};
+    EXPECT_EQ(service.resolveAXWindow(listed, safari, false), std::nullopt);
+    EXPECT_EQ(service.resolveAXWindow(listed, safari, true), mac->accessibility().windowElement(floating));
+}
+
 }  // namespace
 }  // namespace tavelin

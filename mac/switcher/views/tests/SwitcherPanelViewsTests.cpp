@@ -156,20 +156,23 @@ class SwitcherPanelInputTest : public SwitcherWorld {
     }
 };
 
-TEST_F(SwitcherPanelInputTest, AClickSelectsTheCellAndHoverEntersAndLeaves) {
+TEST_F(SwitcherPanelInputTest, HoverEntersAndLeavesAndAClickActivatesTheCellAndClosesThePanel) {
     const CellPath finder = *pathTitled("Finder");
     ASSERT_NE(switcher().navigator.value()->selection(), finder);
     mac_.input().moveMouse(onScreen(finder));
     scheduler_.runUntilIdle();
     EXPECT_EQ(switcher().dockMenuHoverPath, finder);
-    mac_.input().mouseDown(0);
-    mac_.input().mouseUp(0);
-    scheduler_.runUntilIdle();
-    EXPECT_EQ(switcher().navigator.value()->selection(), finder);
     // Off the panel: the hover ends.
     mac_.input().moveMouse({panelFrame().x - 5, panelFrame().y - 5});
     scheduler_.runUntilIdle();
     EXPECT_EQ(switcher().dockMenuHoverPath, std::nullopt);
+
+    mac_.input().moveMouse(onScreen(finder));
+    mac_.input().mouseDown(0);
+    mac_.input().mouseUp(0);
+    scheduler_.runUntilIdle();
+    EXPECT_FALSE(switcher().isOpen());
+    EXPECT_EQ(mac_.workspace().frontmostApplication()->bundleIdentifier, "com.apple.finder");
 }
 
 TEST_F(SwitcherPanelInputTest, ADragHighlightsAFolderProposesCopyWithOptionAndDropsIntoIt) {
