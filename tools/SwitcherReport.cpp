@@ -134,20 +134,26 @@ void SwitcherReport::flushWorld() {
             print_("world: move a window");
         }
     }
+    // Paths on the simulated Mac's disk as the Mac names them.
+    const auto macPath = [this](const std::filesystem::path& path) {
+        const auto text = path.string();
+        const auto home = mac_.homeFolder().string();
+        return text.starts_with(home + "/") ? text.substr(home.size()) : text;
+    };
     const auto& actions = mac_.workspaceActions();
     for (; opensSeen_ < actions.openRequests().size(); ++opensSeen_) {
         const auto& request = actions.openRequests()[opensSeen_];
         if (request.files.empty()) {
-            print_("world: launch " + request.application.string());
+            print_("world: launch " + macPath(request.application));
             continue;
         }
         for (const auto& file : request.files) {
-            print_("world: open " + file.string() + " with " + request.application.string());
+            print_("world: open " + macPath(file) + " with " + macPath(request.application));
         }
     }
     for (; urlsSeen_ < actions.openedURLs().size(); ++urlsSeen_) print_("world: open " + actions.openedURLs()[urlsSeen_]);
     for (; revealsSeen_ < actions.revealed().size(); ++revealsSeen_) {
-        for (const auto& item : actions.revealed()[revealsSeen_]) print_("world: reveal " + item.string());
+        for (const auto& item : actions.revealed()[revealsSeen_]) print_("world: reveal " + macPath(item));
     }
 }
 

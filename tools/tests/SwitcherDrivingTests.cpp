@@ -223,6 +223,80 @@ TEST_F(SwitcherDrivingTest, OptionTabOpensThePanelAndAQuickReleaseKeepsIt) {
     EXPECT_EQ(mac().input().modifierFlags(), 0u);
 }
 
+// Notes running with one window on the built-in screen, and the pointer on the second screen, where the
+// panel then opens; Safari stays in front.
+class SwitcherHandOffTest : public SwitcherDrivingTest {
+  protected:
+    SwitcherHandOffTest() {
+        type({"launch com.apple.Notes"});
+        notes_ = mac().workspace().process("com.apple.Notes")->processIdentifier;
+        window_ = mac().windowWorld().addWindow(
+            sim::SimWindow{.ownerPID = notes_, .name = "Shopping", .bounds = Rect{200, 200, 600, 400}});
+        mac().displays().setMouseLocation(Point{2000, 700});
+        scheduler_.advance(1s);
+        lines_.clear();
+    }
+    // Notes' key window (its first) lies on the second screen and shows.
+    void expectNotesKeyWindowOnTheSecondScreen() {
+        const auto windows = mac().windowWorld().applicationWindows(notes_);
+        ASSERT_FALSE(windows.empty());
+        EXPECT_EQ(windows.front(), window_);
+        const auto state = mac().windowWorld().state(window_);
+        const Rect second = mac().displays().screens()[1].frame;
+        EXPECT_TRUE(state->onScreen);
+        EXPECT_GE(state->window.bounds.x, second.x);
+        EXPECT_LE(state->window.bounds.x + state->window.bounds.width, second.x + second.width);
+    }
+    std::vector<std::string> handOffLines() {
+        return {"panel: closed", "world: activate com.apple.Notes", "world: activate com.apple.Notes",
+                "world: activate window " + std::to_string(window_) + " of com.apple.Notes", "world: raise a window"};
+    }
+
+    std::int32_t notes_ = 0;
+    sim::SimWindowKey window_ = 0;
+};
+
+// Held over two Tabs for longer than 0.3 s, the release confirms the entry two places after Safari: Notes
+// comes to the front with its window brought to the screen the panel stood on.
+TEST_F(SwitcherHandOffTest, OptionTabTabHeldAndReleasedActivatesOnThePanelsScreen) {
+    type({"down option", "tab", "tab", "wait 0.5", "up option"}, 3s);
+    EXPECT_EQ(frontmost(), "com.apple.Notes");
+    expectNotesKeyWindowOnTheSecondScreen();
+    EXPECT_FALSE(switcher().isOpen());
+    auto expected = std::vector<std::string>{"panel: open on screen 2, 1040x124", "selected: Notes at 0.3",
+                                             "picture: " + picture_.string() + " 2080x248"};
+    for (auto& line : handOffLines()) expected.push_back(line);
+    EXPECT_EQ(take({"panel:", "selected:", "search:", "world:", "picture:", "error:"}), expected);
+}
+
+// Released within 0.3 s the panel stays; Return confirms then.
+TEST_F(SwitcherHandOffTest, AQuickReleaseKeepsThePanelAndReturnActivates) {
+    type({"down option", "tab", "tab", "wait 0.1", "up option"}, 2s);
+    EXPECT_TRUE(switcher().isOpen());
+    EXPECT_EQ(frontmost(), "jp.fenwold.lomaret");
+    EXPECT_THAT(take({"panel:", "selected:", "world:"}),
+                ElementsAre("panel: open on screen 2, 1040x124", "selected: Notes at 0.3"));
+    type({"key return"}, 3s);
+    EXPECT_EQ(frontmost(), "com.apple.Notes");
+    expectNotesKeyWindowOnTheSecondScreen();
+    EXPECT_EQ(take({"panel:", "world:"}), handOffLines());
+}
+
+// Typed into the kept panel, "saf" leaves Safari; its picture is the searched panel; Return activates it.
+TEST_F(SwitcherHandOffTest, TypingIntoTheKeptPanelFindsSafari) {
+    type({"down option", "tab", "wait 0.1", "up option", "type saf"});
+    EXPECT_EQ(switcher().filterText.value(), "saf");
+    const Rect frame = switcher().panel()->window().frame();
+    const auto searched = picture();
+    ASSERT_TRUE(searched.has_value());
+    EXPECT_EQ(searched->width, int(frame.width * 2));
+    EXPECT_EQ(searched->height, int(frame.height * 2));
+    type({"key return"}, 3s);
+    EXPECT_EQ(frontmost(), "com.apple.Safari");
+    EXPECT_FALSE(switcher().isOpen());
+    EXPECT_THAT(take({"world:"}), testing::Contains("world: activate com.apple.Safari"));
+}
+
 // The example desktop grants what the walk-through needs.
 TEST_F(SwitcherDrivingTest, TheExampleGrantsAccessibilityAndScreenRecording) {
     sim::SimMac fresh(exampleDesktop(), scratch_.path(), scheduler_, log_);

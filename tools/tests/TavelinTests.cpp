@@ -107,8 +107,8 @@ TEST(Tavelin, BadArgumentsAndAMissingDesktopAreClearErrors) {
     EXPECT_EQ(run.out, "");
 }
 
-// The walk-through of the README, in real time: Option-Tab held over two Tabs and let go, then a line
-// that does not parse; the program goes on to its end.
+// The walk-through of the README, in real time: Option-Tab held over two Tabs and let go activates
+// Safari, then a line that does not parse; the program goes on to its end.
 TEST(Tavelin, KeyLinesDriveTheSwitcherAndItsPanelIsDrawnToAPicture) {
     const TemporaryFolder scratch;
     const TemporaryFolder home;
@@ -120,6 +120,7 @@ TEST(Tavelin, KeyLinesDriveTheSwitcherAndItsPanelIsDrawnToAPicture) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.out, HasSubstr("\npanel: open on screen 1, 1040x124\nselected: Safari at 0.1\npicture: " +
                                    png.string() + " 2080x248\n"));
+    EXPECT_THAT(run.out, HasSubstr("\npanel: closed\nworld: activate com.apple.Safari\n"));
     EXPECT_THAT(run.out, HasSubstr("\nerror: no key \"f13\""));
     std::ifstream in(png, std::ios::binary);
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
