@@ -3,13 +3,13 @@
 #include <charconv>
 
 namespace tavelin {
-namespace {
-
-std::string number(double value) {
+std::string readableNumber(double value) {
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
+
+namespace {
 
 std::string regionLabel(DockRegion region) {
     switch (region) {
@@ -35,8 +35,8 @@ std::string readableSwitcherPanel(SwitcherController& switcher) {
     const auto navigator = switcher.navigator.value();
     if (!switcher.panel() || !navigator) return "Switcher: closed\n";
     const Rect frame = switcher.panel()->window().frame();
-    std::string text = "Switcher: panel " + number(frame.width) + "x" + number(frame.height) + " at (" +
-                       number(frame.x) + ", " + number(frame.y) + ")\n";
+    std::string text = "Switcher: panel " + readableNumber(frame.width) + "x" + readableNumber(frame.height) + " at (" +
+                       readableNumber(frame.x) + ", " + readableNumber(frame.y) + ")\n";
     const auto& selection = navigator->selection();
     const auto& tiers = navigator->presentation().tiers;
     for (std::size_t t = 0; t < tiers.size(); ++t) {

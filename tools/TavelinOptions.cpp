@@ -7,16 +7,15 @@
 namespace tavelin {
 
 const char* const kTavelinUsage =
-    "usage: tavelin [--home DIR] [--desktop FILE] [--json] [--exit-after SECONDS]\n"
+    "usage: tavelin [--home DIR] [--desktop FILE] [--json] [--exit-after SECONDS] [--panel-png PATH]\n"
     "  Runs Tavelin's start-up on a simulated Mac and shows the live Dock snapshot.\n"
     "  --home DIR          the simulated Mac's home folder (made when missing); without it a fresh\n"
     "                      folder in the temporary folder\n"
     "  --desktop FILE      the simulated Mac (a desktop file); the bundled example without it\n"
     "  --json              each snapshot in wire form, one line each, instead of the readable view\n"
     "  --exit-after SECS   quits after that many seconds (fractions allowed)\n"
+    "  --panel-png PATH    draws the switcher's open panel to PATH after each change\n"
     "  Commands on standard input: type help.\n";
-
-namespace {
 
 std::optional<std::chrono::milliseconds> parseSeconds(std::string_view text) {
     double seconds = 0;
@@ -27,8 +26,6 @@ std::optional<std::chrono::milliseconds> parseSeconds(std::string_view text) {
     }
     return std::chrono::milliseconds(static_cast<std::int64_t>(std::llround(seconds * 1000)));
 }
-
-}  // namespace
 
 std::expected<TavelinOptions, std::string> parseTavelinOptions(std::span<const char* const> arguments) {
     TavelinOptions options;
@@ -42,10 +39,11 @@ std::expected<TavelinOptions, std::string> parseTavelinOptions(std::span<const c
             options.help = true;
         } else if (argument == "--json") {
             options.json = true;
-        } else if (argument == "--home" || argument == "--desktop") {
+        } else if (argument == "--home" || argument == "--desktop" || argument == "--panel-png") {
             const auto path = value();
             if (!path || path->empty()) return std::unexpected(std::string(argument) + " needs a path");
-            (argument == "--home" ? options.home : options.desktop) = std::filesystem::path(*path);
+            auto& option = argument == "--home" ? options.home : argument == "--desktop" ? options.desktop : options.panelPNG;
+            option = std::filesystem::path(*path);
         } else if (argument == "--exit-after") {
             const auto text = value();
             const auto seconds = text ? parseSeconds(*text) : std::nullopt;

@@ -1,8 +1,10 @@
 // tavelin: the application on a simulated Mac. It runs the real start-up on the live scheduler, prints
 // the system log (standard error) and, after each published Dock snapshot, a readable view of it or its
 // wire form (standard output), follows edits of the Dock's preference file, and takes commands on
-// standard input that act on the simulated world; "show" chooses the status item's first row, which
-// opens the switcher's panel, and prints the panel.
+// standard input: key lines that drive the switcher as a keyboard would, and commands that act on the
+// simulated world ("show" chooses the status item's first row, which opens the switcher's panel, and
+// prints the panel). Report lines tell what the switcher shows and what the world was asked to do;
+// with --panel-png the open panel is drawn to a PNG file after each change.
 
 #include <unistd.h>
 
@@ -21,11 +23,12 @@
 #include "runtime/LiveScheduler.h"
 #include "runtime/SystemLog.h"
 #include "tools/DockSnapshotView.h"
+#include "tools/InputLineInterpreter.h"
+#include "tools/PanelPictureWriter.h"
 #include "tools/PreferenceFileFollower.h"
 #include "tools/StandardInputLines.h"
-#include "tools/SwitcherPanelView.h"
+#include "tools/SwitcherReport.h"
 #include "tools/TavelinOptions.h"
-#include "tools/WorldCommands.h"
 
 namespace {
 
@@ -39,16 +42,6 @@ std::optional<std::filesystem::path> makeFreshHome() {
 }
 
 void printLine(const std::string& text) { std::cout << text << '\n' << std::flush; }
-
-// As the user does: the status item's "show the switcher" row.
-void showSwitcher(sim::SimMac& mac, TavelinApplication& application) {
-    const auto& switcher = application.delegate().switcher();
-    if (!switcher || !mac.statusBar().choose(0, StatusItemController::kShowSwitcherTitle)) {
-        std::cerr << "tavelin: no status item to show the switcher from\n";
-        return;
-    }
-    printLine(readableSwitcherPanel(*switcher));
-}
 
 int run(const TavelinOptions& options) {
     const auto desktop =
@@ -88,9 +81,16 @@ int run(const TavelinOptions& options) {
     }
 
     Subscription snapshots;
+    std::optional<SwitcherReport> report;
+    std::optional<PanelPictureWriter> pictures;
     scheduler.main().async([&] {
         mac.application().finishLaunching();
         if (mac.application().isTerminated()) return;
+        report.emplace(mac, scheduler, printLine);
+        if (const auto& switcher = application.delegate().switcher()) {
+            report->follow(*switcher);
+            if (options.panelPNG) pictures.emplace(*switcher, scheduler, mac.displays(), *options.panelPNG, printLine);
+        }
         snapshots = application.sharedServices().dockState->snapshotPublisher().sink(
             [json = options.json](const std::optional<DockSnapshot>& snapshot) {
                 if (!snapshot) return;
@@ -102,14 +102,12 @@ int run(const TavelinOptions& options) {
     if (options.exitAfter) {
         scheduler.main().asyncAfter(*options.exitAfter, [&mac] { mac.application().terminate(); });
     }
+    InputLineInterpreter interpreter(mac, scheduler, application, printLine,
+                                     [](const std::string& reply) { std::cerr << reply << '\n'; });
     StandardInputLines input(
         STDIN_FILENO,
-        [&scheduler, &mac, &application](std::string line) {
-            scheduler.main().async([&mac, &application, line = std::move(line)] {
-                if (mac.application().isTerminated()) return;
-                if (line == "show") return showSwitcher(mac, application);
-                if (auto reply = runWorldCommand(line, mac); !reply.empty()) std::cerr << reply << '\n';
-            });
+        [&scheduler, &interpreter](std::string line) {
+            scheduler.main().async([&interpreter, line = std::move(line)]() mutable { interpreter.take(std::move(line)); });
         },
         [&scheduler] {
             scheduler.main().async([] {
@@ -120,6 +118,8 @@ int run(const TavelinOptions& options) {
 
     scheduler.run();
     input.stop();
+    // What the last turns asked of the world.
+    if (report) report->flush();
     return 0;
 }
 

@@ -350,9 +350,16 @@ bool checkWindows(const JsonValue& v, const Desktop& desktop) {
 
 }  // namespace
 
+bool fromJSON(const JsonValue& v, DesktopPrivacy& privacy) {
+    if (!onlyKeys(v, {"accessibility", "screenRecording"})) return false;
+    ObjectReader r(v);
+    r.orDefault("accessibility", privacy.accessibility, false).orDefault("screenRecording", privacy.screenRecording, false);
+    return r.ok();
+}
+
 bool fromJSON(const JsonValue& v, Desktop& desktop) {
     if (!onlyKeys(v, {"host", "program", "applications", "frontmost", "dock", "screens", "mouseLocation", "windows",
-                      "files"}))
+                      "files", "privacy"}))
         return false;
     ObjectReader r(v);
     std::optional<std::vector<double>> mouse;
@@ -363,7 +370,8 @@ bool fromJSON(const JsonValue& v, Desktop& desktop) {
         .orDefault("screens", desktop.screens, Desktop{}.screens)
         .optional("mouseLocation", mouse)
         .orDefault("windows", desktop.windows, {})
-        .orDefault("files", desktop.files, {});
+        .orDefault("files", desktop.files, {})
+        .orDefault("privacy", desktop.privacy, {});
     if (!r.ok() || !checkScreens(v, desktop.screens) || !checkWindows(v, desktop)) return false;
     if (mouse) {
         if (mouse->size() != 2) return failField(r, "mouseLocation", "expected [x, y]");

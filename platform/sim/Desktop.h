@@ -145,6 +145,16 @@ struct DesktopFile {
 
 bool fromJSON(const JsonValue& v, DesktopFile& file);
 
+// What the user granted the program in the system's privacy settings: "privacy": {"accessibility":
+// true, "screenRecording": true}; nothing unless given.
+struct DesktopPrivacy {
+    bool accessibility = false;
+    bool screenRecording = false;
+    friend bool operator==(const DesktopPrivacy&, const DesktopPrivacy&) = default;
+};
+
+bool fromJSON(const JsonValue& v, DesktopPrivacy& privacy);
+
 struct Desktop {
     static constexpr std::string_view typeName = "Desktop";
 
@@ -160,6 +170,7 @@ struct Desktop {
     std::optional<Point> mouseLocation;
     std::vector<DesktopWindow> windows;
     std::vector<DesktopFile> files;
+    DesktopPrivacy privacy;
     friend bool operator==(const Desktop&, const Desktop&) = default;
 };
 

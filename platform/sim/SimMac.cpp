@@ -120,6 +120,8 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
         return pointerRouter_.hasPanelAt(location) ? std::optional(program) : std::nullopt;
     });
     displays_.setOwnKeyWindowFrame([this] { return appWindows_.keyWindowFrame(); });
+    accessibility_.setProcessTrusted(desktop.privacy.accessibility);
+    privacy_.setScreenCaptureAccess(desktop.privacy.screenRecording);
     // Recorded from here on: what the world does to build itself is not the program's asking.
     accessibility_.setCallTrace(&calls_);
     privacy_.setCallTrace(&calls_);

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
+#include "platform/ImageCoding.h"
 #include "platform/tests/NamedPipe.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "protocol/DockSnapshot.h"
@@ -103,6 +105,29 @@ TEST(Tavelin, BadArgumentsAndAMissingDesktopAreClearErrors) {
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.err, HasSubstr("none.json"));
     EXPECT_EQ(run.out, "");
+}
+
+// The walk-through of the README, in real time: Option-Tab held over two Tabs and let go activates
+// Safari, then a line that does not parse; the program goes on to its end.
+TEST(Tavelin, KeyLinesDriveTheSwitcherAndItsPanelIsDrawnToAPicture) {
+    const TemporaryFolder scratch;
+    const TemporaryFolder home;
+    const auto png = scratch / "panel.png";
+    const auto run = runTavelin(scratch,
+                                "--home " + home.path().string() + " --panel-png " + png.string() +
+                                    " --exit-after 2.5",
+                                "down option\ntab\ntab\nwait 0.4\nup option\nwait 0.3\nkey f13\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("\npanel: open on screen 1, 1040x124\nselected: Safari at 0.1\npicture: " +
+                                   png.string() + " 2080x248\n"));
+    EXPECT_THAT(run.out, HasSubstr("\npanel: closed\nworld: activate com.apple.Safari\n"));
+    EXPECT_THAT(run.out, HasSubstr("\nerror: no key \"f13\""));
+    std::ifstream in(png, std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    const auto picture = decodePNG(bytes);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->width, 2080);
+    EXPECT_EQ(picture->height, 248);
 }
 
 // Without a writer, opening a named pipe waits for ever: a program that did would neither read its
