@@ -12,36 +12,24 @@ class AXWindowFindingTest : public ::testing::Test, protected WindowFinderWorld 
   protected:
     AXWindowFindingTest() : app(launch("com.example.Editor")) {}
 
-    static WindowDescriptor descriptor(std::string windowID, std::string title,
-                                       std::optional<WindowFrame> frame = std::nullopt,
-                                       WindowState state = WindowState::normal) {
-        WindowDescriptor window;
-        window.windowID = WindowID(std::move(windowID));
-        window.title = std::move(title);
-        window.frame = frame;
-        window.state = state;
-        return window;
-    }
     std::optional<AXElement> find(const WindowDescriptor& window, bool ignoresMinimized = false) {
         return support->findAXWindow(*mac->workspace().process(app), window, ProcessIDSet{app}, std::nullopt,
                                      ignoresMinimized);
     }
     std::optional<AXElement> element(sim::SimWindowKey key) { return ax(key); }
-
-    static constexpr char kUUID[] = "6F1C2A44-7D0B-4C7E-9C55-1B8A3E2D9F10";
     std::int32_t app;
 };
 
 TEST_F(AXWindowFindingTest, ANumberFindsItsWindowWhateverTheTitle) {
     add(app, "Other", {0, 0, 400, 300});
     const auto key = add(app, "Report", {100, 100, 800, 600});
-    EXPECT_EQ(find(descriptor("00" + std::to_string(numberOf(key)), "Renamed since")), element(key));
+    EXPECT_EQ(find(descriptor("00" + idOf(key), "Renamed since")), element(key));
     // Found by its frame when neither number source answers.
     const auto unlinked = add(app, "Sketch", {1000, 500, 300, 300}, [](sim::SimWindow& w) {
         w.ax.exposesWindowNumber = false;
         w.ax.privateWindowNumber = 0u;
     });
-    EXPECT_EQ(find(descriptor(std::to_string(numberOf(unlinked)), "x")), element(unlinked));
+    EXPECT_EQ(find(descriptor(idOf(unlinked), "x")), element(unlinked));
 }
 
 TEST_F(AXWindowFindingTest, AUUIDDescriptorIsFoundByTitleAndFrame) {
@@ -103,21 +91,17 @@ TEST_F(AXWindowFindingTest, AnItemSearchesItsInstancesThenTheNumberAmongItsProce
     const auto item = appItem("com.example.Editor");
     // A helper's window found through its number.
     const auto palette = add(helper, "Palette", {0, 0, 400, 300});
-    EXPECT_EQ(support->findAXWindow(item, descriptor(std::to_string(numberOf(palette)), "Palette"), false),
-              element(palette));
+    EXPECT_EQ(support->findAXWindow(item, descriptor(idOf(palette), "Palette"), false), element(palette));
     // A helper's window that Accessibility cannot tie to the number, found in the number's owner by title.
     const auto serverOnly =
         add(helper, "Inspector", {1000, 0, 300, 300}, [](sim::SimWindow& w) { w.ax.accessible = false; });
     const auto axOnly =
         add(helper, "Inspector", {0, 600, 300, 200}, [](sim::SimWindow& w) { w.listed = false; });
-    EXPECT_EQ(
-        support->findAXWindow(item, descriptor(std::to_string(numberOf(serverOnly)), "Inspector"), false),
-        element(axOnly));
+    EXPECT_EQ(support->findAXWindow(item, descriptor(idOf(serverOnly), "Inspector"), false), element(axOnly));
     // Not for a process outside the item.
     const auto other = launch("com.example.Other");
     const auto foreign = add(other, "Palette", {0, 0, 400, 300});
-    EXPECT_EQ(support->findAXWindow(item, descriptor(std::to_string(numberOf(foreign)), "Nothing"), false),
-              std::nullopt);
+    EXPECT_EQ(support->findAXWindow(item, descriptor(idOf(foreign), "Nothing"), false), std::nullopt);
 }
 
 TEST_F(AXWindowFindingTest, ANumberIsLookedForInTheSetsOrderAndNeverForZero) {

@@ -75,12 +75,6 @@ class AXWindowGeometryTest : public ::testing::Test, protected WindowTestWorld {
                                                p.scheduler, p.log, p.actionLog, p.privateWindowServer,
                                                p.connection, p.host, p.workspace, p.files, p.appleScripts});
     }
-    sim::SimWindow window(std::string_view title) { return *mac->windowWorld().window(number(title)); }
-    void change(std::string_view title, const std::function<void(sim::SimWindow&)>& edit) {
-        auto changed = window(title);
-        edit(changed);
-        mac->windowWorld().setWindow(number(title), changed);
-    }
 
     RecordingAccessibility recording;
 };
@@ -89,12 +83,12 @@ TEST_F(AXWindowGeometryTest, AnUnanimatedMoveWritesSizePositionSize) {
     EXPECT_TRUE(geometry().setCocoaFrame(element("Front"), WindowFrame{40, 100, 600, 500}, false));
     EXPECT_THAT(recording.attributes(), ElementsAre("AXSize", "AXPosition", "AXSize"));
     // Top-left origin: 900 - (100 + 500).
-    EXPECT_EQ(window("Front").bounds, (Rect{40, 300, 600, 500}));
+    EXPECT_EQ(bounds("Front"), (Rect{40, 300, 600, 500}));
     EXPECT_EQ(now(), Duration::zero());
 }
 
 TEST_F(AXWindowGeometryTest, ARefusedPositionIsTriedThreeTimesAndTheLastDecides) {
-    change("Front", [](sim::SimWindow& w) { w.ax.refusals["AXPosition"] = AXError::cannotComplete; });
+    editWindow("Front", [](sim::SimWindow& w) { w.ax.refusals["AXPosition"] = AXError::cannotComplete; });
     EXPECT_FALSE(geometry().setCocoaFrame(element("Front"), WindowFrame{40, 100, 600, 500}, false));
     const auto positions = recording.positions();
     ASSERT_EQ(positions.size(), 3u);
@@ -119,11 +113,11 @@ TEST_F(AXWindowGeometryTest, AnAnimatedMoveEasesSixteenStepsThenLandsExactly) {
     EXPECT_EQ(positions[16].at, positions[15].at);
     EXPECT_EQ(recording.attributes().front(), "AXSize");
     EXPECT_EQ(recording.attributes().back(), "AXSize");
-    EXPECT_EQ(window("Front").bounds, (Rect{500, 600, 800, 600}));
+    EXPECT_EQ(bounds("Front"), (Rect{500, 600, 800, 600}));
 }
 
 TEST_F(AXWindowGeometryTest, AnAnimatedMoveWithoutAReadableStartWritesTheTargetEveryStep) {
-    change("Front", [](sim::SimWindow& w) {
+    editWindow("Front", [](sim::SimWindow& w) {
         w.ax.overrides["AXPosition"] = std::unexpected(AXError::cannotComplete);
         w.ax.overrides["AXFrame"] = AXValue(std::string("not a frame"));
     });
@@ -157,7 +151,7 @@ TEST_F(AXWindowGeometryTest, UnminimizeLeavesANormalWindowAloneAndPollsARestore)
     EXPECT_EQ(now() - start, 1950ms);
     EXPECT_THAT(systemLog.lines(), ElementsAre("Tavelin unminimize: still minimized after set window=w1:Front"));
 
-    change("Front", [](sim::SimWindow& w) { w.ax.refusals["AXMinimized"] = AXError::failure; });
+    editWindow("Front", [](sim::SimWindow& w) { w.ax.refusals["AXMinimized"] = AXError::failure; });
     EXPECT_FALSE(geometry().unminimize(element("Front"), "w1:Front", true));
     EXPECT_EQ(systemLog.lines().back(), "Tavelin unminimize: set minimized=false failed window=w1:Front err=-25200");
 }

@@ -188,6 +188,15 @@ TEST_F(AXWindowSupportTest, PhantomAndInclusionMatrix) {
         {"untitled without subrole", std::nullopt, {0, 0, 400, 300}, with(""), false},
         {"untitled, no frame, linked", std::nullopt, {0, 0, 400, 300}, noFrame(true), true},
         {"untitled, no frame, not linked", std::nullopt, {0, 0, 400, 300}, noFrame(false), false},
+        // Only Accessibility sees it, over the window server's "Listed" window of the same process.
+        {"untitled, no frame, unlisted",
+         std::nullopt,
+         {0, 0, 400, 300},
+         [](sim::SimWindow& w) {
+             w.listed = false;
+             hideFrame(w);
+         },
+         false},
         {"a sheet", "Doc", {0, 0, 400, 300}, [](sim::SimWindow& w) { w.ax.role = "AXSheet"; }, false},
         {"no role",
          "Doc",
@@ -195,6 +204,7 @@ TEST_F(AXWindowSupportTest, PhantomAndInclusionMatrix) {
          [](sim::SimWindow& w) { w.ax.overrides["AXRole"] = unreadable(); },
          false},
     };
+    add(app, "Listed", {0, 0, 400, 300});
     for (const auto& c : cases) {
         const auto key = add(app, c.title, c.bounds, c.edit);
         EXPECT_EQ(included(key), c.included) << c.name;
@@ -202,16 +212,6 @@ TEST_F(AXWindowSupportTest, PhantomAndInclusionMatrix) {
         EXPECT_EQ(included(key, std::nullopt), c.included) << c.name;
         mac->windowWorld().removeWindow(key);
     }
-}
-
-TEST_F(AXWindowSupportTest, AnUnlinkedUntitledWindowWithoutAFrameIsAPhantomEvenOverAWindowServerWindow) {
-    // Only Accessibility sees it; the window server has a window of the same process right there.
-    add(app, "Listed", {0, 0, 400, 300});
-    const auto key = add(app, std::nullopt, {0, 0, 400, 300}, [](sim::SimWindow& w) {
-        w.listed = false;
-        hideFrame(w);
-    });
-    EXPECT_FALSE(included(key));
 }
 
 TEST_F(AXWindowSupportTest, FinderKeepsTitledWindowsAndStandardOnes) {

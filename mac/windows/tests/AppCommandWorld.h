@@ -44,13 +44,6 @@ class AppCommandWorld : public WindowTestWorld {
         const auto process = mac->workspace().process(bundleID);
         return process ? mac->windowWorld().applicationWindows(process->processIdentifier).size() : 0;
     }
-    std::vector<std::string> callsStartingWith(std::string_view prefix) const {
-        std::vector<std::string> found;
-        for (auto& call : mac->calls().calls()) {
-            if (call.starts_with(prefix)) found.push_back(call);
-        }
-        return found;
-    }
 };
 
 }  // namespace tavelin

@@ -9,9 +9,7 @@ namespace {
 class WindowActionOperationsTest : public ::testing::Test, protected WindowActionWorld {
   protected:
     explicit WindowActionOperationsTest(const std::function<void(sim::Desktop&)>& edit = {})
-        : WindowActionWorld(edit) {
-        mac->windowWorld().setStateDelay(100ms);
-    }
+        : WindowActionWorld(edit) {}
 
     int calls(std::string_view call) const {
         return static_cast<int>(std::ranges::count(mac->calls().calls(), std::string(call)));

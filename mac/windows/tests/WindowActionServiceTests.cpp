@@ -18,10 +18,7 @@ void addWebApp(sim::Desktop& desktop) {
 
 class WindowActionServiceTest : public ::testing::Test, protected WindowActionWorld {
   protected:
-    WindowActionServiceTest() : WindowActionWorld(addWebApp) {
-        mac->windowWorld().setSwitchDelay(100ms);
-        mac->windowWorld().setStateDelay(100ms);
-    }
+    WindowActionServiceTest() : WindowActionWorld(addWebApp) {}
 
     void setAccessible(std::string_view title, bool accessible) {
         editWindow(title, [&](sim::SimWindow& w) { w.ax.accessible = accessible; });
@@ -62,7 +59,7 @@ TEST_F(WindowActionServiceTest, ValidationEndsAtTheFirstFailingCheckWithItsLine)
     auto unknown = command;
     unknown.windowID = WindowID(std::to_string(number("Front")));  // listed for another item
     EXPECT_EQ(perform(unknown, notes), notFound());
-    mac->workspace().terminate(mac->workspace().process("com.apple.Notes")->processIdentifier);
+    mac->workspace().terminate(pid("com.apple.Notes"));
     EXPECT_EQ(perform(command, notes), notFound());
 
     const auto g = std::to_string(generation);
@@ -119,7 +116,7 @@ TEST_F(WindowActionServiceTest, AWindowWithoutElementIsActivatedThroughTheWindow
     const auto start = now();
     EXPECT_TRUE(perform(command, safari, false, false).isSuccess());
     const auto n = std::to_string(number("Front"));
-    const auto pid = std::to_string(mac->workspace().process("com.apple.Safari")->processIdentifier);
+    const auto owner = std::to_string(pid("com.apple.Safari"));
     EXPECT_EQ(stamped.stamp("activate cg-only no AX"), start + 960ms);
     EXPECT_EQ(stamped.steps(),
               (std::vector<std::string>{
@@ -128,7 +125,7 @@ TEST_F(WindowActionServiceTest, AWindowWithoutElementIsActivatedThroughTheWindow
                   "space already current on its display space=1",
                   "space context activate-after cgID=" + n + " windowSpace=1 refCurrentSpace=1 slsActive=1",
                   "pointer skip already inside window=" + label("Front"),
-                  "SLPS _SLPSSetFrontProcessWithOptions cgID=" + n + " pid=" + pid + " option=0x200 err=0",
+                  "SLPS _SLPSSetFrontProcessWithOptions cgID=" + n + " pid=" + owner + " option=0x200 err=0",
                   "SLPS makeKey cgID=" + n + " ok=true",
                   "pointer skip already inside window=" + label("Front"),
                   "activate cg-only complete window=" + label("Front"),
@@ -141,7 +138,7 @@ TEST_F(WindowActionServiceTest, ActivationAcrossSpacesAndDisplaysMovesTheWindowO
     stamped.entries.clear();
     EXPECT_TRUE(perform(command, safari).isSuccess());
     const auto n = std::to_string(number("Elsewhere"));
-    const auto pid = std::to_string(mac->workspace().process("com.apple.Safari")->processIdentifier);
+    const auto owner = std::to_string(pid("com.apple.Safari"));
     const auto l = label("Elsewhere");
     EXPECT_EQ(stamped.steps(),
               (std::vector<std::string>{
@@ -156,7 +153,7 @@ TEST_F(WindowActionServiceTest, ActivationAcrossSpacesAndDisplaysMovesTheWindowO
                   "space SLSSetWindowListWorkspace count=1 space=3 err=0",
                   "space context activate-after cgID=" + n + " windowSpace=3 refCurrentSpace=3 slsActive=3",
                   "pointer to window center window=" + l + " animated=true x=1940 y=580",
-                  "SLPS _SLPSSetFrontProcessWithOptions cgID=" + n + " pid=" + pid + " option=0x200 err=0",
+                  "SLPS _SLPSSetFrontProcessWithOptions cgID=" + n + " pid=" + owner + " option=0x200 err=0",
                   "SLPS makeKey cgID=" + n + " ok=true",
                   "activate complete window=" + l,
               }));
@@ -172,7 +169,7 @@ TEST_F(WindowActionServiceTest, AMoveWithoutElementGoesThroughSpacesAndWaitsForT
     const auto start = now();
     EXPECT_TRUE(perform(command, safari).isSuccess());
     const auto n = std::to_string(number("Front"));
-    const auto pid = std::to_string(mac->workspace().process("com.apple.Safari")->processIdentifier);
+    const auto owner = std::to_string(pid("com.apple.Safari"));
     const auto l = label("Front");
     EXPECT_EQ(stamped.steps(),
               (std::vector<std::string>{
@@ -182,7 +179,7 @@ TEST_F(WindowActionServiceTest, AMoveWithoutElementGoesThroughSpacesAndWaitsForT
                   "space normal move-window-to-reference-space cgID=" + n + " destSpace=3",
                   "space SLSSetWindowListWorkspace count=1 space=3 err=0",
                   "space context activate-after cgID=" + n + " windowSpace=3 refCurrentSpace=3 slsActive=3",
-                  "SLPS _SLPSSetFrontProcessWithOptions cgID=" + n + " pid=" + pid + " option=0x200 err=0",
+                  "SLPS _SLPSSetFrontProcessWithOptions cgID=" + n + " pid=" + owner + " option=0x200 err=0",
                   "SLPS makeKey cgID=" + n + " ok=true",
                   "frontmost complete window=" + l,
                   "move cg-resolved AX window=" + l,
@@ -212,19 +209,22 @@ TEST_F(WindowActionServiceTest, WithoutElementTheOtherKindsAndAMoveAlreadyOnTheT
 }
 
 TEST_F(WindowActionServiceTest, AWindowGoneFromTheWindowServerFallsBackOnItsApplication) {
-    const auto pid = mac->workspace().process("com.apple.Safari")->processIdentifier;
+    const auto safariPid = pid("com.apple.Safari");
     auto command = this->command(CommandKind::windowActivate, "Front", safari);
     const auto l = label("Front");
     mac->windowWorld().removeWindow(key("Front"));
-    mac->workspace().hide(pid);
+    mac->workspace().hide(safariPid);
     stamped.entries.clear();
     mac->calls().clear();
     EXPECT_TRUE(perform(command, safari, false, false).isSuccess());
-    EXPECT_THAT(stamped.lines({"activate", "unhide"}),
-                ElementsAre("unhide pid=" + std::to_string(pid) + " wasHidden=true ok=true itemHidden=false",
-                            "activate fallback app-only window=" + l));
+    EXPECT_THAT(
+        stamped.lines({"activate", "unhide"}),
+        ElementsAre("unhide pid=" + std::to_string(safariPid) + " wasHidden=true ok=true itemHidden=false",
+                    "activate fallback app-only window=" + l));
     EXPECT_FALSE(mac->workspace().process("com.apple.Safari")->isHidden);
-    EXPECT_GE(std::ranges::count(mac->calls().calls(), "RunningApplication.activate " + std::to_string(pid) + " options=2"), 1);
+    EXPECT_GE(std::ranges::count(mac->calls().calls(),
+                                 "RunningApplication.activate " + std::to_string(safariPid) + " options=2"),
+              1);
 }
 
 TEST_F(WindowActionServiceTest, EachKindChecksItsOwnCapability) {

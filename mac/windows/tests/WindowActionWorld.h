@@ -2,8 +2,10 @@
 
 // The window test world (two displays side by side, the built-in one with two Spaces) with a window-action
 // service over it: its own settings, list service, display resolver and pointer animator. The
-// window-actions log is stamped with the virtual clock, so that tests can tell when a step ran.
+// window-actions log is stamped with the virtual clock, so that tests can tell when a step ran; Space
+// switches and window-state changes take the world 100 ms.
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -18,7 +20,6 @@
 #include "mac/windows/WindowActionDisplayResolver.h"
 #include "mac/windows/WindowActionService.h"
 #include "mac/windows/WindowListService.h"
-#include "mac/windows/tests/WindowFinderWorld.h"
 #include "mac/windows/tests/WindowTestWorld.h"
 
 namespace tavelin {
@@ -68,9 +69,6 @@ class StampedWindowActionLog final : public WindowActionLog {
         }
         return messages;
     }
-    void dump() const {
-        for (const auto& line : steps()) std::printf("\"%s\",\n", line.c_str());
-    }
     bool contains(std::string_view message) const {
         return std::ranges::any_of(entries, [&](const auto& entry) { return entry.second == message; });
     }
@@ -87,7 +85,11 @@ class WindowActionWorld : public WindowTestWorld {
         : WindowTestWorld([&](sim::Desktop& desktop) {
               desktop.screens[0].visibleFrame = Rect{0, 25, 1440, 875};
               if (edit) edit(desktop);
-          }) {}
+          }) {
+        // Space switches and window-state changes take time, so that the service's waits are seen.
+        mac->windowWorld().setSwitchDelay(100ms);
+        mac->windowWorld().setStateDelay(100ms);
+    }
 
     WindowPlatform stampedPlatform() {
         auto base = platform();
@@ -100,8 +102,6 @@ class WindowActionWorld : public WindowTestWorld {
         return AppCommandPlatform{stampedPlatform(), mac->workspaceActions(), mac->folders(), mac->appleEvents(),
                                   mac->processes()};
     }
-
-    static DockItem appItem(std::string bundleID) { return WindowFinderWorld::appItem(std::move(bundleID)); }
 
     // Fetches the item's list; its generation.
     std::int64_t fetch(const DockItem& item) {
@@ -126,20 +126,6 @@ class WindowActionWorld : public WindowTestWorld {
         startTask(scheduler.main(), performInto(service, std::move(command), item, fromRemote, moveToReference, answer));
         for (int second = 0; second < 30 && !answer; ++second) scheduler.advance(1s);
         return answer.value_or(CommandResultPayload::failure(ProtocolError::internal("did not finish")));
-    }
-
-    sim::SimWindowKey key(std::string_view title) { return number(title); }
-    void editWindow(std::string_view title, const std::function<void(sim::SimWindow&)>& edit) {
-        auto window = *mac->windowWorld().window(key(title));
-        edit(window);
-        mac->windowWorld().setWindow(key(title), window);
-    }
-    Rect bounds(std::string_view title) { return mac->windowWorld().window(key(title))->bounds; }
-    std::uint64_t currentSpace(std::size_t display) {
-        return mac->windowWorld().displaySpaces().at(display).currentSpace;
-    }
-    std::vector<std::uint64_t> spaces(std::size_t display) {
-        return mac->windowWorld().displaySpaces().at(display).spaces;
     }
 
     StampedWindowActionLog stamped{scheduler.clock()};

@@ -18,10 +18,7 @@ void addStudioSpace(sim::Desktop& desktop) {
 
 class WindowActivationTest : public ::testing::Test, protected WindowActionWorld {
   protected:
-    WindowActivationTest() : WindowActionWorld(addStudioSpace) {
-        mac->windowWorld().setSwitchDelay(100ms);
-        mac->windowWorld().setStateDelay(100ms);
-    }
+    WindowActivationTest() : WindowActionWorld(addStudioSpace) {}
 
     WindowDescriptor descriptor(std::string_view title) {
         WindowDescriptor found;
@@ -30,7 +27,14 @@ class WindowActivationTest : public ::testing::Test, protected WindowActionWorld
         return found;
     }
     RunningApplication app(std::string_view bundleID) { return *mac->workspace().process(bundleID); }
-    std::optional<Screen> screen(std::size_t index) { return mac->displays().screens().at(index); }
+    sim::SimWindowKey addSafariWindow(std::string name, Rect bounds, bool listed = true) {
+        return mac->windowWorld().addWindow(sim::SimWindow{
+            .ownerPID = pid("com.apple.Safari"), .name = name, .bounds = bounds, .listed = listed});
+    }
+    // "Everywhere", on every Space.
+    void addWindowOnEverySpace() {
+        mac->windowWorld().setWindowSpace(addSafariWindow("Everywhere", {50, 50, 300, 200}), std::nullopt);
+    }
     void navigate(std::string_view title, bool fullScreen, bool move, std::optional<ScreenID> referenceID,
                   std::optional<Screen> reference, std::optional<ScreenID> windowScreen = std::nullopt) {
         service.navigateSpacesForActivate(number(title), element(title), title, windowScreen, fullScreen, move,
@@ -70,9 +74,7 @@ TEST_F(WindowActivationTest, NotMovingWalksTheDisplayHoldingTheWindowsSpace) {
     navigate("Elsewhere", false, false, std::nullopt, screen(0));
     EXPECT_TRUE(stamped.contains("space already current on its display space=" + s(builtIn[1])));
     // A window on every Space has none to go to.
-    const auto pid = app("com.apple.Safari").processIdentifier;
-    mac->windowWorld().addWindow(sim::SimWindow{.ownerPID = pid, .name = "Everywhere", .bounds = {50, 50, 300, 200}});
-    mac->windowWorld().setWindowSpace(key("Everywhere"), std::nullopt);
+    addWindowOnEverySpace();
     navigate("Everywhere", false, false, std::nullopt, screen(0));
     EXPECT_TRUE(stamped.contains("space go-to-window-space skipped no space cgID=" + n("Everywhere")));
 }
@@ -168,9 +170,8 @@ TEST_F(WindowActivationTest, RestoringTakesTheForcedRoadForAWindowOffScreen) {
 }
 
 TEST_F(WindowActivationTest, ThePointerGoesToTheWindowsCentreOnlyWhenItIsNeeded) {
-    const auto pid = app("com.apple.Safari").processIdentifier;
-    mac->windowWorld().addWindow(sim::SimWindow{.ownerPID = pid, .name = "Thin", .bounds = {600, 100, 8, 400}});
-    mac->windowWorld().addWindow(sim::SimWindow{.ownerPID = pid, .name = "Odd", .bounds = {600.7, 100, 9, 301}});
+    addSafariWindow("Thin", {600, 100, 8, 400});
+    addSafariWindow("Odd", {600.7, 100, 9, 301});
     mac->windowWorld().setPointer({10, 10});
     const auto pointerEvents = [&] { return mac->windowWorld().pointerEvents().size(); };
     service.movePointerToActivatedWindowIfNeeded(true, false, element("Odd"), std::nullopt, "moved");
@@ -192,7 +193,7 @@ TEST_F(WindowActivationTest, ThePointerGoesToTheWindowsCentreOnlyWhenItIsNeeded)
 
 TEST_F(WindowActivationTest, HiddenApplicationsAmongTheCandidatesAreUnhidden) {
     const auto safariApp = app("com.apple.Safari");
-    const auto notesPid = app("com.apple.Notes").processIdentifier;
+    const auto notesPid = pid("com.apple.Notes");
     service.unhideHiddenApplication(safariApp, safari, descriptor("Front"));
     EXPECT_TRUE(stamped.lines({"unhide"}).empty());
     // The owner of the descriptor's window counts too.
@@ -223,9 +224,7 @@ TEST_F(WindowActivationTest, TheFrontSequenceLogsEachRefusalAndGoesOn) {
 }
 
 TEST_F(WindowActivationTest, AWindowWithoutNumberIsRaisedWithoutTheSpaceStep) {
-    const auto pid = app("com.apple.Safari").processIdentifier;
-    const auto floating = mac->windowWorld().addWindow(
-        sim::SimWindow{.ownerPID = pid, .name = "Floating", .bounds = {400, 300, 500, 400}, .listed = false});
+    const auto floating = addSafariWindow("Floating", {400, 300, 500, 400}, false);
     WindowDescriptor unnumbered{.windowID = WindowID("0F1D5C2A-1111-4222-8333-444455556666"), .title = "Untitled"};
     EXPECT_TRUE(service.activate(*mac->accessibility().windowElement(floating), app("com.apple.Safari"), safari,
                                  unnumbered, true, ScreenID("1"), screen(0))
@@ -280,15 +279,13 @@ TEST_F(WindowActivationTest, WithoutASpaceMoveTheWindowIsMovedToTheReferenceByAc
 
 TEST_F(WindowActivationTest, TheRemainingSpaceBranches) {
     // A reference screen whose display has no identifier: its current Space is unknown.
-    Screen unnamed = *screen(0);
+    Screen unnamed = screen(0);
     unnamed.screenNumber.reset();
     mac->windowWorld().setRaiseSwitchesSpace(false);
     navigate("Elsewhere", true, true, ScreenID("1"), unnamed, ScreenID("1"));
     navigate("Elsewhere", false, true, ScreenID("1"), unnamed, ScreenID("1"));
     // A window on every Space that cannot be moved.
-    const auto pid = app("com.apple.Safari").processIdentifier;
-    mac->windowWorld().addWindow(sim::SimWindow{.ownerPID = pid, .name = "Everywhere", .bounds = {50, 50, 300, 200}});
-    mac->windowWorld().setWindowSpace(key("Everywhere"), std::nullopt);
+    addWindowOnEverySpace();
     mac->privateWindowServer().setResult("SLSSetWindowListWorkspace", sim::SimPrivateWindowServer::kCGErrorFailure);
     navigate("Everywhere", false, true, ScreenID("1"), screen(0), ScreenID("1"));
     EXPECT_THAT(stamped.lines({"space fullscreen", "space normal"}),
@@ -314,9 +311,7 @@ TEST_F(WindowActivationTest, WithSharedSpacesAWindowOnTheSharedSpaceIsMovedByAcc
 }
 
 TEST_F(WindowActivationTest, OnlyActivationLooksForAWindowMinimizedSinceTheListWasMade) {
-    const auto pid = app("com.apple.Safari").processIdentifier;
-    const auto floating = mac->windowWorld().addWindow(sim::SimWindow{
-        .ownerPID = pid, .name = "Floating", .bounds = {400, 300, 500, 400}, .listed = false});
+    const auto floating = addSafariWindow("Floating", {400, 300, 500, 400}, false);
     mac->windowWorld().setMinimized(floating, true);
     WindowDescriptor listed{.windowID = WindowID("0F1D5C2A-1111-4222-8333-444455556666"), .title = "Floating"};
     EXPECT_EQ(service.resolveAXWindow(listed, safari, false), std::nullopt);

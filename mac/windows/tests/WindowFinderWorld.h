@@ -47,17 +47,25 @@ class WindowFinderWorld : public WindowTestWorld {
     }
     AXElement ax(sim::SimWindowKey key) { return *mac->accessibility().windowElement(key); }
     std::uint32_t numberOf(sim::SimWindowKey key) { return static_cast<std::uint32_t>(key); }
-
-    static DockItem appItem(std::string bundleID) {
-        DockItem item;
-        item.itemID = ItemID("item-" + bundleID);
-        item.kind = DockItemKind::app;
-        item.bundleID = std::move(bundleID);
-        return item;
-    }
+    // The window's identifier in a window list.
+    std::string idOf(sim::SimWindowKey key) { return std::to_string(numberOf(key)); }
 
     std::unique_ptr<AXWindowSupport> support;
 };
+
+// A window as a window list describes it.
+inline WindowDescriptor descriptor(std::string windowID, std::string title,
+                                   std::optional<WindowFrame> frame = std::nullopt,
+                                   WindowState state = WindowState::normal) {
+    WindowDescriptor window;
+    window.windowID = WindowID(std::move(windowID));
+    window.title = std::move(title);
+    window.frame = frame;
+    window.state = state;
+    return window;
+}
+// The identifier a listed window without a number has.
+inline constexpr char kUUID[] = "6F1C2A44-7D0B-4C7E-9C55-1B8A3E2D9F10";
 
 // An attribute that cannot be read.
 inline std::expected<AXValue, AXError> unreadable() { return std::unexpected(AXError::attributeUnsupported); }

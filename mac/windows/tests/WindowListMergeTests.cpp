@@ -58,7 +58,7 @@ class WindowListMergeTest : public ::testing::Test {
 
     WindowFinderWorld world;
     std::int32_t editor;
-    DockItem item = WindowFinderWorld::appItem(kEditor);
+    DockItem item = appItem(kEditor);
     WindowListMerge merge;
 };
 

@@ -44,8 +44,8 @@ class WindowListServiceTest : public ::testing::Test {
 
     WindowFinderWorld world;
     std::shared_ptr<WindowListService> service;
-    DockItem safari = WindowFinderWorld::appItem("com.apple.Safari");
-    DockItem notes = WindowFinderWorld::appItem("com.apple.Notes");
+    DockItem safari = appItem("com.apple.Safari");
+    DockItem notes = appItem("com.apple.Notes");
 };
 
 TEST_F(WindowListServiceTest, GenerationsAreSharedByItemsAndEarlyReturnsUseNone) {
@@ -68,7 +68,7 @@ TEST_F(WindowListServiceTest, GenerationsAreSharedByItemsAndEarlyReturnsUseNone)
     EXPECT_EQ(fetch(safari).listGeneration, 0);
     world.mac->accessibility().setProcessTrusted(true);
     EXPECT_EQ(fetch(safari).listGeneration, first.listGeneration + 3);
-    EXPECT_EQ(fetch(WindowFinderWorld::appItem("com.example.NotRunning")).listGeneration, 0);
+    EXPECT_EQ(fetch(appItem("com.example.NotRunning")).listGeneration, 0);
     EXPECT_EQ(fetch(notes).listGeneration, first.listGeneration + 4);
 }
 
@@ -143,7 +143,7 @@ TEST_F(WindowListServiceTest, EachWindowSaysWhatItSupportsAndOnlyANumberedOneGet
         w.listed = false;  // nothing to join it to
         w.ax.minimized = true;
     });
-    const auto item = WindowFinderWorld::appItem("com.example.Editor");
+    const auto item = appItem("com.example.Editor");
     const auto list = fetch(item);
     ASSERT_EQ(list.windows.size(), 2u);
 
@@ -177,7 +177,7 @@ TEST_F(WindowListServiceTest, ABrowserWhoseWindowsAreAllFilteredOutListsItsLiveW
         w.listed = false;
         w.ax.role = "AXPopover";
     });
-    const auto list = fetch(WindowFinderWorld::appItem("com.google.Chrome"));
+    const auto list = fetch(appItem("com.google.Chrome"));
     ASSERT_EQ(list.windows.size(), 1u);
     EXPECT_EQ(list.windows[0].title, "Inbox");
     EXPECT_EQ(world.actionLog.lines(), (std::vector<std::string>{

@@ -38,24 +38,6 @@ class WindowSpaceAdjacentWalkTest : public ::testing::Test, protected WindowTest
         ASSERT_TRUE(
             writePlistFile(shortcutFile(), PlistDict{{"AppleSymbolicHotKeys", std::move(hotKeys)}}, format));
     }
-    std::vector<std::uint64_t> row(std::size_t display) {
-        return mac->windowWorld().displaySpaces().at(display).spaces;
-    }
-    std::uint64_t current(std::size_t display) {
-        return mac->windowWorld().displaySpaces().at(display).currentSpace;
-    }
-    std::vector<std::string> lines(std::string_view prefix) const {
-        std::vector<std::string> found;
-        for (auto& line : actionLog.lines()) {
-            if (line.starts_with(prefix)) found.push_back(line);
-        }
-        return found;
-    }
-    int scriptsMade() const {
-        return static_cast<int>(std::ranges::count_if(mac->calls().calls(), [](const std::string& call) {
-            return call.starts_with("AppleScript.make");
-        }));
-    }
 
     WindowSpaceAdjacentWalk walker{platform(), home.path()};
 };
@@ -116,18 +98,18 @@ TEST_F(WindowSpaceAdjacentWalkTest, ScriptsNameTheModifiersInTheirOrder) {
 
 TEST_F(WindowSpaceAdjacentWalkTest, AWalkToTheCurrentSpaceArrivesAtOnce) {
     const Point pointer = mac->displays().mouseLocation();
-    ASSERT_TRUE(walker.walk(row(0)[0], std::nullopt));
-    EXPECT_THAT(lines("space walk"),
-                ElementsAre("space walk start target=" + std::to_string(row(0)[0]) +
+    ASSERT_TRUE(walker.walk(spaces(0)[0], std::nullopt));
+    EXPECT_THAT(actionLines("space walk"),
+                ElementsAre("space walk start target=" + std::to_string(spaces(0)[0]) +
                                 " display=5D1A7E00-0000-4000-8000-000000000001 maxSteps=6",
-                            "space walk arrived step=0 space=" + std::to_string(row(0)[0])));
-    EXPECT_EQ(scriptsMade(), 0);
+                            "space walk arrived step=0 space=" + std::to_string(spaces(0)[0])));
+    EXPECT_THAT(callsStartingWith("AppleScript.make"), ::testing::IsEmpty());
     EXPECT_EQ(mac->displays().mouseLocation(), pointer);
 
     // A display with one Space: three steps at most.
-    ASSERT_TRUE(walker.walk(row(1)[0], std::nullopt));
-    EXPECT_EQ(lines("space walk start").back(),
-              "space walk start target=" + std::to_string(row(1)[0]) +
+    ASSERT_TRUE(walker.walk(spaces(1)[0], std::nullopt));
+    EXPECT_EQ(actionLines("space walk start").back(),
+              "space walk start target=" + std::to_string(spaces(1)[0]) +
                   " display=5D1A7E00-0000-4000-8000-000000000002 maxSteps=3");
 
     EXPECT_FALSE(walker.walk(999, std::nullopt));
@@ -138,24 +120,24 @@ TEST_F(WindowSpaceAdjacentWalkTest, AWalkToTheCurrentSpaceArrivesAtOnce) {
 // the row wrapped.
 TEST_F(WindowSpaceAdjacentWalkTest, WalksReachEitherEndOfTheRow) {
     const auto start = now();
-    ASSERT_TRUE(walker.walk(row(0)[2], std::nullopt));
-    EXPECT_THAT(lines("space walk step="), ElementsAre("space walk step=0 from=0 to=2 previous=false",
-                                                       "space walk step=1 from=1 to=2 previous=false"));
-    EXPECT_THAT(lines("space walk arrived"),
-                ElementsAre("space walk arrived step=2 space=" + std::to_string(row(0)[2])));
+    ASSERT_TRUE(walker.walk(spaces(0)[2], std::nullopt));
+    EXPECT_THAT(actionLines("space walk step="), ElementsAre("space walk step=0 from=0 to=2 previous=false",
+                                                             "space walk step=1 from=1 to=2 previous=false"));
+    EXPECT_THAT(actionLines("space walk arrived"),
+                ElementsAre("space walk arrived step=2 space=" + std::to_string(spaces(0)[2])));
     EXPECT_EQ(now() - start, 900ms);  // 0.45 s after each key
 
     actionLog.clear();
-    ASSERT_TRUE(mac->windowWorld().switchToSpace(row(0)[3]));
-    ASSERT_TRUE(walker.walk(row(0)[0], std::nullopt));
-    EXPECT_THAT(lines("space walk step="), ElementsAre("space walk step=0 from=3 to=0 previous=true",
-                                                       "space walk step=1 from=2 to=0 previous=true",
-                                                       "space walk step=2 from=1 to=0 previous=true"));
-    EXPECT_THAT(lines("space walk keyCode"),
+    ASSERT_TRUE(mac->windowWorld().switchToSpace(spaces(0)[3]));
+    ASSERT_TRUE(walker.walk(spaces(0)[0], std::nullopt));
+    EXPECT_THAT(actionLines("space walk step="), ElementsAre("space walk step=0 from=3 to=0 previous=true",
+                                                             "space walk step=1 from=2 to=0 previous=true",
+                                                             "space walk step=2 from=1 to=0 previous=true"));
+    EXPECT_THAT(actionLines("space walk keyCode"),
                 ElementsAre("space walk keyCode=123 modifiers=8650752 previous=true",
                             "space walk keyCode=123 modifiers=8650752 previous=true",
                             "space walk keyCode=123 modifiers=8650752 previous=true"));
-    EXPECT_EQ(current(0), row(0)[0]);
+    EXPECT_EQ(currentSpace(0), spaces(0)[0]);
 }
 
 TEST_F(WindowSpaceAdjacentWalkTest, AWalkOnAnotherScreenWarpsThereAndBack) {
@@ -164,8 +146,8 @@ TEST_F(WindowSpaceAdjacentWalkTest, AWalkOnAnotherScreenWarpsThereAndBack) {
     const auto second = *mac->windowWorld().addSpace(studio);
     mac->displays().setMouseLocation(Point{100, 100});
     ASSERT_TRUE(walker.walk(second, std::nullopt));
-    EXPECT_EQ(current(1), second);
-    EXPECT_EQ(current(0), row(0)[0]);
+    EXPECT_EQ(currentSpace(1), second);
+    EXPECT_EQ(currentSpace(0), spaces(0)[0]);
     const auto events = mac->windowWorld().pointerEvents();
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].point, (Point{1440 + 960, 900 - 540}));
@@ -176,13 +158,14 @@ TEST_F(WindowSpaceAdjacentWalkTest, AWalkOnAnotherScreenWarpsThereAndBack) {
 TEST_F(WindowSpaceAdjacentWalkTest, RefusedAutomationEndsTheWalkWithThePointerBack) {
     mac->appleScripts().setExecutionError("System Events", std::string(sim::SimAppleScripts::kNotAuthorized));
     const Point pointer = mac->displays().mouseLocation();
-    EXPECT_FALSE(walker.walk(row(0)[1], std::nullopt));
+    EXPECT_FALSE(walker.walk(spaces(0)[1], std::nullopt));
     EXPECT_THAT(
-        lines("space walk "),
-        ElementsAre(::testing::StartsWith("space walk start"), "space walk step=0 from=0 to=1 previous=false",
-                    "space walk keyCode=124 modifiers=8650752 previous=false",
-                    "space walk AppleScript error=Not authorized to send Apple events to System Events. (-1743)",
-                    "space walk System Events failed"));
+        actionLines("space walk "),
+        ElementsAre(
+            ::testing::StartsWith("space walk start"), "space walk step=0 from=0 to=1 previous=false",
+            "space walk keyCode=124 modifiers=8650752 previous=false",
+            "space walk AppleScript error=Not authorized to send Apple events to System Events. (-1743)",
+            "space walk System Events failed"));
     EXPECT_EQ(mac->displays().mouseLocation(), pointer);
     EXPECT_EQ(mac->windowWorld().pointerEvents().size(), 2u);
 }
@@ -191,13 +174,14 @@ TEST_F(WindowSpaceAdjacentWalkTest, AShortcutSwitchedOffLeavesTheFallbackKeyDoin
     // Both "move right" shortcuts off: the walk presses Control-Right, which the system ignores.
     ASSERT_TRUE(mac->symbolicHotKeys().setHotKey(81, {false, 124, 0x840000}));
     const auto start = now();
-    EXPECT_FALSE(walker.walk(row(0)[1], std::nullopt));
-    EXPECT_EQ(lines("space walk keyCode").size(), 6u);
-    EXPECT_EQ(lines("space walk keyCode").front(), "space walk keyCode=124 modifiers=262144 previous=false");
-    EXPECT_THAT(lines("space walk end"),
-                ElementsAre("space walk end arrived=false target=" + std::to_string(row(0)[1])));
+    EXPECT_FALSE(walker.walk(spaces(0)[1], std::nullopt));
+    EXPECT_EQ(actionLines("space walk keyCode").size(), 6u);
+    EXPECT_EQ(actionLines("space walk keyCode").front(),
+              "space walk keyCode=124 modifiers=262144 previous=false");
+    EXPECT_THAT(actionLines("space walk end"),
+                ElementsAre("space walk end arrived=false target=" + std::to_string(spaces(0)[1])));
     EXPECT_EQ(now() - start, 6 * 450ms);
-    EXPECT_EQ(current(0), row(0)[0]);
+    EXPECT_EQ(currentSpace(0), spaces(0)[0]);
 }
 
 }  // namespace

@@ -21,25 +21,10 @@ class WindowSpaceSupportTest : public ::testing::Test, protected WindowTestWorld
 
     sim::SimPrivateWindowServer& server() { return mac->privateWindowServer(); }
     sim::SimWindowWorld& world() { return mac->windowWorld(); }
-    Screen screen(std::size_t index) { return mac->displays().screens().at(index); }
-    std::vector<std::uint64_t> spaces(std::size_t display) {
-        return world().displaySpaces().at(display).spaces;
-    }
-
-    // The log lines that begin with `prefix`, in order.
-    std::vector<std::string> lines(std::string_view prefix) const {
-        std::vector<std::string> found;
-        for (auto& line : actionLog.lines()) {
-            if (line.starts_with(prefix)) found.push_back(line);
-        }
-        return found;
-    }
     // The private window-server calls made, by name, in order.
     std::vector<std::string> serverCalls() const {
         std::vector<std::string> names;
-        for (const auto& call : mac->calls().calls()) {
-            if (call.starts_with("SLS")) names.push_back(call.substr(0, call.find(' ')));
-        }
+        for (const auto& call : callsStartingWith("SLS")) names.push_back(call.substr(0, call.find(' ')));
         return names;
     }
 
@@ -70,7 +55,7 @@ TEST_F(WindowSpaceSupportTest, CatalogIsReadFromCraftedAnswersKeyByKey) {
     EXPECT_EQ(catalog->displays[1], (Catalog::Display{"", {}, 3}));
     EXPECT_EQ(catalog->displays[2], (Catalog::Display{"", {}, std::nullopt}));
     EXPECT_THAT(
-        lines("space "),
+        actionLines("space "),
         ElementsAre("space catalog display=A current=12 spaces=[5/0,12/4,18446744073709551615/2,7/4,8/0]",
                     "space catalog display= current=3 spaces=[]",
                     "space catalog display= current=nil spaces=[]"));
@@ -148,7 +133,7 @@ TEST_F(WindowSpaceSupportTest, ZeroIsASpaceForTheLoggedQueryAndNoneForTheQuietOn
 
 TEST_F(WindowSpaceSupportTest, DisplayIdentifierTakesTheUUIDThenMainThenTheFallback) {
     EXPECT_EQ(spaces_.displayIdentifier(screen(1)), kStudioUUID);
-    EXPECT_THAT(lines("space displayIdentifier"),
+    EXPECT_THAT(actionLines("space displayIdentifier"),
                 ElementsAre("space displayIdentifier uuid=" + std::string(kStudioUUID)));
 
     // A catalog that does not know the screen: its UUID all the same, also when a display is called "Main"
@@ -156,7 +141,7 @@ TEST_F(WindowSpaceSupportTest, DisplayIdentifierTakesTheUUIDThenMainThenTheFallb
     actionLog.clear();
     server().setAnswer("SLSCopyManagedDisplaySpaces", PlistArray{PlistDict{{"Display Identifier", "Main"}}});
     EXPECT_EQ(spaces_.displayIdentifier(screen(1)), kStudioUUID);
-    EXPECT_THAT(lines("space displayIdentifier"),
+    EXPECT_THAT(actionLines("space displayIdentifier"),
                 ElementsAre("space displayIdentifier fallback uuid=" + std::string(kStudioUUID)));
 
     actionLog.clear();
@@ -166,14 +151,14 @@ TEST_F(WindowSpaceSupportTest, DisplayIdentifierTakesTheUUIDThenMainThenTheFallb
     unnumbered.screenNumber.reset();
     EXPECT_EQ(spaces_.displayIdentifier(screen(1)), "Main");
     EXPECT_EQ(spaces_.displayIdentifier(unnumbered), "Main");
-    EXPECT_THAT(lines("space displayIdentifier"),
+    EXPECT_THAT(actionLines("space displayIdentifier"),
                 ElementsAre("space displayIdentifier Main (shared spaces)",
                             "space displayIdentifier Main (shared spaces)"));
 
     actionLog.clear();
     server().setSeparateSpaces(true);
     EXPECT_FALSE(spaces_.displayIdentifier(unnumbered));
-    EXPECT_THAT(lines("space displayIdentifier"), ElementsAre("space displayIdentifier none"));
+    EXPECT_THAT(actionLines("space displayIdentifier"), ElementsAre("space displayIdentifier none"));
 }
 
 class LowerCaseCatalogTest : public WindowSpaceSupportTest {
@@ -188,7 +173,7 @@ TEST_F(LowerCaseCatalogTest, ADisplayInAnotherLetterCaseIsTheSameDisplay) {
     ASSERT_EQ(spaces_.loadCatalog(false)->displays[0].identifier, "5d1a7e00-0000-4000-8000-00000000abcd");
     // The screen's own spelling is kept.
     EXPECT_EQ(spaces_.displayIdentifier(screen(0)), "5D1A7E00-0000-4000-8000-00000000ABCD");
-    EXPECT_THAT(lines("space displayIdentifier"),
+    EXPECT_THAT(actionLines("space displayIdentifier"),
                 ElementsAre("space displayIdentifier uuid=5D1A7E00-0000-4000-8000-00000000ABCD"));
     EXPECT_EQ(spaces_.currentSpaceID(screen(0)), spaces(0)[0]);
 
@@ -196,7 +181,7 @@ TEST_F(LowerCaseCatalogTest, ADisplayInAnotherLetterCaseIsTheSameDisplay) {
     actionLog.clear();
     EXPECT_TRUE(spaces_.windowSpaceMatchesReferenceCurrentSpace(number("Front"), screen(0)));
     const auto space = std::to_string(spaces(0)[0]);
-    EXPECT_THAT(lines("space match"),
+    EXPECT_THAT(actionLines("space match"),
                 ElementsAre("space match cgID=" + std::to_string(number("Front")) + " windowSpace=" + space +
                             " refSpace=" + space + " windowDisplay=5d1a7e00-0000-4000-8000-00000000abcd" +
                             " refDisplay=5D1A7E00-0000-4000-8000-00000000ABCD match=true"));
@@ -210,7 +195,7 @@ TEST_F(WindowSpaceSupportTest, MatchReportsEachOutcome) {
     EXPECT_FALSE(spaces_.windowSpaceMatchesReferenceCurrentSpace(number("Elsewhere"), screen(0)));
     // The Studio window's Space is not the one the built-in screen shows.
     EXPECT_FALSE(spaces_.windowSpaceMatchesReferenceCurrentSpace(number("Studio"), screen(0)));
-    EXPECT_THAT(lines("space match"),
+    EXPECT_THAT(actionLines("space match"),
                 ElementsAre("space match cgID=" + front + " windowSpace=" + current + " refSpace=" + current +
                                 " windowDisplay=" + std::string(kBuiltInUUID) +
                                 " refDisplay=" + std::string(kBuiltInUUID) + " match=true",
@@ -224,7 +209,7 @@ TEST_F(WindowSpaceSupportTest, MatchReportsEachOutcome) {
     mac->calls().clear();
     server().setAnswer("SLSCopySpacesForWindows", PlistArray{});
     EXPECT_FALSE(spaces_.windowSpaceMatchesReferenceCurrentSpace(number("Front"), screen(0)));
-    EXPECT_THAT(lines("space match"),
+    EXPECT_THAT(actionLines("space match"),
                 ElementsAre("space match cgID=" + front + " incomplete window or ref space"));
     EXPECT_THAT(serverCalls(), ElementsAre("SLSCopySpacesForWindows"));
 
@@ -233,7 +218,7 @@ TEST_F(WindowSpaceSupportTest, MatchReportsEachOutcome) {
     server().clearAnswer("SLSCopySpacesForWindows");
     server().setResult("SLSManagedDisplayGetCurrentSpace", 0);
     EXPECT_FALSE(spaces_.windowSpaceMatchesReferenceCurrentSpace(number("Front"), screen(0)));
-    EXPECT_THAT(lines("space match"),
+    EXPECT_THAT(actionLines("space match"),
                 ElementsAre("space match cgID=" + front + " incomplete window or ref space"));
 
     // Equal Spaces, but no display holds the window's one.
@@ -242,9 +227,9 @@ TEST_F(WindowSpaceSupportTest, MatchReportsEachOutcome) {
     server().setAnswer("SLSCopyManagedDisplaySpaces", PlistArray{});
     server().setAnswer("SLSCopyManagedDisplayForSpace", std::nullopt);
     EXPECT_FALSE(spaces_.windowSpaceMatchesReferenceCurrentSpace(number("Front"), screen(0)));
-    EXPECT_THAT(lines("space match"),
+    EXPECT_THAT(actionLines("space match"),
                 ElementsAre("space match cgID=" + front + " display unknown; treat as not on reference"));
-    EXPECT_THAT(lines("space SLSCopyManagedDisplayForSpace"),
+    EXPECT_THAT(actionLines("space SLSCopyManagedDisplayForSpace"),
                 ElementsAre("space SLSCopyManagedDisplayForSpace space=" + current + " display=nil"));
 }
 
@@ -253,7 +238,7 @@ TEST_F(WindowSpaceSupportTest, SettingTheCurrentSpaceTakesEffectAfterTheSwitchDe
     const auto target = spaces(0)[1];
     EXPECT_FALSE(spaces_.setCurrentSpace(spaces(1)[0], kBuiltInUUID));  // the other display's Space
     ASSERT_TRUE(spaces_.setCurrentSpace(target, kBuiltInUUID));
-    EXPECT_THAT(lines("space SLSManagedDisplaySetCurrentSpace"),
+    EXPECT_THAT(actionLines("space SLSManagedDisplaySetCurrentSpace"),
                 ElementsAre("space SLSManagedDisplaySetCurrentSpace space=" + std::to_string(spaces(1)[0]) +
                                 " display=" + std::string(kBuiltInUUID) + " err=1001",
                             "space SLSManagedDisplaySetCurrentSpace space=" + std::to_string(target) +
@@ -265,7 +250,7 @@ TEST_F(WindowSpaceSupportTest, SettingTheCurrentSpaceTakesEffectAfterTheSwitchDe
     const auto start = now();
     EXPECT_TRUE(spaces_.waitUntilCurrentSpace(target, screen(0), WindowSpaceSupport::kCurrentSpaceAttempts));
     EXPECT_EQ(now() - start, 120ms);
-    EXPECT_EQ(lines("space SLSManagedDisplayGetCurrentSpace").size(), 5u);
+    EXPECT_EQ(actionLines("space SLSManagedDisplayGetCurrentSpace").size(), 5u);
     EXPECT_FALSE(world().isOnScreen(number("Front")));
     EXPECT_TRUE(world().isOnScreen(number("Elsewhere")));
 }
@@ -275,14 +260,14 @@ TEST_F(WindowSpaceSupportTest, WaitingSleepsAfterEveryAttemptThenChecksOnce) {
     auto start = now();
     EXPECT_FALSE(spaces_.waitUntilCurrentSpace(other, screen(0), 3));
     EXPECT_EQ(now() - start, 90ms);
-    EXPECT_EQ(lines("space SLSManagedDisplayGetCurrentSpace").size(), 4u);
+    EXPECT_EQ(actionLines("space SLSManagedDisplayGetCurrentSpace").size(), 4u);
 
     actionLog.clear();
     start = now();
     EXPECT_TRUE(spaces_.waitUntilCurrentSpace(spaces(0)[0], screen(0), 0));
     EXPECT_FALSE(spaces_.waitUntilCurrentSpace(other, screen(0), 0));
     EXPECT_EQ(now() - start, 0ms);
-    EXPECT_EQ(lines("space SLSManagedDisplayGetCurrentSpace").size(), 2u);
+    EXPECT_EQ(actionLines("space SLSManagedDisplayGetCurrentSpace").size(), 2u);
 }
 
 TEST_F(WindowSpaceSupportTest, MovesTakeTheRouteOfTheSystemVersion) {
@@ -314,20 +299,13 @@ TEST_F(WindowSpaceSupportTest, MovesTakeTheRouteOfTheSystemVersion) {
     EXPECT_FALSE(spaces_.moveWindows(windows, target));
     const auto b = std::to_string(back);
     const auto t = std::to_string(target);
-    std::vector<std::string> calls;
-    for (const auto& call : mac->calls().calls()) {
-        if (call.starts_with("SLS")) calls.push_back(call);
-    }
-    EXPECT_THAT(calls, ElementsAre("SLSSpaceSetCompatID cid=7427 space=" + b + " compat=2036425317",
-                                   "SLSSetWindowListWorkspace cid=7427 windows=" + std::string("[") +
-                                       std::to_string(windows[0]) + "," + std::to_string(windows[1]) +
-                                       "] count=2 workspace=2036425317",
-                                   "SLSSpaceSetCompatID cid=7427 space=" + b + " compat=0",
-                                   "SLSSpaceSetCompatID cid=7427 space=" + t + " compat=2036425317",
-                                   "SLSSetWindowListWorkspace cid=7427 windows=" + std::string("[") +
-                                       std::to_string(windows[0]) + "," + std::to_string(windows[1]) +
-                                       "] count=2 workspace=2036425317",
-                                   "SLSSpaceSetCompatID cid=7427 space=" + t + " compat=0"));
+    const auto moveByTag = "SLSSetWindowListWorkspace cid=7427 windows=[" + std::to_string(windows[0]) + "," +
+                           std::to_string(windows[1]) + "] count=2 workspace=2036425317";
+    EXPECT_THAT(callsStartingWith("SLS"),
+                ElementsAre("SLSSpaceSetCompatID cid=7427 space=" + b + " compat=2036425317", moveByTag,
+                            "SLSSpaceSetCompatID cid=7427 space=" + b + " compat=0",
+                            "SLSSpaceSetCompatID cid=7427 space=" + t + " compat=2036425317", moveByTag,
+                            "SLSSpaceSetCompatID cid=7427 space=" + t + " compat=0"));
     EXPECT_FALSE(server().spaceWithCompatID(0x79616265));
     EXPECT_THAT(actionLog.lines(),
                 ElementsAre("space SLSSetWindowListWorkspace count=2 space=" + b + " err=0",

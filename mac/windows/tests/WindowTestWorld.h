@@ -5,15 +5,27 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "mac/windows/WindowPlatform.h"
 #include "platform/sim/SimMac.h"
 #include "platform/sim/tests/TwoScreenDesktop.h"
 #include "platform/tests/TemporaryFolder.h"
+#include "protocol/DockItem.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin {
+
+// The Dock item of an application.
+inline DockItem appItem(std::string bundleID) {
+    DockItem item;
+    item.itemID = ItemID("item-" + bundleID);
+    item.kind = DockItemKind::app;
+    item.bundleID = std::move(bundleID);
+    return item;
+}
 
 class WindowTestWorld {
   public:
@@ -45,11 +57,45 @@ class WindowTestWorld {
     AXElement element(std::string_view title) { return *mac->accessibility().windowElement(number(title)); }
     Duration now() const { return scheduler.clock().uptime(); }
 
+    sim::SimWindowKey key(std::string_view title) { return number(title); }
+    void editWindow(std::string_view title, const std::function<void(sim::SimWindow&)>& edit) {
+        auto window = *mac->windowWorld().window(key(title));
+        edit(window);
+        mac->windowWorld().setWindow(key(title), window);
+    }
+    Rect bounds(std::string_view title) { return mac->windowWorld().window(key(title))->bounds; }
+    Screen screen(std::size_t index) { return mac->displays().screens().at(index); }
+    // The Spaces of the display (0 the built-in one), in order, and the one it shows.
+    std::vector<std::uint64_t> spaces(std::size_t display) {
+        return mac->windowWorld().displaySpaces().at(display).spaces;
+    }
+    std::uint64_t currentSpace(std::size_t display) {
+        return mac->windowWorld().displaySpaces().at(display).currentSpace;
+    }
+
+    // The window-actions log lines and the calls asked of the Mac that begin with `prefix`, in order.
+    std::vector<std::string> actionLines(std::string_view prefix) const {
+        return startingWith(actionLog.lines(), prefix);
+    }
+    std::vector<std::string> callsStartingWith(std::string_view prefix) const {
+        return startingWith(mac->calls().calls(), prefix);
+    }
+
     TemporaryFolder home;
     VirtualScheduler scheduler;
     CapturedSystemLog systemLog;
     CapturedWindowActionLog actionLog;
     std::unique_ptr<sim::SimMac> mac;
+
+  private:
+    static std::vector<std::string> startingWith(const std::vector<std::string>& lines,
+                                                 std::string_view prefix) {
+        std::vector<std::string> found;
+        for (const auto& line : lines) {
+            if (line.starts_with(prefix)) found.push_back(line);
+        }
+        return found;
+    }
 };
 
 }  // namespace tavelin
