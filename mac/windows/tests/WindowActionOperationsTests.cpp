@@ -24,6 +24,13 @@ class WindowActionOperationsTest : public ::testing::Test, protected WindowActio
         operation();
         return now() - start;
     }
+    // Moves the window, labelled by its title, which must succeed; how long the move blocked.
+    Duration move(std::string_view title, std::optional<ScreenID> target, std::optional<ScreenID> current) {
+        return timed([&] {
+            EXPECT_TRUE(
+                service.moveToScreen(element(title), target, current, std::string(title)).isSuccess());
+        });
+    }
 };
 
 TEST_F(WindowActionOperationsTest, CloseAndMinimizePressTheButtonElseActOnTheWindow) {
@@ -119,21 +126,19 @@ TEST_F(WindowActionOperationsTest, MovingPausesAfterTheGlideOrBrieflyUnderReduce
     // 16 glide steps 12.5 ms apart, then 0.22 s, during which no queued work runs.
     std::optional<Duration> ranAt;
     scheduler.main().asyncAfter(300ms, [&] { ranAt = now(); });
-    EXPECT_EQ(timed([&] { EXPECT_TRUE(service.moveToScreen(element("Front"), ScreenID("2"), ScreenID("1"), "F").isSuccess()); }),
-              187500us + 220ms);
+    EXPECT_EQ(move("Front", ScreenID("2"), ScreenID("1")), 187500us + 220ms);
     EXPECT_EQ(frame("Front"), (WindowFrame{2000, 227.5, 800, 600}));
     EXPECT_EQ(ranAt, std::nullopt);
     scheduler.runUntilIdle();
     EXPECT_EQ(ranAt, 187500us + 220ms);
-    EXPECT_EQ(stamped.lines(), std::vector<std::string>{"moveToScreen after window=F target=2 axScreen=2"});
+    EXPECT_EQ(stamped.lines(),
+              std::vector<std::string>{"moveToScreen after window=Front target=2 axScreen=2"});
 
     mac->workspace().setReduceMotion(true);
-    EXPECT_EQ(timed([&] { EXPECT_TRUE(service.moveToScreen(element("Front"), std::nullopt, ScreenID("2"), "F").isSuccess()); }),
-              50ms);
+    EXPECT_EQ(move("Front", std::nullopt, ScreenID("2")), 50ms);
     EXPECT_EQ(stamped.lines().size(), 1u);  // no target, no line
     settings.respectReduceMotion = false;
-    EXPECT_EQ(timed([&] { EXPECT_TRUE(service.moveToScreen(element("Front"), ScreenID("2"), std::nullopt, "F").isSuccess()); }),
-              187500us + 220ms);
+    EXPECT_EQ(move("Front", ScreenID("2"), std::nullopt), 187500us + 220ms);
 
     // A failed write returns before the pause.
     editWindow("Notes", [](sim::SimWindow& w) { w.ax.refusals["AXSize"] = AXError::cannotComplete; });
@@ -143,8 +148,7 @@ TEST_F(WindowActionOperationsTest, MovingPausesAfterTheGlideOrBrieflyUnderReduce
               }),
               0ms);
     // Target and current the same: nothing at all.
-    EXPECT_EQ(timed([&] { EXPECT_TRUE(service.moveToScreen(element("Notes"), ScreenID("1"), ScreenID("1"), "N").isSuccess()); }),
-              0ms);
+    EXPECT_EQ(move("Notes", ScreenID("1"), ScreenID("1")), 0ms);
 }
 
 TEST_F(WindowActionOperationsTest, WithoutScreensNothingIsPlaced) {
@@ -169,15 +173,15 @@ class ThreeDisplayOperationsTest : public WindowActionOperationsTest {
 };
 
 TEST_F(ThreeDisplayOperationsTest, WithoutATargetTheWindowGoesToTheNextDisplayCyclically) {
-    ASSERT_TRUE(service.moveToScreen(element("Studio"), std::nullopt, ScreenID("2"), "S").isSuccess());
+    move("Studio", std::nullopt, ScreenID("2"));
     EXPECT_EQ(screenOf("Studio"), ScreenID("3"));
-    ASSERT_TRUE(service.moveToScreen(element("Studio"), std::nullopt, ScreenID("3"), "S").isSuccess());
+    move("Studio", std::nullopt, ScreenID("3"));
     EXPECT_EQ(screenOf("Studio"), ScreenID("1"));
     // A current screen that is not connected: the first screen.
-    ASSERT_TRUE(service.moveToScreen(element("Notes"), std::nullopt, ScreenID("7"), "N").isSuccess());
+    move("Notes", std::nullopt, ScreenID("7"));
     EXPECT_EQ(screenOf("Notes"), ScreenID("1"));
     // A disconnected target falls back on the next screen.
-    ASSERT_TRUE(service.moveToScreen(element("Notes"), ScreenID("7"), ScreenID("1"), "N").isSuccess());
+    move("Notes", ScreenID("7"), ScreenID("1"));
     EXPECT_EQ(screenOf("Notes"), ScreenID("2"));
 }
 
@@ -192,8 +196,7 @@ class OneDisplayOperationsTest : public WindowActionOperationsTest {
 
 TEST_F(OneDisplayOperationsTest, WithoutATargetOnOneDisplayNothingMoves) {
     const auto before = bounds("Front");
-    EXPECT_EQ(timed([&] { EXPECT_TRUE(service.moveToScreen(element("Front"), std::nullopt, ScreenID("1"), "F").isSuccess()); }),
-              0ms);
+    EXPECT_EQ(move("Front", std::nullopt, ScreenID("1")), 0ms);
     EXPECT_EQ(bounds("Front"), before);
     EXPECT_EQ(calls("Accessibility.set AXPosition"), 0);
 }

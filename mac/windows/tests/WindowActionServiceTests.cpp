@@ -20,8 +20,13 @@ class WindowActionServiceTest : public ::testing::Test, protected WindowActionWo
   protected:
     WindowActionServiceTest() : WindowActionWorld(addWebApp) {}
 
-    void setAccessible(std::string_view title, bool accessible) {
-        editWindow(title, [&](sim::SimWindow& w) { w.ax.accessible = accessible; });
+    // The window's element is gone, and back after `backAfter` when that is given.
+    void withoutElement(std::string title, std::optional<Duration> backAfter = std::nullopt) {
+        editWindow(title, [](sim::SimWindow& w) { w.ax.accessible = false; });
+        if (!backAfter) return;
+        mac->windowWorld().after(*backAfter, [this, title] {
+            editWindow(title, [](sim::SimWindow& w) { w.ax.accessible = true; });
+        });
     }
     std::string label(std::string_view title) { return std::to_string(number(title)) + ":" + std::string(title); }
     static CommandResultPayload notFound() { return CommandResultPayload::failure(ProtocolError::notFound()); }
@@ -76,8 +81,7 @@ TEST_F(WindowActionServiceTest, ValidationEndsAtTheFirstFailingCheckWithItsLine)
 
 TEST_F(WindowActionServiceTest, ActivationWaitsForAWindowStillAppearingButNotForAWebApp) {
     auto command = this->command(CommandKind::windowActivate, "Front", safari);
-    setAccessible("Front", false);
-    mac->windowWorld().after(500ms, [this] { setAccessible("Front", true); });
+    withoutElement("Front", 500ms);
     std::optional<Duration> ranAt;
     scheduler.main().asyncAfter(100ms, [&] { ranAt = now(); });
     const auto start = now();
@@ -89,7 +93,7 @@ TEST_F(WindowActionServiceTest, ActivationWaitsForAWindowStillAppearingButNotFor
 
     // In a cancelled task the sleeps left end at once and count as done.
     stamped.entries.clear();
-    setAccessible("Front", false);
+    withoutElement("Front");
     std::optional<CommandResultPayload> answer;
     const auto cancelledStart = now();
     const auto task = startTask(scheduler.main(), performInto(service, command, safari, false, false, answer),
@@ -102,8 +106,7 @@ TEST_F(WindowActionServiceTest, ActivationWaitsForAWindowStillAppearingButNotFor
 
     stamped.entries.clear();
     auto inbox = this->command(CommandKind::windowActivate, "Inbox", webApp);
-    setAccessible("Inbox", false);
-    mac->windowWorld().after(500ms, [this] { setAccessible("Inbox", true); });
+    withoutElement("Inbox", 500ms);
     const auto webStart = now();
     EXPECT_TRUE(perform(inbox, webApp, false, false).isSuccess());
     EXPECT_EQ(stamped.stamp("activate cg-only no AX window="), webStart);
@@ -112,7 +115,7 @@ TEST_F(WindowActionServiceTest, ActivationWaitsForAWindowStillAppearingButNotFor
 TEST_F(WindowActionServiceTest, AWindowWithoutElementIsActivatedThroughTheWindowServer) {
     auto command = this->command(CommandKind::windowActivate, "Front", safari);
     stamped.entries.clear();
-    setAccessible("Front", false);
+    withoutElement("Front");
     const auto start = now();
     EXPECT_TRUE(perform(command, safari, false, false).isSuccess());
     const auto n = std::to_string(number("Front"));
@@ -133,8 +136,7 @@ TEST_F(WindowActionServiceTest, AWindowWithoutElementIsActivatedThroughTheWindow
 }
 
 TEST_F(WindowActionServiceTest, ActivationAcrossSpacesAndDisplaysMovesTheWindowOntoTheTargetsSpace) {
-    auto command = this->command(CommandKind::windowActivate, "Elsewhere", safari);
-    command.targetScreenID = ScreenID("2");
+    auto command = this->command(CommandKind::windowActivate, "Elsewhere", safari, ScreenID("2"));
     stamped.entries.clear();
     EXPECT_TRUE(perform(command, safari).isSuccess());
     const auto n = std::to_string(number("Elsewhere"));
@@ -161,11 +163,9 @@ TEST_F(WindowActionServiceTest, ActivationAcrossSpacesAndDisplaysMovesTheWindowO
 }
 
 TEST_F(WindowActionServiceTest, AMoveWithoutElementGoesThroughSpacesAndWaitsForTheElement) {
-    auto command = this->command(CommandKind::windowMoveToScreen, "Front", safari);
-    command.targetScreenID = ScreenID("2");
+    auto command = this->command(CommandKind::windowMoveToScreen, "Front", safari, ScreenID("2"));
     stamped.entries.clear();
-    setAccessible("Front", false);
-    mac->windowWorld().after(1500ms, [this] { setAccessible("Front", true); });
+    withoutElement("Front", 1500ms);
     const auto start = now();
     EXPECT_TRUE(perform(command, safari).isSuccess());
     const auto n = std::to_string(number("Front"));
@@ -189,12 +189,11 @@ TEST_F(WindowActionServiceTest, AMoveWithoutElementGoesThroughSpacesAndWaitsForT
 }
 
 TEST_F(WindowActionServiceTest, WithoutElementTheOtherKindsAndAMoveAlreadyOnTheTargetAreNotFound) {
-    auto move = this->command(CommandKind::windowMoveToScreen, "Studio", safari);
-    move.targetScreenID = ScreenID("2");
+    auto move = this->command(CommandKind::windowMoveToScreen, "Studio", safari, ScreenID("2"));
     auto close = move;
     close.kind = CommandKind::windowClose;
     stamped.entries.clear();
-    setAccessible("Studio", false);
+    withoutElement("Studio");
     const auto start = now();
     EXPECT_EQ(perform(close, safari), notFound());
     EXPECT_EQ(stamped.stamp("perform early return"), start);  // no retries for a close
@@ -273,8 +272,7 @@ TEST_F(WindowActionServiceTest, PlacingKindsEndInFrontWhateverTheirResultUnlessF
 
 TEST_F(WindowActionServiceTest, ActivationMovesToTheTargetThenTheCallersChoiceThenTheSetting) {
     auto activate = [&](std::optional<ScreenID> target, std::optional<bool> move) {
-        auto command = this->command(CommandKind::windowActivate, "Front", safari);
-        command.targetScreenID = std::move(target);
+        auto command = this->command(CommandKind::windowActivate, "Front", safari, std::move(target));
         stamped.entries.clear();
         EXPECT_TRUE(perform(command, safari, false, move).isSuccess());
         return stamped.lines({"activate start", "activate AX move"});
@@ -310,18 +308,14 @@ TEST_F(WindowActionServiceTest, ActivationMovesToTheTargetThenTheCallersChoiceTh
 TEST_F(WindowActionServiceTest, TheWindowServerOnlyActivationMovesTheWindowOnceItsElementTurnsUp) {
     // Neither Spaces nor the window server can move it; its element comes back during the polls.
     mac->privateWindowServer().setResult("SLSSetWindowListWorkspace", sim::SimPrivateWindowServer::kCGErrorFailure);
-    auto command = this->command(CommandKind::windowActivate, "Front", safari);
-    command.targetScreenID = ScreenID("2");
-    setAccessible("Front", false);
-    mac->windowWorld().after(1200ms, [this] { setAccessible("Front", true); });
+    auto command = this->command(CommandKind::windowActivate, "Front", safari, ScreenID("2"));
+    withoutElement("Front", 1200ms);
     EXPECT_TRUE(perform(command, safari).isSuccess());
     EXPECT_GE(bounds("Front").x, 1440);
 
-    command = this->command(CommandKind::windowActivate, "Notes", notes);
-    command.targetScreenID = ScreenID("2");
+    command = this->command(CommandKind::windowActivate, "Notes", notes, ScreenID("2"));
     editWindow("Notes", [](sim::SimWindow& w) { w.ax.refusals["AXSize"] = AXError::cannotComplete; });
-    setAccessible("Notes", false);
-    mac->windowWorld().after(1200ms, [this] { setAccessible("Notes", true); });
+    withoutElement("Notes", 1200ms);
     EXPECT_TRUE(perform(command, notes).isSuccess());
     EXPECT_THAT(stamped.lines({"activate cg-only AX"}),
                 ElementsAre("activate cg-only AX move ok window=" + label("Front"),
@@ -330,15 +324,13 @@ TEST_F(WindowActionServiceTest, TheWindowServerOnlyActivationMovesTheWindowOnceI
 
 TEST_F(WindowActionServiceTest, AWebAppIsMovedWithTheElementItOffersByNow) {
     mac->windowWorld().setFullScreen(key("Inbox"), true);
-    auto command = this->command(CommandKind::windowActivate, "Inbox", webApp);
-    command.targetScreenID = ScreenID("2");
-    setAccessible("Inbox", false);
+    auto command = this->command(CommandKind::windowActivate, "Inbox", webApp, ScreenID("2"));
+    withoutElement("Inbox");
     EXPECT_TRUE(perform(command, webApp).isSuccess());
     EXPECT_TRUE(stamped.contains("activate cg-only no AX to move window=" + label("Inbox")));
 
     // Back while the display is brought to its Space.
-    setAccessible("Inbox", false);
-    mac->windowWorld().after(100ms, [this] { setAccessible("Inbox", true); });
+    withoutElement("Inbox", 100ms);
     EXPECT_TRUE(perform(command, webApp).isSuccess());
     EXPECT_TRUE(stamped.contains("activate cg-only AX move ok window=" + label("Inbox")));
 }

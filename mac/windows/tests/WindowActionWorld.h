@@ -112,11 +112,13 @@ class WindowActionWorld : public WindowTestWorld {
         return answer ? answer->listGeneration : -1;
     }
     // A command for the window with that title, against the list just fetched for the item.
-    Command command(CommandKind kind, std::string_view title, const DockItem& item) {
+    Command command(CommandKind kind, std::string_view title, const DockItem& item,
+                    std::optional<ScreenID> target = std::nullopt) {
         Command command;
         command.kind = kind;
         command.expectedWindowListGeneration = fetch(item);
         command.windowID = WindowID(std::to_string(number(title)));
+        command.targetScreenID = std::move(target);
         return command;
     }
     // Runs perform to its end on the virtual clock.

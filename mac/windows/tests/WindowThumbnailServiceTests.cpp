@@ -5,14 +5,11 @@
 #include <string>
 
 #include "mac/windows/WindowThumbnailService.h"
+#include "mac/windows/tests/WindowTestWorld.h"
 #include "platform/ImageCoding.h"
 #include "platform/LocalizedStrings.h"
-#include "platform/sim/SimMac.h"
-#include "platform/sim/tests/TwoScreenDesktop.h"
 #include "platform/tests/NoiseBitmap.h"
-#include "platform/tests/TemporaryFolder.h"
 #include "protocol/Base64.h"
-#include "runtime/VirtualScheduler.h"
 
 namespace tavelin {
 namespace {
@@ -25,24 +22,12 @@ Task<void> ask(std::shared_ptr<WindowThumbnailService> service, WindowID windowI
     answer = co_await service->thumbnail(windowID, revision, std::move(knownToken), granted);
 }
 
-class WindowThumbnailServiceTest : public ::testing::Test {
+class WindowThumbnailServiceTest : public ::testing::Test, protected WindowTestWorld {
   protected:
-    void start(std::string_view systemVersion = "Version 14.5 (Build 23F79)") {
-        auto desktop = *decodeJSON<sim::Desktop>(sim::kTwoScreenDesktop);
-        desktop.host.systemVersion = std::string(systemVersion);
-        mac = std::make_unique<sim::SimMac>(std::move(desktop), home.path(), scheduler, systemLog);
-        mac->privacy().setScreenCaptureAccess(true);
-        service = std::make_shared<WindowThumbnailService>(WindowThumbnailService::Platform{
-            mac->windowServer(), mac->screenCapture(), mac->host(), scheduler});
-    }
-    void SetUp() override { start(); }
+    explicit WindowThumbnailServiceTest(std::string systemVersion = "Version 14.5 (Build 23F79)")
+        : WindowTestWorld(
+              [&](sim::Desktop& desktop) { desktop.host.systemVersion = std::move(systemVersion); }) {}
 
-    std::uint32_t number(std::string_view title) {
-        for (const auto& state : mac->windowWorld().windows()) {
-            if (state.window.name == title) return state.window.number;
-        }
-        return 0;
-    }
     WindowID id(std::string_view title) { return WindowID(std::to_string(number(title))); }
 
     // Each started together; the answers once every capture has ended.
@@ -79,11 +64,13 @@ class WindowThumbnailServiceTest : public ::testing::Test {
         return bitmap.value_or(Bitmap{});
     }
 
-    TemporaryFolder home;
-    VirtualScheduler scheduler;
-    CapturedSystemLog systemLog;
-    std::unique_ptr<sim::SimMac> mac;
-    std::shared_ptr<WindowThumbnailService> service;
+    std::shared_ptr<WindowThumbnailService> service = std::make_shared<WindowThumbnailService>(
+        WindowThumbnailService::Platform{mac->windowServer(), mac->screenCapture(), mac->host(), scheduler});
+};
+
+class WindowThumbnailBeforeVersion14Test : public WindowThumbnailServiceTest {
+  protected:
+    WindowThumbnailBeforeVersion14Test() : WindowThumbnailServiceTest("Version 13.6 (Build 22G120)") {}
 };
 
 TEST_F(WindowThumbnailServiceTest, RequestsTogetherShareOneCaptureAndALaterOneIsAHit) {
@@ -156,8 +143,7 @@ TEST_F(WindowThumbnailServiceTest, TheScreenCaptureFrameworkTakesOverFromVersion
     EXPECT_EQ(answer.token, "t:" + id("Front").rawValue() + "|" + std::to_string(bytes->data.size()));
 }
 
-TEST_F(WindowThumbnailServiceTest, BeforeVersion14AFailedWindowServerCaptureIsUnavailableForEveryWaiter) {
-    start("Version 13.6 (Build 22G120)");
+TEST_F(WindowThumbnailBeforeVersion14Test, AFailedWindowServerCaptureIsUnavailableForEveryWaiter) {
     mac->windowServer().setImageOptionFails(WindowImageOption::bestResolution, true);
     const auto answers = request({{id("Front"), 1}, {id("Front"), 1}});
     expectUnavailable(answers[0], "window.thumbnail.unavailable");
@@ -183,10 +169,10 @@ TEST_F(WindowThumbnailServiceTest, AFrameworkFailureIsUnavailable) {
 }
 
 TEST_F(WindowThumbnailServiceTest, KeptPicturesStayWithinTheirBoundLeastRecentlyAnsweredGoingFirst) {
-    auto window = *mac->windowWorld().window(number("Front"));
-    window.bounds = Rect{0, 0, 1440, 900};  // 2880 x 1800 pixels, as drawn
-    window.content = sim::pictureContent(noiseBitmap(2880, 1800));
-    mac->windowWorld().setWindow(number("Front"), window);
+    editWindow("Front", [](sim::SimWindow& window) {
+        window.bounds = Rect{0, 0, 1440, 900};  // 2880 x 1800 pixels, as drawn
+        window.content = sim::pictureContent(noiseBitmap(2880, 1800));
+    });
     const auto front = id("Front");
 
     // Fill the cache to just below its bound, asking for revision 0 again after each new one.
