@@ -27,6 +27,12 @@ class WindowActivationTest : public ::testing::Test, protected WindowActionWorld
         return found;
     }
     RunningApplication app(std::string_view bundleID) { return *mac->workspace().process(bundleID); }
+    // Activates the window of the descriptor's title, the screen `reference` the reference display.
+    CommandResultPayload activate(const WindowDescriptor& window, const DockItem& item, bool move,
+                                  std::optional<ScreenID> target, std::size_t reference) {
+        return service.activate(element(window.title), app(*item.bundleID), item, window, move, target,
+                                screen(reference));
+    }
     sim::SimWindowKey addSafariWindow(std::string name, Rect bounds, bool listed = true) {
         return mac->windowWorld().addWindow(sim::SimWindow{
             .ownerPID = pid("com.apple.Safari"), .name = name, .bounds = bounds, .listed = listed});
@@ -137,11 +143,9 @@ TEST_F(WindowActivationTest, AFullScreenWindowsSpaceIsShownNeverMoved) {
 }
 
 TEST_F(WindowActivationTest, RestoringTakesTheForcedRoadForAWindowOffScreen) {
-    const auto safariApp = app("com.apple.Safari");
     // Without the Space switch that a raise brings, the window never comes on screen.
     mac->windowWorld().setRaiseSwitchesSpace(false);
-    EXPECT_EQ(service.activate(element("Elsewhere"), safariApp, safari, descriptor("Elsewhere"), false, std::nullopt,
-                               screen(0)),
+    EXPECT_EQ(activate(descriptor("Elsewhere"), safari, false, std::nullopt, 0),
               unavailableResult("still minimized"));
     EXPECT_TRUE(stamped.contains("activate ensure visible failed cgID=" + n("Elsewhere") + " window=" +
                                  n("Elsewhere") + ":Elsewhere"));
@@ -152,8 +156,7 @@ TEST_F(WindowActivationTest, RestoringTakesTheForcedRoadForAWindowOffScreen) {
         w.ax.refusals["AXMinimized"] = AXError::cannotComplete;
     });
     auto notesDescriptor = descriptor("Notes");
-    EXPECT_EQ(service.activate(element("Notes"), app("com.apple.Notes"), notes, notesDescriptor, false, std::nullopt,
-                               screen(0)),
+    EXPECT_EQ(activate(notesDescriptor, notes, false, std::nullopt, 0),
               unavailableResult("unminimize failed"));
     EXPECT_TRUE(stamped.contains("unminimize failed window=" + n("Notes") + ":Notes"));
 
@@ -161,9 +164,7 @@ TEST_F(WindowActivationTest, RestoringTakesTheForcedRoadForAWindowOffScreen) {
     editWindow("Notes", [](sim::SimWindow& w) { w.ax.minimized = false; });
     notesDescriptor.state = WindowState::minimized;
     mac->calls().clear();
-    EXPECT_TRUE(service.activate(element("Notes"), app("com.apple.Notes"), notes, notesDescriptor, false, std::nullopt,
-                                 screen(0))
-                    .isSuccess());
+    EXPECT_TRUE(activate(notesDescriptor, notes, false, std::nullopt, 0).isSuccess());
     EXPECT_EQ(std::ranges::count_if(mac->calls().calls(),
                                     [](const std::string& c) { return c.starts_with("RunningApplication.activate"); }),
               2);
@@ -240,8 +241,7 @@ TEST_F(WindowActivationTest, AWindowMinimizedAgainWhileItMovesIsReportedStillMin
     // Accessibility.
     mac->privateWindowServer().setResult("SLSSetWindowListWorkspace", sim::SimPrivateWindowServer::kCGErrorFailure);
     mac->windowWorld().after(150ms, [this] { mac->windowWorld().setMinimized(key("Front"), true); });
-    EXPECT_EQ(service.activate(element("Front"), app("com.apple.Safari"), safari, descriptor("Front"), true,
-                               ScreenID("2"), screen(1)),
+    EXPECT_EQ(activate(descriptor("Front"), safari, true, ScreenID("2"), 1),
               unavailableResult("still minimized"));
     EXPECT_TRUE(stamped.contains("still minimized after restore window=" + n("Front") +
                                  ":Front axMin=true cgOffScreen=true"));
@@ -251,9 +251,7 @@ TEST_F(WindowActivationTest, WithoutASpaceMoveTheWindowIsMovedToTheReferenceByAc
     // Said to be in full screen: its Space is brought to the reference, never the window moved there.
     auto front = descriptor("Front");
     front.state = WindowState::fullscreen;
-    EXPECT_TRUE(service.activate(element("Front"), app("com.apple.Safari"), safari, front, true, ScreenID("2"),
-                                 screen(1))
-                    .isSuccess());
+    EXPECT_TRUE(activate(front, safari, true, ScreenID("2"), 1).isSuccess());
     EXPECT_GE(bounds("Front").x, 1440);
     EXPECT_THAT(stamped.lines({"space fullscreen", "activate AX move"}),
                 ElementsAre("space fullscreen bring-space-to-reference cgID=" + n("Front") + " space=" +
@@ -264,9 +262,7 @@ TEST_F(WindowActivationTest, WithoutASpaceMoveTheWindowIsMovedToTheReferenceByAc
     stamped.entries.clear();
     mac->privateWindowServer().setResult("SLSSetWindowListWorkspace", sim::SimPrivateWindowServer::kCGErrorFailure);
     editWindow("Notes", [](sim::SimWindow& w) { w.ax.refusals["AXSize"] = AXError::cannotComplete; });
-    EXPECT_TRUE(service.activate(element("Notes"), app("com.apple.Notes"), notes, descriptor("Notes"), true,
-                                 ScreenID("2"), screen(1))
-                    .isSuccess());
+    EXPECT_TRUE(activate(descriptor("Notes"), notes, true, ScreenID("2"), 1).isSuccess());
     const std::string err = " err=unavailable(move failed)";
     EXPECT_THAT(stamped.lines({"space normal", "activate AX move"}),
                 ElementsAre("space normal move-window-to-reference-space cgID=" + n("Notes") + " destSpace=" +
