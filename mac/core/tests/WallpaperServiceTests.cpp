@@ -64,6 +64,18 @@ class WallpaperServiceTest : public ::testing::Test {
         service_.reset();
         mac_ = std::make_unique<sim::SimMac>(std::move(desktop), home_.path(), scheduler_, log_);
     }
+    // Starts with screen recording allowed and a wallpaper of "Left" that only a capture can give;
+    // `edit` changes the two screens' desktop first.
+    void startCapturing(const std::function<void(sim::Desktop&)>& edit = {}) {
+        auto desktop = twoScreens();
+        if (edit) edit(desktop);
+        start(desktop);
+        mac().privacy().setScreenCaptureAccess(true);
+        displays().setWallpaperPicture(0, sunset());
+    }
+    static void system13(sim::Desktop& desktop) {
+        desktop.host.systemVersion = "Version 13.6.7 (Build 22G720)";
+    }
     sim::SimMac& mac() {
         if (!mac_) start();
         return *mac_;
@@ -215,8 +227,7 @@ TEST_F(WallpaperServiceTest, CapturesTheWallpaperWindowWhenTheFileFails) {
 }
 
 TEST_F(WallpaperServiceTest, WindowListIsUsedWhenTheFrameworkGivesNothingOrIsMissing) {
-    mac().privacy().setScreenCaptureAccess(true);
-    displays().setWallpaperPicture(0, sunset());
+    startCapturing();
     mac().screenCapture().setShareableContentError("display stream failed");
     service().refreshIfDesktopChanged(true);
     EXPECT_EQ(newLines(), (std::vector<std::string>{
@@ -238,21 +249,13 @@ TEST_F(WallpaperServiceTest, WindowListIsUsedWhenTheFrameworkGivesNothingOrIsMis
 }
 
 TEST_F(WallpaperServiceTest, BeforeSystem14AndWithoutADisplayIDOnlyTheWindowListCaptures) {
-    auto desktop = twoScreens();
-    desktop.host.systemVersion = "Version 13.6.7 (Build 22G720)";
-    start(desktop);
-    mac().privacy().setScreenCaptureAccess(true);
-    displays().setWallpaperPicture(0, sunset());
+    startCapturing(system13);
     service().refreshIfDesktopChanged(true);
     EXPECT_EQ(mac().screenCapture().shareableContentRequests(), 0);
     EXPECT_EQ(newLines(), std::vector<std::string>{"Tavelin wallpaper: captured window on 'Left' (" + heldBytes() +
                                                    " bytes)"});
 
-    desktop = twoScreens();
-    desktop.screens[0].number.reset();
-    start(desktop);
-    mac().privacy().setScreenCaptureAccess(true);
-    displays().setWallpaperPicture(0, sunset());
+    startCapturing([](sim::Desktop& desktop) { desktop.screens[0].number.reset(); });
     service().refreshIfDesktopChanged(true);
     EXPECT_EQ(mac().screenCapture().shareableContentRequests(), 0);
     EXPECT_EQ(mac().windowServer().imageRequests().size(), 1u);
@@ -260,11 +263,7 @@ TEST_F(WallpaperServiceTest, BeforeSystem14AndWithoutADisplayIDOnlyTheWindowList
 }
 
 TEST_F(WallpaperServiceTest, WindowListTriesBestThenNominalResolutionOnce) {
-    auto desktop = twoScreens();
-    desktop.host.systemVersion = "Version 13.6.7 (Build 22G720)";
-    start(desktop);
-    mac().privacy().setScreenCaptureAccess(true);
-    displays().setWallpaperPicture(0, sunset());
+    startCapturing(system13);
     displays().setWallpaperPicture(1, sunset());
     mac().windowServer().setImageOptionFails(WindowImageOption::bestResolution, true);
     service().refreshIfDesktopChanged(true);
@@ -327,8 +326,7 @@ TEST_F(WallpaperServiceTest, FlatOrDefaultLookingCapturesAreRefusedAndTheNextScr
 }
 
 TEST_F(WallpaperServiceTest, FrameworkWaitEndsAfterThreeSecondsAndTheWindowListTakesOver) {
-    mac().privacy().setScreenCaptureAccess(true);
-    displays().setWallpaperPicture(0, sunset());
+    startCapturing();
     mac().screenCapture().setResponseDelay(10s);
     service();
     const auto before = scheduler_.clock().uptime();
