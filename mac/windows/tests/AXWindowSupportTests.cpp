@@ -25,10 +25,9 @@ TEST_F(AXWindowSupportTest, ReadersCheckTypeAndRange) {
     const auto key = add(app, "Doc", {100, 100, 800, 600});
     const auto element = ax(key);
     auto reads = [&](AXValue value) {
-        auto window = *mac->windowWorld().window(key);
-        window.ax.overrides["AXWindowNumber"] = value;
-        window.ax.overrides["AXMinimized"] = value;
-        mac->windowWorld().setWindow(key, window);
+        editWindow(key, [&](sim::SimWindow& w) {
+            w.ax.overrides["AXWindowNumber"] = w.ax.overrides["AXMinimized"] = value;
+        });
         return std::pair(axWindowNumber(mac->accessibility(), element),
                          axBool(mac->accessibility(), element, "AXMinimized"));
     };
@@ -46,12 +45,10 @@ TEST_F(AXWindowSupportTest, ReadersCheckTypeAndRange) {
 TEST_F(AXWindowSupportTest, TheFrameFallsBackToPositionAndSizeAndIsFlipped) {
     const auto key = add(app, "Doc", {100, 100, 800, 600});
     EXPECT_THAT(support->axFrame(ax(key)), Optional(WindowFrame{100, 200, 800, 600}));
-    auto window = *mac->windowWorld().window(key);
-    window.ax.overrides["AXFrame"] = AXValue(std::string("not a rectangle"));
-    mac->windowWorld().setWindow(key, window);
+    editWindow(
+        key, [](sim::SimWindow& w) { w.ax.overrides["AXFrame"] = AXValue(std::string("not a rectangle")); });
     EXPECT_THAT(support->axFrame(ax(key)), Optional(WindowFrame{100, 200, 800, 600}));
-    window.ax.overrides["AXSize"] = unreadable();
-    mac->windowWorld().setWindow(key, window);
+    editWindow(key, [](sim::SimWindow& w) { w.ax.overrides["AXSize"] = unreadable(); });
     EXPECT_EQ(support->axFrame(ax(key)), std::nullopt);
 }
 

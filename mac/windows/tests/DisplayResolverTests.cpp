@@ -110,9 +110,7 @@ TEST_F(DisplayResolverTest, WindowServerQueriesReadOneEntryStrictly) {
 
     const auto with = [&](PlistDict entry) {
         entry.set(kCGWindowNumber, front);
-        auto window = *mac->windowWorld().window(front);
-        window.description = entry;
-        mac->windowWorld().setWindow(front, window);
+        editWindow(front, [&](sim::SimWindow& window) { window.description = entry; });
     };
     with({{std::string(kCGWindowOwnerPID), "501"}, {std::string(kCGWindowName), " \n\u00a0"}});
     EXPECT_FALSE(queries.cgWindowOwnerPID(front));

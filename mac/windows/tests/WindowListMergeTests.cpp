@@ -245,11 +245,8 @@ TEST_F(WindowListMergeTest, AUniformCaptureAmongEqualTitlesIsDroppedUnlessAllAre
     windows.back().state = WindowState::minimized;
     EXPECT_EQ(ids(merge.dropBlankDuplicateTitles(windows)), (std::vector{id(alone), id(drawn), id(lightGrey), id(white)}));
 
-    for (const auto key : {drawn, lightGrey}) {
-        auto window = *world.mac->windowWorld().window(key);
-        window.content = grey(255);
-        world.mac->windowWorld().setWindow(key, window);
-    }
+    for (const auto key : {drawn, lightGrey})
+        world.editWindow(key, [&](sim::SimWindow& w) { w.content = grey(255); });
     EXPECT_EQ(merge.dropBlankDuplicateTitles(cgWindows()).size(), 5u);
 }
 

@@ -13,14 +13,6 @@ class WindowServerMatchingTest : public ::testing::Test, protected WindowFinderW
 
     // The screen frame of window-server bounds (the primary screen is 900 high).
     static WindowFrame screenFrame(Rect bounds) { return cocoaFrame(bounds, 900); }
-    void change(sim::SimWindowKey key, const std::function<void(sim::SimWindow&)>& edit) {
-        auto window = *mac->windowWorld().window(key);
-        edit(window);
-        mac->windowWorld().setWindow(key, window);
-    }
-    std::uint64_t secondSpaceOfBuiltInScreen() {
-        return mac->windowWorld().displaySpaces().front().spaces.at(1);
-    }
 
     std::int32_t app;
 };
@@ -50,12 +42,12 @@ TEST_F(WindowServerMatchingTest, TwoCandidatesGiveNothing) {
 
 TEST_F(WindowServerMatchingTest, AnOffScreenWindowCountsOnlyWithAManagedSpace) {
     const auto frame = screenFrame({0, 100, 800, 600});
-    const auto key = add(app, "Elsewhere", {0, 100, 800, 600},
-                         [&](sim::SimWindow& w) { w.space = secondSpaceOfBuiltInScreen(); });
+    const auto key =
+        add(app, "Elsewhere", {0, 100, 800, 600}, [&](sim::SimWindow& w) { w.space = spaces(0).at(1); });
     ASSERT_FALSE(mac->windowWorld().isOnScreen(key));
     EXPECT_EQ(support->uniqueCGWindowID(frame, ProcessIDSet{app}), numberOf(key));
     // Ordered out and on no Space: not a candidate.
-    change(key, [](sim::SimWindow& w) {
+    editWindow(key, [](sim::SimWindow& w) {
         w.space.reset();
         w.onScreen = false;
     });
@@ -71,7 +63,7 @@ TEST_F(WindowServerMatchingTest, TheTitleLookupTakesTheFirstWindowOfAWindowsSize
     EXPECT_EQ(support->cgWindowID("Untitled", ProcessIDSet{app}), numberOf(key) - 1);
     EXPECT_EQ(support->cgWindowID("Report", ProcessIDSet{}), std::nullopt);
     // A bounds dictionary without a height rejects the window.
-    change(key - 3, [&](sim::SimWindow& w) {
+    editWindow(key - 3, [&](sim::SimWindow& w) {
         w.description = PlistDict{{std::string(kCGWindowNumber), std::int64_t(numberOf(key) - 3)},
                                   {std::string(kCGWindowOwnerPID), std::int64_t{app}},
                                   {std::string(kCGWindowLayer), std::int64_t{0}},
@@ -85,10 +77,10 @@ TEST_F(WindowServerMatchingTest, TheFrontmostWindowIsOnScreenAndAtLeastTheMinimu
     const auto item = appItem("com.example.Editor");
     const auto big = add(app, "Big", {0, 100, 160, 160});
     add(app, "Narrow", {0, 100, 159, 400});
-    add(app, "Away", {0, 100, 800, 600}, [&](sim::SimWindow& w) { w.space = secondSpaceOfBuiltInScreen(); });
+    add(app, "Away", {0, 100, 800, 600}, [&](sim::SimWindow& w) { w.space = spaces(0).at(1); });
     EXPECT_EQ(support->frontmostCGWindowID(item, 160), numberOf(big));
     const auto bare = add(app, "Bare", {0, 100, 500, 500});
-    change(bare, [&](sim::SimWindow& w) {
+    editWindow(bare, [&](sim::SimWindow& w) {
         w.description = PlistDict{{std::string(kCGWindowNumber), std::int64_t(numberOf(bare))},
                                   {std::string(kCGWindowOwnerPID), std::int64_t{app}},
                                   {std::string(kCGWindowLayer), std::int64_t{0}},
@@ -126,7 +118,7 @@ TEST_F(WindowServerMatchingTest, ChromiumFullScreenByAccessibilityBySpaceOrBySiz
 
     // On a full-screen Space although neither Accessibility nor the size says so.
     mac->windowWorld().setFullScreen(window, true);
-    change(window, [](sim::SimWindow& w) {
+    editWindow(window, [](sim::SimWindow& w) {
         w.ax.overrides["AXFullScreen"] = AXValue(false);
         w.bounds = {0, 100, 400, 300};
     });

@@ -58,10 +58,13 @@ class WindowTestWorld {
     Duration now() const { return scheduler.clock().uptime(); }
 
     sim::SimWindowKey key(std::string_view title) { return number(title); }
-    void editWindow(std::string_view title, const std::function<void(sim::SimWindow&)>& edit) {
-        auto window = *mac->windowWorld().window(key(title));
+    void editWindow(sim::SimWindowKey key, const std::function<void(sim::SimWindow&)>& edit) {
+        auto window = *mac->windowWorld().window(key);
         edit(window);
-        mac->windowWorld().setWindow(key(title), window);
+        mac->windowWorld().setWindow(key, window);
+    }
+    void editWindow(std::string_view title, const std::function<void(sim::SimWindow&)>& edit) {
+        editWindow(key(title), edit);
     }
     Rect bounds(std::string_view title) { return mac->windowWorld().window(key(title))->bounds; }
     Screen screen(std::size_t index) { return mac->displays().screens().at(index); }
