@@ -70,7 +70,7 @@ void BM_WindowListFetch(benchmark::State& state) {
     const int groups = static_cast<int>(state.range(0)) / 20;
     for (int group = 0; group < groups; ++group) addGroup(world, app, group, hiddenSpace);
     const auto service = std::make_shared<WindowListService>(world.platform());
-    const auto item = WindowFinderWorld::appItem("com.example.Editor");
+    const auto item = appItem("com.example.Editor");
 
     std::optional<WindowListSnapshot> answer;
     const auto fetch = [&] {

@@ -36,7 +36,7 @@ void BM_LiveUserWindowDescriptorsByFrameMatch(benchmark::State& state) {
         const auto other = world.launch("com.example.Other" + std::to_string(i % 9));
         world.add(other, "Other " + std::to_string(i), Rect{static_cast<double>(i % 40) * 30, 60, 600, 400});
     }
-    const auto item = WindowFinderWorld::appItem("com.example.Editor");
+    const auto item = appItem("com.example.Editor");
     if (world.support->liveUserWindowDescriptors(item).size() != 20)
         state.SkipWithError("not every window was found");
     state.counters["worldWindows"] = static_cast<double>(world.mac->windowWorld().windows().size());
