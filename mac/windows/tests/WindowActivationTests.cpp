@@ -51,6 +51,13 @@ class WindowActivationTest : public ::testing::Test, protected WindowActionWorld
                               "space alreadyThere", "space walk arrived", "space walk end", "space context"});
     }
     std::string n(std::string_view title) { return std::to_string(number(title)); }
+    // The line the Spaces step writes about the window "before" or "after" it; no reference Space: nil.
+    std::string context(std::string_view when, std::string_view title, std::uint64_t windowSpace,
+                        std::optional<std::uint64_t> reference, std::uint64_t active) {
+        return "space context activate-" + std::string(when) + " cgID=" + n(title) +
+               " windowSpace=" + s(windowSpace) + " refCurrentSpace=" + (reference ? s(*reference) : "nil") +
+               " slsActive=" + s(active);
+    }
     std::string s(std::uint64_t space) { return std::to_string(space); }
 };
 
@@ -68,13 +75,11 @@ TEST_F(WindowActivationTest, NotMovingWalksTheDisplayHoldingTheWindowsSpace) {
     stamped.entries.clear();
     navigate("Elsewhere", false, false, std::nullopt, screen(0));
     EXPECT_EQ(currentSpace(0), builtIn[1]);
-    EXPECT_THAT(spaceLines(),
-                ElementsAre("space context activate-before cgID=" + n("Elsewhere") + " windowSpace=" + s(builtIn[1]) +
-                                " refCurrentSpace=" + s(builtIn[0]) + " slsActive=" + s(builtIn[0]),
-                            "space walk arrived step=1 space=" + s(builtIn[1]),
-                            "space go-to-window-space cgID=" + n("Elsewhere") + " space=" + s(builtIn[1]) + " ok=true",
-                            "space context activate-after cgID=" + n("Elsewhere") + " windowSpace=" +
-                                s(builtIn[1]) + " refCurrentSpace=" + s(builtIn[1]) + " slsActive=" + s(builtIn[1])));
+    EXPECT_THAT(spaceLines(), ElementsAre(context("before", "Elsewhere", builtIn[1], builtIn[0], builtIn[0]),
+                                          "space walk arrived step=1 space=" + s(builtIn[1]),
+                                          "space go-to-window-space cgID=" + n("Elsewhere") +
+                                              " space=" + s(builtIn[1]) + " ok=true",
+                                          context("after", "Elsewhere", builtIn[1], builtIn[1], builtIn[1])));
 
     stamped.entries.clear();
     navigate("Elsewhere", false, false, std::nullopt, screen(0));
@@ -95,23 +100,17 @@ TEST_F(WindowActivationTest, MovingToTheReferenceTakesEachSpaceBranch) {
     navigate("Hidden studio", false, true, ScreenID("1"), screen(0), ScreenID("2"));
     EXPECT_EQ(mac->windowWorld().window(key("Hidden studio"))->space, builtIn[0]);
     EXPECT_THAT(spaceLines(),
-                ElementsAre("space context activate-before cgID=" + n("Front") + " windowSpace=" + s(builtIn[0]) +
-                                " refCurrentSpace=nil slsActive=" + s(builtIn[0]),
+                ElementsAre(context("before", "Front", builtIn[0], std::nullopt, builtIn[0]),
                             "space reference missing; go to window space cgID=" + n("Front"),
                             "space walk arrived step=0 space=" + s(builtIn[0]),
-                            "space context activate-after cgID=" + n("Front") + " windowSpace=" + s(builtIn[0]) +
-                                " refCurrentSpace=nil slsActive=" + s(builtIn[0]),
-                            "space context activate-before cgID=" + n("Front") + " windowSpace=" + s(builtIn[0]) +
-                                " refCurrentSpace=" + s(builtIn[0]) + " slsActive=" + s(builtIn[0]),
+                            context("after", "Front", builtIn[0], std::nullopt, builtIn[0]),
+                            context("before", "Front", builtIn[0], builtIn[0], builtIn[0]),
                             "space normal already on reference space cgID=" + n("Front"),
-                            "space context activate-after cgID=" + n("Front") + " windowSpace=" + s(builtIn[0]) +
-                                " refCurrentSpace=" + s(builtIn[0]) + " slsActive=" + s(builtIn[0]),
-                            "space context activate-before cgID=" + n("Hidden studio") + " windowSpace=" +
-                                s(studio[1]) + " refCurrentSpace=" + s(builtIn[0]) + " slsActive=" + s(builtIn[0]),
+                            context("after", "Front", builtIn[0], builtIn[0], builtIn[0]),
+                            context("before", "Hidden studio", studio[1], builtIn[0], builtIn[0]),
                             "space normal move-window-to-reference-space cgID=" + n("Hidden studio") +
                                 " destSpace=" + s(builtIn[0]),
-                            "space context activate-after cgID=" + n("Hidden studio") + " windowSpace=" +
-                                s(builtIn[0]) + " refCurrentSpace=" + s(builtIn[0]) + " slsActive=" + s(builtIn[0])));
+                            context("after", "Hidden studio", builtIn[0], builtIn[0], builtIn[0])));
 }
 
 TEST_F(WindowActivationTest, AFullScreenWindowsSpaceIsShownNeverMoved) {
