@@ -64,7 +64,7 @@ std::unique_ptr<AppWindow> SimAppWindows::makeWindow(AppWindowConfiguration conf
     trace_.record("Windows.make " + configuration.title);
     auto state = std::make_shared<WindowState>();
     state->configuration = std::move(configuration);
-    state->number = nextNumber_++;
+    state->number = newNumber();
     windows_.push_back(state);
     return std::make_unique<Window>(*this, std::move(state));
 }
@@ -201,6 +201,7 @@ class SimAppWindows::Panel final : public AppPanel {
     void setLevel(std::int64_t level) override {
         record("setLevel " + std::to_string(level));
         state_->level = level;
+        if (state_->visible) windows_.orderIn(*state_);
     }
     void setCollectionBehavior(std::uint64_t behavior) override {
         record("setCollectionBehavior " + hex(behavior));
@@ -235,11 +236,13 @@ class SimAppWindows::Panel final : public AppPanel {
         record("setContentSize " + text(width) + "x" + text(height));
         state_->frame.width = width;
         state_->frame.height = height;
+        windows_.move(state_->number, state_->frame);
     }
     void setFrameOrigin(Point origin) override {
         record("setFrameOrigin " + text(origin.x) + "," + text(origin.y));
         state_->frame.x = origin.x;
         state_->frame.y = origin.y;
+        windows_.move(state_->number, state_->frame);
     }
     void setDelegate(AppPanelDelegate* delegate) override {
         record(delegate ? "setDelegate" : "setDelegate none");
@@ -248,6 +251,7 @@ class SimAppWindows::Panel final : public AppPanel {
     void makeKeyAndOrderFront() override {
         record("makeKeyAndOrderFront");
         state_->visible = true;
+        windows_.orderIn(*state_);
         windows_.setKey(state_->number);
     }
     void orderOut() override {
@@ -267,6 +271,7 @@ class SimAppWindows::Panel final : public AppPanel {
   private:
     void hide() {
         state_->visible = false;
+        windows_.orderOut(*state_);
         if (windows_.key_ == state_->number) windows_.setKey(std::nullopt);
     }
     void record(std::string call) { windows_.trace_.record("Panel." + call); }
@@ -291,16 +296,19 @@ class SimAppWindows::Popover final : public AppPopover {
         state_->parent = parent.windowNumber();
         state_->shown = true;
         place();
+        windows_.orderIn(*state_);
     }
     void setContentSize(double width, double height) override {
         state_->frame.width = width;
         state_->frame.height = height;
         place();
+        windows_.move(state_->number, state_->frame);
     }
     void close() override {
         if (!state_->shown) return;
         windows_.trace_.record("Popover.close");
         state_->shown = false;
+        windows_.orderOut(*state_);
         if (windows_.key_ == state_->number) windows_.setKey(std::nullopt);
     }
     bool isShown() const override { return state_->shown; }
@@ -324,7 +332,7 @@ std::unique_ptr<AppPanel> SimAppWindows::makePanel(PanelConfiguration configurat
     trace_.record("Panel.make " + text(configuration.contentRect.width) + "x" +
                   text(configuration.contentRect.height) + " style=" + hex(configuration.styleMask));
     auto state = std::make_shared<PanelState>();
-    state->number = nextNumber_++;
+    state->number = newNumber();
     state->frame = configuration.contentRect;
     state->configuration = configuration;
     panels_.push_back(state);
@@ -333,9 +341,45 @@ std::unique_ptr<AppPanel> SimAppWindows::makePanel(PanelConfiguration configurat
 
 std::unique_ptr<AppPopover> SimAppWindows::makePopover() {
     auto state = std::make_shared<PopoverState>();
-    state->number = nextNumber_++;
+    state->number = newNumber();
     popovers_.push_back(state);
     return std::make_unique<Popover>(*this, std::move(state));
+}
+
+namespace {
+
+// One of the program's windows as the window server lists it: no title, and not served through
+// Accessibility, which the program does not ask about itself.
+SimWindow ownWindow(std::int32_t process, std::int64_t level, const Rect& bounds) {
+    SimWindow window{.ownerPID = process, .layer = level, .bounds = bounds};
+    window.ax.accessible = false;
+    return window;
+}
+
+}  // namespace
+
+void SimAppWindows::orderIn(const PanelState& panel) {
+    world_.removeWindow(panel.number);
+    world_.addWindow(ownWindow(world_.ownProcess(), panel.level, world_.windowServerBounds(panel.frame)),
+                     static_cast<std::uint32_t>(panel.number));
+    for (const auto& popover : popovers_) {
+        if (popover->shown && popover->parent == panel.number) orderIn(*popover);
+    }
+}
+
+void SimAppWindows::orderIn(const PopoverState& popover) {
+    world_.removeWindow(popover.number);
+    const auto* panel = popover.parent ? panelState(*popover.parent) : nullptr;
+    if (panel == nullptr || !panel->visible) return;
+    world_.addWindow(ownWindow(world_.ownProcess(), panel->level, world_.windowServerBounds(popover.frame)),
+                     static_cast<std::uint32_t>(popover.number));
+}
+
+void SimAppWindows::orderOut(const PanelState& panel) {
+    world_.removeWindow(panel.number);
+    for (const auto& popover : popovers_) {
+        if (popover->parent == panel.number) orderOut(*popover);
+    }
 }
 
 }  // namespace tavelin::sim

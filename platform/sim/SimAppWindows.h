@@ -6,7 +6,14 @@
 // close button does. Panels and popovers are kept with their settings and frames. One of them all is
 // the key window: making another key, or another application becoming active (resignKeyWindow),
 // resigns it, which a panel's delegate hears while one is set. Every request is recorded in the
-// world's call trace. Main thread.
+// world's call trace.
+//
+// The window server sees them too: a visible panel stands in the window world under its own number, owned
+// by the program's process, its level as its layer, in front of the lower layers; a shown popover stands
+// at its panel's level in front of it, while that panel is visible, as a child window goes with its parent.
+// Ordering in or changing the level puts it in front of its layer; ordering out, closing and releasing
+// take it out; a new frame moves it. Every window number comes from the window world, so the program and
+// the window server name a window alike. Main thread.
 
 #include <memory>
 #include <optional>
@@ -17,6 +24,7 @@
 
 #include "platform/AppWindows.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimWindowWorld.h"
 
 namespace tavelin::sim {
 
@@ -63,7 +71,7 @@ class SimAppWindows final : public AppWindows {
         bool released = false;
     };
 
-    explicit SimAppWindows(SimCallTrace& trace) : trace_(trace) {}
+    SimAppWindows(SimCallTrace& trace, SimWindowWorld& world) : trace_(trace), world_(world) {}
 
     std::unique_ptr<AppWindow> makeWindow(AppWindowConfiguration configuration) override;
     std::unique_ptr<AppPanel> makePanel(PanelConfiguration configuration) override;
@@ -105,13 +113,22 @@ class SimAppWindows final : public AppWindows {
     void hide(WindowState& state);
     void setKey(std::optional<OwnWindowNumber> number);
     PanelState* panelState(OwnWindowNumber number) const;
+    OwnWindowNumber newNumber() { return world_.reserveNumber(); }
+    // The window server's side (see above).
+    void orderIn(const PanelState& panel);
+    void orderIn(const PopoverState& popover);
+    void orderOut(const PanelState& panel);
+    void orderOut(const PopoverState& popover) { world_.removeWindow(popover.number); }
+    void move(OwnWindowNumber number, const Rect& frame) {
+        world_.setBounds(number, world_.windowServerBounds(frame));
+    }
 
     SimCallTrace& trace_;
+    SimWindowWorld& world_;
     std::vector<std::shared_ptr<WindowState>> windows_;
     std::vector<std::shared_ptr<PanelState>> panels_;
     std::vector<std::shared_ptr<PopoverState>> popovers_;
     std::optional<OwnWindowNumber> key_;
-    OwnWindowNumber nextNumber_ = 1;
     Appearance systemAppearance_ = Appearance::aqua;
 };
 

@@ -180,7 +180,7 @@ class SimMac {
     SimWorkspaceIcons workspaceIcons_{host_.mainBundle().path};
     SimAppleEvents appleEvents_{workspace_};
     SimProgram application_{workspace_, host_.mainBundle().identifier, calls_};
-    SimAppWindows appWindows_{calls_};
+    SimAppWindows appWindows_{calls_, windowWorld_};
     SimPointerRouter pointerRouter_{appWindows_};
     SimStatusBar statusBar_{calls_};
     SimWindowServerConnection windowServerConnection_{calls_};

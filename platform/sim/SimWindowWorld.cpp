@@ -119,6 +119,24 @@ SimWindowKey SimWindowWorld::addWindow(SimWindow window) {
         window.number = 0;
         key = nextUnlistedKey_++;
     }
+    return insertLocked(key, std::move(window));
+}
+
+std::uint32_t SimWindowWorld::reserveNumber() {
+    std::lock_guard lock(mutex_);
+    return nextNumber_++;
+}
+
+std::optional<SimWindowKey> SimWindowWorld::addWindow(SimWindow window, std::uint32_t reservedNumber) {
+    std::lock_guard lock(mutex_);
+    if (reservedNumber == 0 || reservedNumber >= nextNumber_ || find(reservedNumber) != nullptr)
+        return std::nullopt;
+    window.number = reservedNumber;
+    window.listed = true;
+    return insertLocked(reservedNumber, std::move(window));
+}
+
+SimWindowKey SimWindowWorld::insertLocked(SimWindowKey key, SimWindow window) {
     const bool application = isApplicationWindow(window);
     if (application) {
         if (!window.content) window.content = patternContent();
@@ -481,6 +499,11 @@ bool SimWindowWorld::setWindowSpace(SimWindowKey key, std::optional<std::uint64_
     if (entry == nullptr || (space && displayHolding(*space) == nullptr)) return false;
     entry->window.space = space;
     return true;
+}
+
+Rect SimWindowWorld::windowServerBounds(const Rect& frame) const {
+    std::lock_guard lock(mutex_);
+    return windowServerRect(frame, primaryHeightLocked());
 }
 
 Point SimWindowWorld::pointer() const {

@@ -153,6 +153,11 @@ class SimWindowWorld {
     // In front of the others of its layer (a higher layer is further in front) and, for an application
     // window, first in its application's order. Gives its key.
     SimWindowKey addWindow(SimWindow window);
+    // A number no window has or will be given, for a window that the program makes now and orders in
+    // later, so that the program and the window server name it alike.
+    std::uint32_t reserveNumber();
+    // Adds a listed window under a number reserveNumber() gave; none when a window has that number.
+    std::optional<SimWindowKey> addWindow(SimWindow window, std::uint32_t reservedNumber);
     // The window is closed: gone from every view.
     bool removeWindow(SimWindowKey key);
     std::optional<SimWindow> window(SimWindowKey key) const;
@@ -192,6 +197,9 @@ class SimWindowWorld {
     std::optional<std::int32_t> frontmost() const;
 
     // --- Displays and Spaces ---
+
+    // A screen-coordinate frame (bottom-left origin) in the window server's coordinates.
+    Rect windowServerBounds(const Rect& frame) const;
 
     // The first display is the primary one. Displays keep their Spaces across calls; a display that is
     // gone hands its windows to the first display's current Space (and onto that display).
@@ -257,6 +265,7 @@ class SimWindowWorld {
         std::vector<SimWindowKey> order;  // front first
     };
 
+    SimWindowKey insertLocked(SimWindowKey key, SimWindow window);
     Entry* find(SimWindowKey key);
     const Entry* find(SimWindowKey key) const;
     Display* displayHolding(std::uint64_t space);
