@@ -20,8 +20,6 @@ class TextMeasurer;
 }  // namespace ui
 
 struct SwitcherCellView {
-    // Below the icon: 8 points of space and a 20-point label line.
-    static constexpr double kLabelBand = 28;
     static constexpr double kSpacing = 8;
     static constexpr double kCornerRadius = 10;
     static constexpr double kSelectionOpacity = 0.35;

@@ -47,7 +47,7 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
         available.height, iconSize, DockGridPlatform::mac, DockGridColumnLayout::fixedColumns(columns));
     const auto pairs = DockGridLayout::filterSeparatorPairsInRowMid(
         DockGridLayout::dockSeparatorLinePairs(entries), layoutCells, columns);
-    const double rowHeight = iconSize + SwitcherCellView::kLabelBand;
+    const double rowHeight = iconSize + SwitcherPanelGeometry::kLabelBand;
     const double labelMaxWidth = controller.panelLabelMaxWidth.value();
 
     std::vector<ui::View> rows;
@@ -93,7 +93,7 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
 ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMainGridEntry& entry,
                                   double labelMaxWidth) const {
     const CellPath path = entry.path;
-    const double slotHeight = iconSize + SwitcherCellView::kLabelBand;
+    const double slotHeight = iconSize + SwitcherPanelGeometry::kLabelBand;
     if (const auto* spacer = entry.cell.asSpacer()) {
         if (spacer->kind == SeparatorKind::separator) return ui::emptyView();
         const DockSeparatorSlotView slot{spacer->kind, iconSize, slotHeight, kSeparatorSlotOpacity};
@@ -110,25 +110,31 @@ ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMai
     view.alwaysShowLabel = !controller.filterText.value().empty();
 
     const std::weak_ptr<SwitcherController> weak = controller.weak_from_this();
+    // Each modifier copies the handlers set before it, and the layout copies them once more: they share
+    // one copy of the cell rather than carrying an item each.
+    const auto shared = std::make_shared<const DockMainGridEntry>(entry);
     ui::View result = view.body(context.environment, context.measurer)
                           .onTap([weak, path] {
                               if (auto self = weak.lock()) self->selectAndActivate(path);
                           })
-                          .onHover([weak, path, cell = entry.cell](const ui::HoverPhase& phase) {
+                          .onHover([weak, shared](const ui::HoverPhase& phase) {
                               auto self = weak.lock();
                               if (!self) return;
+                              const auto here = shared;  // outlives a layout that drops this handler
                               if (phase.active) {
-                                  self->hoverCell(path, cell);
+                                  self->hoverCell(here->path, here->cell);
                               } else {
-                                  self->hoverCellEnded(path);
+                                  self->hoverCellEnded(here->path);
                               }
                           });
     if (takesDrops(entry.cell))
         result = result.onDrop(std::make_shared<SwitcherCellDropDelegate>(entry, weak));
-    if (const DockItem* item = entry.cell.asItem()) {
-        result = result.onContextMenu([weak, path, item = *item] {
+    if (entry.cell.asItem()) {
+        result = result.onContextMenu([weak, shared] {
+            const auto here = shared;  // outlives a layout that drops this handler
             if (auto self = weak.lock())
-                self->presentDockContextMenu(item, path, InputEvent{EventType::rightMouseDown});
+                self->presentDockContextMenu(*here->cell.asItem(), here->path,
+                                             InputEvent{EventType::rightMouseDown});
         });
     }
     return switcherCellAnchorKey().report(result.id(cellID(path)), path, kSwitcherHostSpace);
