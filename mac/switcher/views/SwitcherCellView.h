@@ -45,6 +45,8 @@ struct SwitcherCellView {
     // What stands in for a missing icon.
     static ui::Symbol fallbackSymbol(const DockPresentation::Cell& cell);
 
+    friend bool operator==(const SwitcherCellView&, const SwitcherCellView&) = default;
+
   private:
     ui::View square(const ui::Environment& environment) const;
 };

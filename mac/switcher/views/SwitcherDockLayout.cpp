@@ -50,10 +50,13 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
     const double rowHeight = iconSize + SwitcherPanelGeometry::kLabelBand;
     const double labelMaxWidth = controller.panelLabelMaxWidth.value();
 
+    BuiltCells& lastCells = context.state.value<BuiltCells>(kCellViewsStateKey);
+    BuiltCells nextCells;
     std::vector<ui::View> rows;
     for (const auto& row : DockGridLayout::chunk(layoutCells, columns)) {
         std::vector<ui::View> cells;
-        for (const auto& entry : row) cells.push_back(cell(context, entry, labelMaxWidth));
+        for (const auto& entry : row)
+            cells.push_back(cell(context, entry, labelMaxWidth, lastCells, nextCells));
         ui::View rowView;
         if (static_cast<std::int64_t>(row.size()) >= plan.columns) {
             rowView = ui::hstack(plan.horizontalGap, cells)
@@ -68,6 +71,7 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
         }
         rows.push_back(rowView.frame(plan.contentWidth, rowHeight, ui::Alignment::topLeading()));
     }
+    lastCells = std::move(nextCells);
     const ui::View stack =
         ui::vstack(kRowGap, rows).frame(plan.contentWidth, std::nullopt, ui::Alignment::topLeading());
 
@@ -91,7 +95,7 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
 }
 
 ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMainGridEntry& entry,
-                                  double labelMaxWidth) const {
+                                  double labelMaxWidth, BuiltCells& last, BuiltCells& next) const {
     const CellPath path = entry.path;
     const double slotHeight = iconSize + SwitcherPanelGeometry::kLabelBand;
     if (const auto* spacer = entry.cell.asSpacer()) {
@@ -108,6 +112,13 @@ ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMai
     view.iconSize = iconSize;
     view.labelMaxWidth = labelMaxWidth;
     view.alwaysShowLabel = !controller.filterText.value().empty();
+
+    // The view and its handlers depend on nothing else: the path is in the id, the controller is the host's.
+    std::string id = cellID(path);
+    if (const auto kept = last.find(id);
+        kept != last.end() && kept->second.view == view && kept->second.environment == context.environment) {
+        return next.insert_or_assign(std::move(id), std::move(kept->second)).first->second.built;
+    }
 
     const std::weak_ptr<SwitcherController> weak = controller.weak_from_this();
     // Each modifier copies the handlers set before it, and the layout copies them once more: they share
@@ -137,7 +148,9 @@ ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMai
                                              InputEvent{EventType::rightMouseDown});
         });
     }
-    return switcherCellAnchorKey().report(result.id(cellID(path)), path, kSwitcherHostSpace);
+    ui::View built = switcherCellAnchorKey().report(result.id(id), path, kSwitcherHostSpace);
+    next.insert_or_assign(std::move(id), BuiltCell{std::move(view), context.environment, built});
+    return built;
 }
 
 }  // namespace tavelin
