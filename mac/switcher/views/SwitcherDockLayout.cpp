@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "mac/switcher/SwitcherController.h"
 #include "mac/switcher/SwitcherGridLayout.h"
@@ -28,10 +29,11 @@ std::string SwitcherDockLayout::cellID(CellPath path) {
     return "cell-" + std::to_string(path.tierIndex) + "-" + std::to_string(path.cellIndex);
 }
 
-ui::View SwitcherDockLayout::body(const ui::BuildContext& context) const {
+ui::View SwitcherDockLayout::body(const ui::BuildContext& context) && {
     // The grid is made where it is placed, from the size it is given.
-    return ui::geometryReader(
-        [*this, &context](const ui::GeometryProxy& proxy) { return grid(context, proxy.size); });
+    return ui::geometryReader([layout = std::move(*this), &context](const ui::GeometryProxy& proxy) {
+        return layout.grid(context, proxy.size);
+    });
 }
 
 ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size available) const {
@@ -53,7 +55,10 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
     BuiltCells& lastCells = context.state.value<BuiltCells>(kCellViewsStateKey);
     BuiltCells nextCells;
     std::vector<ui::View> rows;
-    for (const auto& row : DockGridLayout::chunk(layoutCells, columns)) {
+    // Rows as DockGridLayout::chunk makes them, without copying the cells.
+    const std::size_t rowLength = columns < 1 ? layoutCells.size() : static_cast<std::size_t>(columns);
+    for (std::size_t start = 0; start < layoutCells.size(); start += rowLength) {
+        const std::span row(layoutCells.data() + start, std::min(rowLength, layoutCells.size() - start));
         std::vector<ui::View> cells;
         for (const auto& entry : row)
             cells.push_back(cell(context, entry, labelMaxWidth, lastCells, nextCells));

@@ -33,7 +33,8 @@ struct SwitcherDockLayout {
     std::optional<CellPath> selection;
     double iconSize = 72;
 
-    ui::View body(const ui::BuildContext& context) const;
+    // The layout moves into the view it makes.
+    ui::View body(const ui::BuildContext& context) &&;
 
     // The id of a cell's view.
     static std::string cellID(CellPath path);
