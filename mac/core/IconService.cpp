@@ -122,18 +122,16 @@ std::vector<IconData> IconService::iconData(const std::vector<IconToken>& tokens
 std::optional<Bytes> IconService::png128(const std::optional<std::string>& path,
                                          const std::optional<std::string>& bundleID) {
     const auto resolved = resolvedIconSource(path, bundleID);
-    const bool trash = resolved.path && isTrashPath(*resolved.path);
-    const std::string key = resolved.path ? *resolved.path : resolved.bundleID.value_or("");
+    if (resolved.path && isTrashPath(*resolved.path)) return trashPicture(isTrashFull());
 
-    if (!trash) {
+    const std::string key = resolved.path ? *resolved.path : resolved.bundleID.value_or("");
+    {
         std::lock_guard lock(lock_);
         if (const Bytes* cached = cache_.find(key)) return *cached;
     }
 
     std::optional<Bitmap> image;
-    if (trash) {
-        image = platform_.icons.namedImage(isTrashFull() ? NamedImage::trashFull : NamedImage::trashEmpty);
-    } else if (resolved.path && platform_.files.itemType(*resolved.path) != ItemType::missing) {
+    if (resolved.path && platform_.files.itemType(*resolved.path) != ItemType::missing) {
         image = platform_.icons.iconForFile(*resolved.path);
     } else if (const auto application = resolved.bundleID
                                             ? platform_.workspace.urlForApplication(*resolved.bundleID)
@@ -145,7 +143,7 @@ std::optional<Bytes> IconService::png128(const std::optional<std::string>& path,
     if (!image) return std::nullopt;
 
     auto png = pngData(*image);
-    if (png && !trash) {
+    if (png) {
         std::lock_guard lock(lock_);
         cache_.store(key, *png);
     }
@@ -177,10 +175,20 @@ bool IconService::isTrashFull() const {
     return entries && !entries->empty();
 }
 
-std::optional<Bytes> IconService::trashPNG128() const {
-    const auto image =
-        platform_.icons.namedImage(isTrashFull() ? NamedImage::trashFull : NamedImage::trashEmpty);
-    return image ? pngData(*image) : std::nullopt;
+std::optional<Bytes> IconService::trashPNG128() { return trashPicture(isTrashFull()); }
+
+std::optional<Bytes> IconService::trashPicture(bool full) {
+    {
+        std::lock_guard lock(lock_);
+        if (const auto& cached = trashPictures_[full]) return cached;
+    }
+    const auto image = platform_.icons.namedImage(full ? NamedImage::trashFull : NamedImage::trashEmpty);
+    auto png = image ? pngData(*image) : std::nullopt;
+    if (png) {
+        std::lock_guard lock(lock_);
+        trashPictures_[full] = png;
+    }
+    return png;
 }
 
 void IconService::invalidateTokens(const std::vector<IconToken>& tokens) {

@@ -7,7 +7,8 @@
 // its state ("tavelin-trash" is understood in requests too). The service remembers what each token
 // stands for (at most 4096 tokens, the first registered going first, each announced as
 // "tavelin.iconInvalidated"), renders pictures as 128 by 128 PNG with a bounded memory cache, and
-// answers a request for a list of tokens with IconData records.
+// answers a request for a list of tokens with IconData records. The Trash's state is read at every
+// request; the picture of each state is rendered once.
 //
 //     icons.attachTokens(items);                          // at every rebuild of the dock state
 //     auto png = icons.png128(item.path, item.bundleID);  // the switcher's cells
@@ -94,8 +95,8 @@ class IconService {
     // One record per token that yields a picture, in request order; the others are left out.
     std::vector<IconData> iconData(const std::vector<IconToken>& tokens, const std::vector<DockItem>& items);
 
-    // The picture of a file or application at 128 pixels, cached by its resolved source (the Trash
-    // never is); none when it cannot be rendered.
+    // The picture of a file or application at 128 pixels, cached by its resolved source (the Trash by
+    // its state); none when it cannot be rendered.
     std::optional<Bytes> png128(const std::optional<std::string>& path,
                                 const std::optional<std::string>& bundleID);
     // The program's own bundle for its own bundle ID; a path that exists; else the installed
@@ -107,7 +108,7 @@ class IconService {
     // missing Trash is empty.
     bool isTrashFull() const;
     // The Trash's picture for its current state.
-    std::optional<Bytes> trashPNG128() const;
+    std::optional<Bytes> trashPNG128();
 
     // Forgets the tokens and their cached pictures, then announces them in one notification.
     void invalidateTokens(const std::vector<IconToken>& tokens);
@@ -116,12 +117,16 @@ class IconService {
     static IconToken digestToken(std::string_view source);
     void registerToken(const IconToken& token, const std::string& source);
     std::optional<Bytes> pngData(const Bitmap& image) const;
+    std::optional<Bytes> trashPicture(bool full);
     bool isTrashPath(const std::string& path) const;
     void postInvalidated(std::vector<IconToken> tokens);
 
     Platform platform_;
     std::mutex lock_;
     IconCache cache_{kCacheMaxCount, kCacheMaxBytes};
+    // The Trash's pictures, empty and full, by its state: the system's named pictures never change,
+    // so rendering each once is enough.
+    std::optional<Bytes> trashPictures_[2];
     std::unordered_map<std::string, std::string> tokenRegistry_;  // token text to source
     std::deque<std::string> tokenRegistryOrder_;                  // by first registration
 };

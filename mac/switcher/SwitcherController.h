@@ -33,6 +33,7 @@
 #include "mac/switcher/SwitcherCellContextMenuModifier.h"
 #include "mac/switcher/SwitcherDockAnchoredMenuController.h"
 #include "mac/switcher/SwitcherFolderPopoverController.h"
+#include "mac/switcher/SwitcherGridLayout.h"
 #include "mac/switcher/SwitcherPanel.h"
 #include "mac/switcher/SwitcherWindowPopoverController.h"
 #include "mac/switcher/TriggerSwitcher.h"
@@ -122,8 +123,8 @@ class SwitcherController : public ObservableObject,
     static constexpr double minPanelIconSize = 48;
     static constexpr double maxPanelIconSize = 112;
     static constexpr double defaultPanelIconSize = 72;
-    static constexpr double panelHorizontalChrome = 32;
-    static constexpr double panelVerticalChrome = 24;
+    static constexpr double panelHorizontalChrome = SwitcherPanelGeometry::kHorizontalChrome;
+    static constexpr double panelVerticalChrome = SwitcherPanelGeometry::kVerticalChrome;
     static constexpr std::string_view kPanelIconSizeKey = "switcher.panelIconSize";
     static constexpr std::string_view kFinderBundleID = "com.apple.finder";
     static constexpr Duration kIdleTimeout = std::chrono::seconds(30);

@@ -100,8 +100,11 @@ SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& sch
     workspace_.setWindowHandler([this](std::int32_t processIdentifier, const std::string& title) {
         showApplicationWindow(processIdentifier, title);
     });
-    workspace_.setProcessesChangedHandler([this] {
-        if (dock_) dock_->refreshAccessibility();
+    workspace_.setProcessesChangedHandler([this](std::string_view change) {
+        // The Dock's tiles follow which applications run, not which one is in front or hidden.
+        const bool launchedOrEnded =
+            change == kWorkspaceDidLaunchApplication || change == kWorkspaceDidTerminateApplication;
+        if (dock_ && launchedOrEnded) dock_->refreshAccessibility();
         processesChanged();
     });
     programActivation_ = workspace_.notificationCenter().addObserver(

@@ -297,7 +297,7 @@ RunningApplication* SimWorkspace::find(std::int32_t processIdentifier) {
 }
 
 void SimWorkspace::changed(std::string_view notification, const RunningApplication& application) {
-    if (processesChanged_) processesChanged_();
+    if (processesChanged_) processesChanged_(notification);
     scheduler_.main().async([center = notificationCenter_, name = std::string(notification), application,
                              sender = static_cast<const void*>(this)] {
         center->post(Notification{name, sender, {{std::string(kWorkspaceApplicationKey), application}}});

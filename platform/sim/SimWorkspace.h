@@ -99,7 +99,9 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     // application), not active; its process identifier is assigned here and returned.
     std::int32_t launchProcess(RunningApplication process);
     // The process identifier the next started process gets (then counting up).
-    void setNextProcessIdentifier(std::int32_t processIdentifier) { nextProcessIdentifier_ = processIdentifier; }
+    void setNextProcessIdentifier(std::int32_t processIdentifier) {
+        nextProcessIdentifier_ = processIdentifier;
+    }
     // A process that was running when the world began: no notification; it is the frontmost one when
     // it says it is active.
     std::int32_t addRunningProcess(RunningApplication process);
@@ -136,8 +138,11 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     std::optional<RunningApplication> process(std::int32_t processIdentifier) const;
     std::optional<RunningApplication> process(std::string_view bundleIdentifier) const;
 
-    // Called at once after every change of the processes (the simulated Dock follows them).
-    void setProcessesChangedHandler(std::function<void()> handler) { processesChanged_ = std::move(handler); }
+    // Called at once after every change of the processes, with the notification that tells of it (the
+    // simulated Dock follows launches and terminations).
+    void setProcessesChangedHandler(std::function<void(std::string_view)> handler) {
+        processesChanged_ = std::move(handler);
+    }
     // Shows a new window of a running process with that title, in front (SimMac sets the handler).
     void setWindowHandler(std::function<void(std::int32_t, const std::string&)> handler) {
         windowHandler_ = std::move(handler);
@@ -162,13 +167,14 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     // Shared with the notifications queued for posting, which may outlive the workspace.
     std::shared_ptr<NotificationCenter> notificationCenter_ = std::make_shared<NotificationCenter>();
     std::vector<SimApplication> installed_;
-    std::map<std::string, std::string, std::less<>> schemeHandlers_;  // lower-case scheme to bundle identifier
+    std::map<std::string, std::string, std::less<>>
+        schemeHandlers_;  // lower-case scheme to bundle identifier
     std::vector<RunningApplication> processes_;
     std::optional<std::int32_t> frontmost_;
     // Every process, the most recently active first; those never active in launch order behind.
     std::vector<std::int32_t> frontToBack_;
     std::int32_t nextProcessIdentifier_ = 501;
-    std::function<void()> processesChanged_;
+    std::function<void(std::string_view)> processesChanged_;
     std::function<void(std::int32_t, const std::string&)> windowHandler_;
     std::map<std::int32_t, std::set<SimApplicationRequest>> refusals_;
     std::map<std::int32_t, std::vector<Job>> launchWaiters_;

@@ -211,7 +211,9 @@ TEST_F(IconServiceTest, Png128ChoosesTheFileThenTheApplicationThenTheProgramsOwn
     EXPECT_EQ(centre(icons_.png128(std::nullopt, "org.example.Missing")), (Rgba{40, 50, 60, 255}));
 }
 
-TEST_F(IconServiceTest, TheTrashPictureFollowsItsStateAndIsNeverCached) {
+// The pictures are kept per state, so each request still reads the state: never the picture of the
+// state before.
+TEST_F(IconServiceTest, TheTrashPictureFollowsItsStateAcrossItsCachedPictures) {
     const auto trash = (home_ / ".Trash").string();
     EXPECT_EQ(icons_.png128(trash, std::nullopt), rendered(NamedImage::trashEmpty));
     fillTrash();
@@ -219,6 +221,9 @@ TEST_F(IconServiceTest, TheTrashPictureFollowsItsStateAndIsNeverCached) {
     EXPECT_EQ(icons_.png128(trash + "/", std::nullopt), rendered(NamedImage::trashFull));
     EXPECT_EQ(icons_.trashPNG128(), rendered(NamedImage::trashFull));
     EXPECT_NE(rendered(NamedImage::trashFull), rendered(NamedImage::trashEmpty));
+
+    std::filesystem::remove(home_ / ".Trash/old.txt");
+    EXPECT_EQ(icons_.png128(trash, std::nullopt), rendered(NamedImage::trashEmpty));
 }
 
 TEST_F(IconServiceTest, AnUnreadableOrMissingTrashIsEmpty) {

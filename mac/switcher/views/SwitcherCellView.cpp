@@ -1,5 +1,6 @@
 #include "mac/switcher/views/SwitcherCellView.h"
 
+#include "mac/switcher/SwitcherGridLayout.h"
 #include "mac/switcher/views/DockRunningIndicatorMark.h"
 #include "mac/switcher/views/SwitcherSelectedLabel.h"
 #include "platform/ui/Environment.h"
@@ -61,7 +62,8 @@ ui::View SwitcherCellView::body(const ui::Environment& environment, const ui::Te
             ui::text(name.value_or(""), font, ui::primaryLabelColor(colorScheme), ui::Truncation::middle)
                 .frame(iconSize, std::nullopt));
     }
-    ui::View view = ui::vstack(kSpacing, stack).frame(iconSize, iconSize + kLabelBand, ui::Alignment::top());
+    ui::View view = ui::vstack(kSpacing, stack)
+                        .frame(iconSize, iconSize + SwitcherPanelGeometry::kLabelBand, ui::Alignment::top());
     if (selected && !alwaysShowLabel) {
         const SwitcherSelectedLabel label{name.value_or(""), labelMaxWidth};
         view =

@@ -20,8 +20,6 @@ class TextMeasurer;
 }  // namespace ui
 
 struct SwitcherCellView {
-    // Below the icon: 8 points of space and a 20-point label line.
-    static constexpr double kLabelBand = 28;
     static constexpr double kSpacing = 8;
     static constexpr double kCornerRadius = 10;
     static constexpr double kSelectionOpacity = 0.35;
@@ -46,6 +44,8 @@ struct SwitcherCellView {
     static std::optional<std::string> title(const DockPresentation::Cell& cell);
     // What stands in for a missing icon.
     static ui::Symbol fallbackSymbol(const DockPresentation::Cell& cell);
+
+    friend bool operator==(const SwitcherCellView&, const SwitcherCellView&) = default;
 
   private:
     ui::View square(const ui::Environment& environment) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "mac/switcher/SwitcherController.h"
 #include "mac/switcher/SwitcherGridLayout.h"
@@ -28,10 +29,11 @@ std::string SwitcherDockLayout::cellID(CellPath path) {
     return "cell-" + std::to_string(path.tierIndex) + "-" + std::to_string(path.cellIndex);
 }
 
-ui::View SwitcherDockLayout::body(const ui::BuildContext& context) const {
+ui::View SwitcherDockLayout::body(const ui::BuildContext& context) && {
     // The grid is made where it is placed, from the size it is given.
-    return ui::geometryReader(
-        [*this, &context](const ui::GeometryProxy& proxy) { return grid(context, proxy.size); });
+    return ui::geometryReader([layout = std::move(*this), &context](const ui::GeometryProxy& proxy) {
+        return layout.grid(context, proxy.size);
+    });
 }
 
 ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size available) const {
@@ -47,13 +49,19 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
         available.height, iconSize, DockGridPlatform::mac, DockGridColumnLayout::fixedColumns(columns));
     const auto pairs = DockGridLayout::filterSeparatorPairsInRowMid(
         DockGridLayout::dockSeparatorLinePairs(entries), layoutCells, columns);
-    const double rowHeight = iconSize + SwitcherCellView::kLabelBand;
+    const double rowHeight = iconSize + SwitcherPanelGeometry::kLabelBand;
     const double labelMaxWidth = controller.panelLabelMaxWidth.value();
 
+    BuiltCells& lastCells = context.state.value<BuiltCells>(kCellViewsStateKey);
+    BuiltCells nextCells;
     std::vector<ui::View> rows;
-    for (const auto& row : DockGridLayout::chunk(layoutCells, columns)) {
+    // Rows as DockGridLayout::chunk makes them, without copying the cells.
+    const std::size_t rowLength = columns < 1 ? layoutCells.size() : static_cast<std::size_t>(columns);
+    for (std::size_t start = 0; start < layoutCells.size(); start += rowLength) {
+        const std::span row(layoutCells.data() + start, std::min(rowLength, layoutCells.size() - start));
         std::vector<ui::View> cells;
-        for (const auto& entry : row) cells.push_back(cell(context, entry, labelMaxWidth));
+        for (const auto& entry : row)
+            cells.push_back(cell(context, entry, labelMaxWidth, lastCells, nextCells));
         ui::View rowView;
         if (static_cast<std::int64_t>(row.size()) >= plan.columns) {
             rowView = ui::hstack(plan.horizontalGap, cells)
@@ -68,6 +76,7 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
         }
         rows.push_back(rowView.frame(plan.contentWidth, rowHeight, ui::Alignment::topLeading()));
     }
+    lastCells = std::move(nextCells);
     const ui::View stack =
         ui::vstack(kRowGap, rows).frame(plan.contentWidth, std::nullopt, ui::Alignment::topLeading());
 
@@ -91,9 +100,9 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
 }
 
 ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMainGridEntry& entry,
-                                  double labelMaxWidth) const {
+                                  double labelMaxWidth, BuiltCells& last, BuiltCells& next) const {
     const CellPath path = entry.path;
-    const double slotHeight = iconSize + SwitcherCellView::kLabelBand;
+    const double slotHeight = iconSize + SwitcherPanelGeometry::kLabelBand;
     if (const auto* spacer = entry.cell.asSpacer()) {
         if (spacer->kind == SeparatorKind::separator) return ui::emptyView();
         const DockSeparatorSlotView slot{spacer->kind, iconSize, slotHeight, kSeparatorSlotOpacity};
@@ -109,29 +118,44 @@ ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMai
     view.labelMaxWidth = labelMaxWidth;
     view.alwaysShowLabel = !controller.filterText.value().empty();
 
+    // The view and its handlers depend on nothing else: the path is in the id, the controller is the host's.
+    std::string id = cellID(path);
+    if (const auto kept = last.find(id);
+        kept != last.end() && kept->second.view == view && kept->second.environment == context.environment) {
+        return next.insert_or_assign(std::move(id), std::move(kept->second)).first->second.built;
+    }
+
     const std::weak_ptr<SwitcherController> weak = controller.weak_from_this();
+    // Each modifier copies the handlers set before it, and the layout copies them once more: they share
+    // one copy of the cell rather than carrying an item each.
+    const auto shared = std::make_shared<const DockMainGridEntry>(entry);
     ui::View result = view.body(context.environment, context.measurer)
                           .onTap([weak, path] {
                               if (auto self = weak.lock()) self->selectAndActivate(path);
                           })
-                          .onHover([weak, path, cell = entry.cell](const ui::HoverPhase& phase) {
+                          .onHover([weak, shared](const ui::HoverPhase& phase) {
                               auto self = weak.lock();
                               if (!self) return;
+                              const auto here = shared;  // outlives a layout that drops this handler
                               if (phase.active) {
-                                  self->hoverCell(path, cell);
+                                  self->hoverCell(here->path, here->cell);
                               } else {
-                                  self->hoverCellEnded(path);
+                                  self->hoverCellEnded(here->path);
                               }
                           });
     if (takesDrops(entry.cell))
         result = result.onDrop(std::make_shared<SwitcherCellDropDelegate>(entry, weak));
-    if (const DockItem* item = entry.cell.asItem()) {
-        result = result.onContextMenu([weak, path, item = *item] {
+    if (entry.cell.asItem()) {
+        result = result.onContextMenu([weak, shared] {
+            const auto here = shared;  // outlives a layout that drops this handler
             if (auto self = weak.lock())
-                self->presentDockContextMenu(item, path, InputEvent{EventType::rightMouseDown});
+                self->presentDockContextMenu(*here->cell.asItem(), here->path,
+                                             InputEvent{EventType::rightMouseDown});
         });
     }
-    return switcherCellAnchorKey().report(result.id(cellID(path)), path, kSwitcherHostSpace);
+    ui::View built = switcherCellAnchorKey().report(result.id(id), path, kSwitcherHostSpace);
+    next.insert_or_assign(std::move(id), BuiltCell{std::move(view), context.environment, built});
+    return built;
 }
 
 }  // namespace tavelin

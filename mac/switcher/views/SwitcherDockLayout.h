@@ -3,13 +3,17 @@
 // The panel's icon grid: the main grid's cells in rows of the panel's column count, scrolling only when
 // the rows do not fit, with the Dock's separator lines drawn over it from the cells' anchors. Each item
 // cell is tapped, hovered, right-clicked and dropped on through the controller; every cell that takes
-// a slot reports its frame in "switcherHost".
+// a slot reports its frame in "switcherHost". A cell whose view would come out the same as in the last
+// layout (same cell, selection, highlight, icon, sizes and environment) keeps the view it was given.
 
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "dockmodel/DockMainGrid.h"
 #include "mac/switcher/views/GridCellAnchors.h"
+#include "mac/switcher/views/SwitcherCellView.h"
 #include "platform/ui/Host.h"
 
 namespace tavelin {
@@ -20,6 +24,7 @@ struct SwitcherDockLayout {
     // Where the scroll view keeps its offset and the grid its anchors, in the host's state.
     static constexpr const char* kScrollStateID = "switcherGridScroll";
     static constexpr const char* kAnchorsStateKey = "gridCellAnchors";
+    static constexpr const char* kCellViewsStateKey = "gridCellViews";
     static constexpr double kRowGap = 12;
     static constexpr double kSeparatorSlotOpacity = 0.4;
 
@@ -28,15 +33,24 @@ struct SwitcherDockLayout {
     std::optional<CellPath> selection;
     double iconSize = 72;
 
-    ui::View body(const ui::BuildContext& context) const;
+    // The layout moves into the view it makes.
+    ui::View body(const ui::BuildContext& context) &&;
 
     // The id of a cell's view.
     static std::string cellID(CellPath path);
 
+    // The item cells' views of the last layout by cell id, with what each was made from.
+    struct BuiltCell {
+        SwitcherCellView view;
+        ui::Environment environment;
+        ui::View built;
+    };
+    using BuiltCells = std::unordered_map<std::string, BuiltCell>;
+
   private:
     ui::View grid(const ui::BuildContext& context, ui::Size available) const;
-    ui::View cell(const ui::BuildContext& context, const DockMainGridEntry& entry,
-                  double labelMaxWidth) const;
+    ui::View cell(const ui::BuildContext& context, const DockMainGridEntry& entry, double labelMaxWidth,
+                  BuiltCells& last, BuiltCells& next) const;
 };
 
 }  // namespace tavelin

@@ -15,10 +15,10 @@ ui::View SwitcherRootView::body(const ui::BuildContext& context) const {
     (void)controller.uiTick.value();
     ui::View content;
     if (const auto& navigator = controller.navigator.value()) {
-        const SwitcherDockLayout layout{controller, DockMainGrid::cells(navigator->presentation()),
-                                        navigator->selection(), controller.panelIconSize.value()};
-        content =
-            layout.body(context).padding(ui::EdgeInsets::symmetric(kHorizontalPadding, kVerticalPadding));
+        SwitcherDockLayout layout{controller, DockMainGrid::cells(navigator->presentation()),
+                                  navigator->selection(), controller.panelIconSize.value()};
+        content = std::move(layout).body(context).padding(
+            ui::EdgeInsets::symmetric(kHorizontalPadding, kVerticalPadding));
     } else {
         content = ui::text("dock.unavailable", ui::Font::system(13),
                            ui::secondaryLabelColor(context.environment.colorScheme))

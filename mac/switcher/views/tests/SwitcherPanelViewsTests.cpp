@@ -88,6 +88,29 @@ TEST_F(SwitcherPanelViewsTest, FullRowsThenAShortLastRowFromTheLeftAndTheAnchors
     EXPECT_EQ(ops<ui::TextOp>(host_->layout()).back().text, "app");
 }
 
+// Cells keep their views from one layout to the next only while nothing they show has changed: after a
+// step, a drop highlight, a search and the dark scheme, the kept host draws what a new one draws.
+TEST_F(SwitcherPanelViewsTest, ALayoutAfterChangesDrawsWhatANewHostDraws) {
+    const auto drawn = [](const ui::LayoutResult& result) {
+        auto bitmap = ui::render(result.displayList, result.size, 1);
+        EXPECT_TRUE(bitmap.has_value());
+        return bitmap ? *bitmap : Bitmap{};
+    };
+    show(oneTier(apps(6)), {332, 188}, CellPath{0, 0}, 300);
+    const auto kept = host_;
+    switcher().navigator.value()->select(CellPath{0, 2});
+    switcher().dropHighlightPath = CellPath{0, 4};
+    environment_.colorScheme = ui::ColorScheme::dark;
+    const Bitmap stepped = drawn(kept->update(environment_));
+    switcher().filterText = "app";
+    const Bitmap searched = drawn(kept->update(environment_));
+
+    switcher().filterText = "";
+    EXPECT_EQ(stepped, drawn(show(oneTier(apps(6)), {332, 188}, CellPath{0, 2}, 300)));
+    switcher().filterText = "app";
+    EXPECT_EQ(searched, drawn(show(oneTier(apps(6)), {332, 188}, CellPath{0, 2}, 300)));
+}
+
 TEST_F(SwitcherPanelViewsTest, ASingleCellSitsAtTheTopCentre) {
     show(oneTier(apps(1)), {300, 200});
     // The grid's 268 points hold one 60-point column, centred: 16 + 104 + 6.
