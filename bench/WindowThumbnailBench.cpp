@@ -19,6 +19,7 @@
 #include "platform/tests/NoiseBitmap.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "protocol/Base64.h"
+#include "protocol/JsonCoding.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 namespace {

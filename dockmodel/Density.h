@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "protocol/EnumText.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin {
 

@@ -1,5 +1,7 @@
 #include "dockmodel/PresentationOptions.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const PresentationOptions& options) {

@@ -10,7 +10,7 @@
 
 #include "protocol/DockEnums.h"
 #include "protocol/EnumText.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin {
 

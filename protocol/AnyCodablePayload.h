@@ -7,7 +7,7 @@
 #include <string>
 #include <variant>
 
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin {
 

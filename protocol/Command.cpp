@@ -1,5 +1,7 @@
 #include "protocol/Command.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const Command& command) {

@@ -1,5 +1,7 @@
 #include "protocol/CommandResult.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const CommandResult& result) {

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "protocol/Identifiers.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 #include "protocol/ProtocolError.h"
 
 namespace tavelin {

@@ -1,5 +1,7 @@
 #include "protocol/DockDiff.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const DockDiff& diff) {

@@ -1,5 +1,7 @@
 #include "protocol/DockItem.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const DockItem& item) {

@@ -8,7 +8,7 @@
 
 #include "protocol/DockEnums.h"
 #include "protocol/Identifiers.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin {
 

@@ -1,5 +1,7 @@
 #include "protocol/DockSeparator.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const DockSeparator& separator) {

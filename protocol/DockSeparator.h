@@ -7,7 +7,7 @@
 #include <string>
 
 #include "protocol/DockEnums.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin {
 

@@ -1,6 +1,7 @@
 #include "protocol/DockSnapshot.h"
 
 #include "protocol/DockSnapshotApplier.h"
+#include "protocol/JsonCoding.h"
 
 namespace tavelin {
 

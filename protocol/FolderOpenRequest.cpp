@@ -1,5 +1,7 @@
 #include "protocol/FolderOpenRequest.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const FolderOpenRequest& request) {

@@ -1,5 +1,7 @@
 #include "protocol/FolderSnapshot.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const FolderChild& child) {

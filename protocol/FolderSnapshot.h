@@ -11,7 +11,7 @@
 
 #include "protocol/DockEnums.h"
 #include "protocol/Identifiers.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 #include "protocol/Timestamp.h"
 
 namespace tavelin {

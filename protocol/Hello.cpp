@@ -1,5 +1,7 @@
 #include "protocol/Hello.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const Hello& hello) {

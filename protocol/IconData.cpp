@@ -1,5 +1,7 @@
 #include "protocol/IconData.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const IconFetch& fetch) {

@@ -1,5 +1,7 @@
 #include "protocol/JSONPayload.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 namespace {
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "protocol/JSONValue.h"
+#include "protocol/JsonReader.h"
 
 namespace tavelin {
 

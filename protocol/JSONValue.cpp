@@ -1,5 +1,6 @@
 #include "protocol/JSONValue.h"
 
+#include "protocol/JsonCoding.h"
 #include "protocol/Overloaded.h"
 
 namespace tavelin {

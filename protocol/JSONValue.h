@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin {
 

@@ -10,12 +10,9 @@
 #include <string>
 #include <string_view>
 
-namespace tavelin {
+#include "protocol/DecodeError.h"
 
-struct DecodeError {
-    std::string message;  // "DockSnapshot.items[3].kind: no case \"application\""
-    friend bool operator==(const DecodeError&, const DecodeError&) = default;
-};
+namespace tavelin {
 
 class DecodePath {
 public:

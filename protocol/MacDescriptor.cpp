@@ -1,5 +1,7 @@
 #include "protocol/MacDescriptor.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 std::vector<Capability> advertisedCapabilities(const PermissionState& permissions) {

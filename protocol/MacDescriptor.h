@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "protocol/Identifiers.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 #include "protocol/PermissionState.h"
 
 namespace tavelin {

@@ -1,5 +1,7 @@
 #include "protocol/PairingMessages.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 PairReject PairReject::codeMismatch(std::optional<std::int64_t> attemptsLeft) {

@@ -10,7 +10,7 @@
 
 #include "protocol/Base64.h"
 #include "protocol/Identifiers.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin {
 

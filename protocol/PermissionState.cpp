@@ -1,5 +1,7 @@
 #include "protocol/PermissionState.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const PermissionState& permissions) {

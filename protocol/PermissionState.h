@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin {
 

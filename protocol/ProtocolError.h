@@ -11,7 +11,7 @@
 #include <utility>
 #include <variant>
 
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin {
 

@@ -1,5 +1,7 @@
 #include "protocol/WallpaperData.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 WallpaperData WallpaperData::unavailable(std::string_view currentToken) {

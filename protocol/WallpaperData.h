@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin {
 

@@ -1,5 +1,7 @@
 #include "protocol/WindowDescriptor.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 bool WindowDescriptor::canArrangeWindow() const {

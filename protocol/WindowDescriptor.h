@@ -8,7 +8,7 @@
 #include <string>
 
 #include "protocol/Identifiers.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 #include "protocol/WindowEnums.h"
 
 namespace tavelin {

@@ -1,5 +1,7 @@
 #include "protocol/WindowListSnapshot.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const ConnectedDisplay& display) {

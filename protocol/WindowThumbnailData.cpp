@@ -1,5 +1,7 @@
 #include "protocol/WindowThumbnailData.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const WindowThumbnailFetch& fetch) {

@@ -7,6 +7,7 @@
 #include "dockmodel/Density.h"
 #include "dockmodel/PresentationOptions.h"
 #include "dockmodel/tests/DockModelFixtures.h"
+#include "protocol/JsonCoding.h"
 
 namespace tavelin {
 namespace {

@@ -4,6 +4,7 @@
 
 #include "platform/FileContents.h"
 #include "platform/P256PrivateKey.h"
+#include "protocol/JsonCoding.h"
 
 namespace tavelin {
 

@@ -1,5 +1,7 @@
 #include "mac/server/PairedDevice.h"
 
+#include "protocol/JsonCoding.h"
+
 namespace tavelin {
 
 void toJSON(JsonWriter& w, const PairedDevice& device) {

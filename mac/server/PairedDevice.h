@@ -6,7 +6,7 @@
 
 #include "protocol/Base64.h"
 #include "protocol/Identifiers.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 #include "protocol/Timestamp.h"
 
 namespace tavelin {

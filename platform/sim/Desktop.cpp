@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/FileContents.h"
+#include "protocol/JsonCoding.h"
 
 namespace tavelin::sim {
 namespace {

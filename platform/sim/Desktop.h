@@ -50,7 +50,7 @@
 #include "platform/Geometry.h"
 #include "platform/HostInfo.h"
 #include "platform/RunningApplication.h"
-#include "protocol/JsonCoding.h"
+#include "protocol/JsonCodingForward.h"
 
 namespace tavelin::sim {
 

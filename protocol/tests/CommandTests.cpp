@@ -6,6 +6,7 @@
 #include "protocol/Command.h"
 #include "protocol/CommandResultPayload.h"
 #include "protocol/JSONValue.h"
+#include "protocol/JsonCoding.h"
 
 namespace tavelin {
 namespace {

@@ -2,6 +2,7 @@
 
 #include "protocol/DockItem.h"
 #include "protocol/DockSeparator.h"
+#include "protocol/JsonCoding.h"
 #include "protocol/tests/RecordFixtures.h"
 
 namespace tavelin {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "protocol/DockSnapshotApplier.h"
+#include "protocol/JsonCoding.h"
 #include "protocol/tests/RecordFixtures.h"
 
 namespace tavelin {

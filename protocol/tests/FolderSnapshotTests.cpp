@@ -2,6 +2,7 @@
 
 #include "protocol/FolderOpenRequest.h"
 #include "protocol/FolderSnapshot.h"
+#include "protocol/JsonCoding.h"
 #include "protocol/tests/RecordFixtures.h"
 
 namespace tavelin {

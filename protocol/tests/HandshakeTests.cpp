@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "protocol/Hello.h"
+#include "protocol/JsonCoding.h"
 
 namespace tavelin {
 namespace {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "protocol/IconData.h"
+#include "protocol/JsonCoding.h"
 #include "protocol/WallpaperData.h"
 
 namespace tavelin {

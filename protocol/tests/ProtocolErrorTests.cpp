@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "protocol/JsonCoding.h"
 #include "protocol/ProtocolError.h"
 
 namespace tavelin {

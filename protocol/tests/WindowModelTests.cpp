@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "protocol/JSONValue.h"
+#include "protocol/JsonCoding.h"
 #include "protocol/WindowListSnapshot.h"
 #include "protocol/WindowThumbnailData.h"
 

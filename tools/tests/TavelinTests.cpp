@@ -14,6 +14,7 @@
 #include "platform/tests/NamedPipe.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "protocol/DockSnapshot.h"
+#include "protocol/JsonCoding.h"
 #include "tools/tests/ProgramRun.h"
 
 namespace tavelin {

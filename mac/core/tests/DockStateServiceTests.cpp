@@ -11,6 +11,7 @@
 #include "platform/InotifyFileWatcher.h"
 #include "platform/ManualFileWatcher.h"
 #include "platform/tests/TemporaryFolder.h"
+#include "protocol/JsonCoding.h"
 #include "runtime/LiveScheduler.h"
 #include "runtime/VirtualScheduler.h"
 #include "runtime/tests/RunLoopWithWatchdog.h"

@@ -19,6 +19,7 @@
 #include "platform/tests/TemporaryFolder.h"
 #include "protocol/DockItem.h"
 #include "protocol/DockSeparator.h"
+#include "protocol/JsonCoding.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin {

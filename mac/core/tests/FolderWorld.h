@@ -29,6 +29,7 @@
 #include "protocol/CommandResultPayload.h"
 #include "protocol/DockItem.h"
 #include "protocol/FolderSnapshot.h"
+#include "protocol/JsonCoding.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin {

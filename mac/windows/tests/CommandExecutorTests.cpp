@@ -8,6 +8,7 @@
 #include "mac/windows/CommandExecutor.h"
 #include "mac/windows/tests/AppCommandWorld.h"
 #include "protocol/Command.h"
+#include "protocol/JsonCoding.h"
 
 namespace tavelin {
 

@@ -14,6 +14,7 @@
 #include "platform/sim/tests/TwoScreenDesktop.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "protocol/DockItem.h"
+#include "protocol/JsonCoding.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin {

@@ -8,6 +8,7 @@
 #include "platform/ImageCoding.h"
 #include "platform/sim/SimMac.h"
 #include "platform/tests/TemporaryFolder.h"
+#include "protocol/JsonCoding.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin::sim {

@@ -6,6 +6,7 @@
 #include "platform/sim/SimMac.h"
 #include "platform/tests/NamedPipe.h"
 #include "platform/tests/TemporaryFolder.h"
+#include "protocol/JsonCoding.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin::sim {

@@ -8,6 +8,7 @@
 #include "platform/sim/SimMac.h"
 #include "platform/sim/tests/TwoScreenDesktop.h"
 #include "platform/tests/TemporaryFolder.h"
+#include "protocol/JsonCoding.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin::sim {
