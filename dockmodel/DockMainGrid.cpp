@@ -8,6 +8,9 @@ namespace DockMainGrid {
 
 std::vector<DockMainGridEntry> cells(const DockPresentation& presentation) {
     std::vector<DockMainGridEntry> entries;
+    std::size_t count = 0;
+    for (const auto& tier : presentation.tiers) count += tier.cells.size();
+    entries.reserve(count);
     for (std::int64_t t = 0; t < std::ssize(presentation.tiers); ++t) {
         const auto& cellsOfTier = presentation.tiers[static_cast<std::size_t>(t)].cells;
         for (std::int64_t c = 0; c < std::ssize(cellsOfTier); ++c)
@@ -20,14 +23,10 @@ std::vector<DockMainGridEntry> cells(const DockPresentation& presentation) {
 
 namespace DockGridLayout {
 
-std::vector<DockMainGridEntry> mainGridLayoutCells(const std::vector<DockMainGridEntry>& entries,
+std::vector<DockMainGridEntry> mainGridLayoutCells(std::vector<DockMainGridEntry> entries,
                                                    const CellPredicate& isDockLineSeparator) {
-    std::vector<DockMainGridEntry> layoutCells;
-    layoutCells.reserve(entries.size());
-    for (const auto& entry : entries) {
-        if (!isDockLineSeparator(entry.cell)) layoutCells.push_back(entry);
-    }
-    return layoutCells;
+    std::erase_if(entries, [&](const DockMainGridEntry& entry) { return isDockLineSeparator(entry.cell); });
+    return entries;
 }
 
 std::vector<DockSeparatorLinePair> dockSeparatorLinePairs(const std::vector<DockMainGridEntry>& entries) {

@@ -38,7 +38,8 @@ std::vector<DockMainGridEntry> cells(const DockPresentation& presentation);
 namespace DockGridLayout {
 
 // The entries that take a grid slot: separator lines (as the predicate tells) are drawn between icons.
-std::vector<DockMainGridEntry> mainGridLayoutCells(const std::vector<DockMainGridEntry>& entries,
+// Entries passed by move are filtered in place.
+std::vector<DockMainGridEntry> mainGridLayoutCells(std::vector<DockMainGridEntry> entries,
                                                    const CellPredicate& isDockLineSeparator);
 
 // One pair per run of separator lines between two anchors (items and spacers); folder children are

@@ -2,16 +2,17 @@
 
 namespace tavelin {
 
-const Bytes* IconCache::find(const std::string& key) {
+std::shared_ptr<const Bytes> IconCache::find(const std::string& key) {
     const auto found = index_.find(key);
     if (found == index_.end()) return nullptr;
     entries_.splice(entries_.begin(), entries_, found->second);
-    return &found->second->second;
+    return found->second->second;
 }
 
-void IconCache::store(const std::string& key, Bytes png) {
+void IconCache::store(const std::string& key, std::shared_ptr<const Bytes> png) {
     remove(key);
-    const std::size_t size = png.data.size();
+    if (!png) return;
+    const std::size_t size = png->data.size();
     if (size > maxBytes_ || maxCount_ == 0) return;
     while (!entries_.empty() && (entries_.size() + 1 > maxCount_ || bytes_ + size > maxBytes_)) {
         const std::string oldest = entries_.back().first;  // remove() erases the entry that holds it
@@ -25,7 +26,7 @@ void IconCache::store(const std::string& key, Bytes png) {
 void IconCache::remove(const std::string& key) {
     const auto found = index_.find(key);
     if (found == index_.end()) return;
-    bytes_ -= found->second->second.data.size();
+    bytes_ -= found->second->second->data.size();
     entries_.erase(found->second);
     index_.erase(found);
 }

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,17 +23,18 @@ class IconCache {
   public:
     IconCache(std::size_t maxCount, std::size_t maxBytes) : maxCount_(maxCount), maxBytes_(maxBytes) {}
 
-    // The picture, now the most recently used; null when none is kept. Valid until the next change.
-    const Bytes* find(const std::string& key);
+    // The picture, now the most recently used; null when none is kept. A picture is never changed once
+    // stored, so callers may keep it and compare pointers to learn whether it was replaced.
+    std::shared_ptr<const Bytes> find(const std::string& key);
     // Replaces a picture kept under the same key.
-    void store(const std::string& key, Bytes png);
+    void store(const std::string& key, std::shared_ptr<const Bytes> png);
     void remove(const std::string& key);
 
     std::size_t count() const { return entries_.size(); }
     std::size_t bytes() const { return bytes_; }
 
   private:
-    using Entries = std::list<std::pair<std::string, Bytes>>;  // the most recently used first
+    using Entries = std::list<std::pair<std::string, std::shared_ptr<const Bytes>>>;  // the most recently used first
 
     const std::size_t maxCount_;
     const std::size_t maxBytes_;

@@ -121,13 +121,20 @@ std::vector<IconData> IconService::iconData(const std::vector<IconToken>& tokens
 
 std::optional<Bytes> IconService::png128(const std::optional<std::string>& path,
                                          const std::optional<std::string>& bundleID) {
+    const auto png = sharedPNG128(path, bundleID);
+    if (!png) return std::nullopt;
+    return *png;
+}
+
+std::shared_ptr<const Bytes> IconService::sharedPNG128(const std::optional<std::string>& path,
+                                                       const std::optional<std::string>& bundleID) {
     const auto resolved = resolvedIconSource(path, bundleID);
     if (resolved.path && isTrashPath(*resolved.path)) return trashPicture(isTrashFull());
 
     const std::string key = resolved.path ? *resolved.path : resolved.bundleID.value_or("");
     {
         std::lock_guard lock(lock_);
-        if (const Bytes* cached = cache_.find(key)) return *cached;
+        if (auto cached = cache_.find(key)) return cached;
     }
 
     std::optional<Bitmap> image;
@@ -140,14 +147,14 @@ std::optional<Bytes> IconService::png128(const std::optional<std::string>& path,
     } else {
         image = platform_.icons.namedImage(NamedImage::applicationIcon);
     }
-    if (!image) return std::nullopt;
+    if (!image) return nullptr;
 
     auto png = pngData(*image);
-    if (png) {
-        std::lock_guard lock(lock_);
-        cache_.store(key, *png);
-    }
-    return png;
+    if (!png) return nullptr;
+    auto shared = std::make_shared<const Bytes>(std::move(*png));
+    std::lock_guard lock(lock_);
+    cache_.store(key, shared);
+    return shared;
 }
 
 IconSource IconService::resolvedIconSource(const std::optional<std::string>& path,
@@ -175,20 +182,24 @@ bool IconService::isTrashFull() const {
     return entries && !entries->empty();
 }
 
-std::optional<Bytes> IconService::trashPNG128() { return trashPicture(isTrashFull()); }
+std::optional<Bytes> IconService::trashPNG128() {
+    const auto png = trashPicture(isTrashFull());
+    if (!png) return std::nullopt;
+    return *png;
+}
 
-std::optional<Bytes> IconService::trashPicture(bool full) {
+std::shared_ptr<const Bytes> IconService::trashPicture(bool full) {
     {
         std::lock_guard lock(lock_);
         if (const auto& cached = trashPictures_[full]) return cached;
     }
     const auto image = platform_.icons.namedImage(full ? NamedImage::trashFull : NamedImage::trashEmpty);
     auto png = image ? pngData(*image) : std::nullopt;
-    if (png) {
-        std::lock_guard lock(lock_);
-        trashPictures_[full] = png;
-    }
-    return png;
+    if (!png) return nullptr;
+    auto shared = std::make_shared<const Bytes>(std::move(*png));
+    std::lock_guard lock(lock_);
+    trashPictures_[full] = shared;
+    return shared;
 }
 
 void IconService::invalidateTokens(const std::vector<IconToken>& tokens) {

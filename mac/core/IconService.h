@@ -24,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -99,6 +100,10 @@ class IconService {
     // its state); none when it cannot be rendered.
     std::optional<Bytes> png128(const std::optional<std::string>& path,
                                 const std::optional<std::string>& bundleID);
+    // The same picture without copying it: the one the cache holds, null for none. A picture is never
+    // changed once rendered, so a new pointer means a new picture.
+    std::shared_ptr<const Bytes> sharedPNG128(const std::optional<std::string>& path,
+                                              const std::optional<std::string>& bundleID);
     // The program's own bundle for its own bundle ID; a path that exists; else the installed
     // application of the bundle ID; else what was given. The bundle ID always stays as given.
     IconSource resolvedIconSource(const std::optional<std::string>& path,
@@ -117,7 +122,7 @@ class IconService {
     static IconToken digestToken(std::string_view source);
     void registerToken(const IconToken& token, const std::string& source);
     std::optional<Bytes> pngData(const Bitmap& image) const;
-    std::optional<Bytes> trashPicture(bool full);
+    std::shared_ptr<const Bytes> trashPicture(bool full);
     bool isTrashPath(const std::string& path) const;
     void postInvalidated(std::vector<IconToken> tokens);
 
@@ -126,7 +131,7 @@ class IconService {
     IconCache cache_{kCacheMaxCount, kCacheMaxBytes};
     // The Trash's pictures, empty and full, by its state: the system's named pictures never change,
     // so rendering each once is enough.
-    std::optional<Bytes> trashPictures_[2];
+    std::shared_ptr<const Bytes> trashPictures_[2];
     std::unordered_map<std::string, std::string> tokenRegistry_;  // token text to source
     std::deque<std::string> tokenRegistryOrder_;                  // by first registration
 };

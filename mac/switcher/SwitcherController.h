@@ -539,9 +539,9 @@ class SwitcherController : public ObservableObject,
     std::optional<CellPath> folderAnchorPath_;
     bool folderPresentPending_ = false;
     std::vector<MenuActionHolder> contextMenuActionHolders_;
-    // An icon as the icon service gave it, and what it decoded to.
+    // An icon as the icon service gave it (shared with its cache), and what it decoded to.
     struct DecodedIcon {
-        std::optional<Bytes> png;
+        std::shared_ptr<const Bytes> png;
         std::optional<ui::Image> image;
     };
     // Icons decoded during this opening, by icon source; those of the last opening are decoded again

@@ -1,6 +1,7 @@
 // The panel's size and place, and the selection helpers of the switcher controller.
 
-#include "dockmodel/DockMainGrid.h"
+#include <algorithm>
+
 #include "mac/switcher/SwitcherController.h"
 #include "mac/switcher/SwitcherGridLayout.h"
 #include "mac/switcher/SwitcherSearchField.h"
@@ -16,10 +17,10 @@ void SwitcherController::fitPanelToContent() {
     if (!screen) return;
 
     const auto& presentation = model->presentation();
-    const auto count = static_cast<std::int64_t>(
-        DockGridLayout::mainGridLayoutCells(DockMainGrid::cells(presentation), [](const DockPresentation::Cell& cell) {
-            return cell.isDockLineSeparatorSlot();
-        }).size());
+    // The cells that take a grid slot, counted in place: separator lines are drawn between icons.
+    std::int64_t count = 0;
+    for (const auto& tier : presentation.tiers)
+        count += std::ranges::count_if(tier.cells, [](const auto& cell) { return !cell.isDockLineSeparatorSlot(); });
     std::optional<double> labelWidth;
     if (filterText.value().empty() && model->selection()) {
         if (const auto text = title(*model->selection(), presentation))
@@ -92,8 +93,14 @@ std::optional<DockPresentation::Cell> SwitcherController::cell(CellPath path) co
 std::optional<CellPath> SwitcherController::pathFor(const ItemID& id) const {
     const auto model = navigator.value();
     if (!model) return std::nullopt;
-    for (const auto& entry : DockMainGrid::cells(model->presentation())) {
-        if (const auto* item = entry.cell.asItem(); item && item->itemID == id) return entry.path;
+    // The first cell in the main grid's order, read in place.
+    const auto& tiers = model->presentation().tiers;
+    for (std::int64_t t = 0; t < std::ssize(tiers); ++t) {
+        const auto& cells = tiers[static_cast<std::size_t>(t)].cells;
+        for (std::int64_t c = 0; c < std::ssize(cells); ++c) {
+            const auto* item = cells[static_cast<std::size_t>(c)].asItem();
+            if (item && item->itemID == id) return CellPath{t, c};
+        }
     }
     return std::nullopt;
 }

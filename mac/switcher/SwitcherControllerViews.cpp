@@ -42,27 +42,31 @@ void SwitcherController::updatePanelHost() {
 }
 
 std::optional<ui::Image> SwitcherController::iconImage(const DockPresentation::Cell& cell) {
-    std::optional<std::string> path;
-    std::optional<std::string> bundleID;
+    // The cell's own source, read in place.
+    static const std::optional<std::string> kNone;
+    const std::optional<std::string>* path = &kNone;
+    const std::optional<std::string>* bundleID = &kNone;
     if (const DockItem* item = cell.asItem()) {
-        path = item->path;
-        bundleID = item->bundleID;
+        path = &item->path;
+        bundleID = &item->bundleID;
     } else if (const auto* child = cell.asFolderChild()) {
-        path = child->child.path;
+        path = &child->child.path;
     } else {
         return std::nullopt;
     }
     // Paths hold no NUL, so the key is unambiguous.
-    const std::string key = path.value_or("") + '\0' + bundleID.value_or("");
+    std::string key = path->value_or("");
+    key += '\0';
+    if (*bundleID) key += **bundleID;
     if (const auto found = openingIcons_.find(key); found != openingIcons_.end()) return found->second.image;
-    DecodedIcon icon{.png = services_.icons.png128(path, bundleID)};
+    DecodedIcon icon{.png = services_.icons.sharedPNG128(*path, *bundleID)};
     const auto last = lastOpeningIcons_.find(key);
     if (last != lastOpeningIcons_.end() && last->second.png == icon.png) {
         icon.image = last->second.image;
     } else if (icon.png) {
         if (const auto bitmap = decodePNG(icon.png->data)) icon.image = ui::Image::fromRGBA(*bitmap);
     }
-    return openingIcons_.emplace(key, std::move(icon)).first->second.image;
+    return openingIcons_.emplace(std::move(key), std::move(icon)).first->second.image;
 }
 
 }  // namespace tavelin

@@ -192,10 +192,14 @@ TEST_F(IconServiceTest, Png128IsA128PixelSquareCachedByResolvedSource) {
     giveIcon(safari, {0, 200, 0, 255});
     EXPECT_EQ(icons_.png128(safari, std::nullopt), png);
     EXPECT_EQ(icons_.png128("/Applications/Gone/Safari.app", "com.apple.Safari"), png);
+    // The switcher tells a changed picture by its pointer: a hit shares the cache's own.
+    const auto shared = icons_.sharedPNG128(safari, std::nullopt);
+    EXPECT_EQ(icons_.sharedPNG128(safari, std::nullopt), shared);
 
-    // Forgetting the token drops its picture.
+    // Forgetting the token drops its picture; the new one is a new pointer.
     icons_.invalidateTokens({*icons_.token(safari)});
     EXPECT_EQ(centre(icons_.png128(safari, std::nullopt)), (Rgba{0, 200, 0, 255}));
+    EXPECT_NE(icons_.sharedPNG128(safari, std::nullopt), shared);
 }
 
 TEST_F(IconServiceTest, Png128ChoosesTheFileThenTheApplicationThenTheProgramsOwnIcon) {
@@ -303,7 +307,9 @@ TEST_F(IconServiceTest, ManyThreadsMayRegisterAndRenderAtOnce) {
 }
 
 TEST(IconCacheTest, DropsTheLeastRecentlyUsedAtEitherBound) {
-    const auto png = [](std::size_t size) { return Bytes{std::vector<std::uint8_t>(size, 1)}; };
+    const auto png = [](std::size_t size) {
+        return std::make_shared<const Bytes>(Bytes{std::vector<std::uint8_t>(size, 1)});
+    };
     IconCache cache(3, 100);
     cache.store("a", png(10));
     cache.store("b", png(10));

@@ -6,14 +6,14 @@
 namespace tavelin {
 
 bool SwitcherCellDropDelegate::isValid(const SwitcherController& controller) const {
-    const DockItem* item = entry_.cell.asItem();
+    const DockItem* item = entry_->cell.asItem();
     if (!item) return false;
     const auto urls = controller.dropHandler().fileURLsOnDragPasteboard();
     return !urls.empty() && controller.dropHandler().canAcceptDrop(urls, *item);
 }
 
 void SwitcherCellDropDelegate::clearHighlightIfHere(SwitcherController& controller) const {
-    if (controller.dropHighlightPath.value() == entry_.path) controller.setDropHighlight(std::nullopt);
+    if (controller.dropHighlightPath.value() == entry_->path) controller.setDropHighlight(std::nullopt);
 }
 
 ui::DropOperation SwitcherCellDropDelegate::dropUpdated(const ui::DropInfo&) {
@@ -23,7 +23,7 @@ ui::DropOperation SwitcherCellDropDelegate::dropUpdated(const ui::DropInfo&) {
         clearHighlightIfHere(*controller);
         return ui::DropOperation::forbidden;
     }
-    controller->setDropHighlight(entry_.path);
+    controller->setDropHighlight(entry_->path);
     return controller->optionKeyHeld() ? ui::DropOperation::copy : ui::DropOperation::move;
 }
 
@@ -43,7 +43,7 @@ bool SwitcherCellDropDelegate::performDrop(const ui::DropInfo& info) {
         if (provider && provider->hasItemConformingToTypeIdentifier(kFileURLTypeIdentifier))
             fileItems.push_back(provider);
     }
-    return controller->acceptDroppedFiles(std::move(fileItems), entry_.path, entry_.cell);
+    return controller->acceptDroppedFiles(std::move(fileItems), entry_->path, entry_->cell);
 }
 
 }  // namespace tavelin

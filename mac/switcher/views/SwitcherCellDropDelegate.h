@@ -16,7 +16,9 @@ class SwitcherController;
 
 class SwitcherCellDropDelegate final : public ui::DropDelegate {
   public:
-    SwitcherCellDropDelegate(DockMainGridEntry entry, std::weak_ptr<SwitcherController> controller)
+    // The entry is the one the cell's other handlers share.
+    SwitcherCellDropDelegate(std::shared_ptr<const DockMainGridEntry> entry,
+                             std::weak_ptr<SwitcherController> controller)
         : entry_(std::move(entry)), controller_(std::move(controller)) {}
 
     ui::DropOperation dropUpdated(const ui::DropInfo& info) override;
@@ -28,7 +30,7 @@ class SwitcherCellDropDelegate final : public ui::DropDelegate {
     bool isValid(const SwitcherController& controller) const;
     void clearHighlightIfHere(SwitcherController& controller) const;
 
-    DockMainGridEntry entry_;
+    std::shared_ptr<const DockMainGridEntry> entry_;
     std::weak_ptr<SwitcherController> controller_;
 };
 

@@ -30,16 +30,21 @@ std::string SwitcherDockLayout::cellID(CellPath path) {
 }
 
 ui::View SwitcherDockLayout::body(const ui::BuildContext& context) && {
+    // The separator lines are read before the cells that take a slot move out of the entries.
+    auto pairs = DockGridLayout::dockSeparatorLinePairs(entries);
+    entries = DockGridLayout::mainGridLayoutCells(std::move(entries), isDockLineSeparator);
     // The grid is made where it is placed, from the size it is given.
-    return ui::geometryReader([layout = std::move(*this), &context](const ui::GeometryProxy& proxy) {
-        return layout.grid(context, proxy.size);
-    });
+    return ui::geometryReader(
+        [layout = std::move(*this), pairs = std::move(pairs), &context](const ui::GeometryProxy& proxy) {
+            return layout.grid(context, proxy.size, pairs);
+        });
 }
 
-ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size available) const {
+ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size available,
+                                  const std::vector<DockSeparatorLinePair>& linePairs) const {
     const double innerLimit = controller.panelGridInnerWidth.value();
     const double innerWidth = innerLimit > 0 ? std::min(innerLimit, available.width) : available.width;
-    const auto layoutCells = DockGridLayout::mainGridLayoutCells(entries, isDockLineSeparator);
+    const std::vector<DockMainGridEntry>& layoutCells = entries;  // the separator lines taken out by body()
     const auto count = static_cast<std::int64_t>(layoutCells.size());
     const std::int64_t columns = SwitcherMainGridLayout::columns(count, iconSize, innerWidth);
     const std::int64_t rowCount =
@@ -47,8 +52,7 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
     const DockGridPlan plan = DockGridLayout::plan(
         count, (iconSize + SwitcherMainGridLayout::kColumnGap) * static_cast<double>(columns),
         available.height, iconSize, DockGridPlatform::mac, DockGridColumnLayout::fixedColumns(columns));
-    const auto pairs = DockGridLayout::filterSeparatorPairsInRowMid(
-        DockGridLayout::dockSeparatorLinePairs(entries), layoutCells, columns);
+    const auto pairs = DockGridLayout::filterSeparatorPairsInRowMid(linePairs, layoutCells, columns);
     const double rowHeight = iconSize + SwitcherPanelGeometry::kLabelBand;
     const double labelMaxWidth = controller.panelLabelMaxWidth.value();
 
@@ -127,7 +131,7 @@ ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMai
 
     const std::weak_ptr<SwitcherController> weak = controller.weak_from_this();
     // Each modifier copies the handlers set before it, and the layout copies them once more: they share
-    // one copy of the cell rather than carrying an item each.
+    // one copy of the cell, with the drop delegate, rather than carrying an item each.
     const auto shared = std::make_shared<const DockMainGridEntry>(entry);
     ui::View result = view.body(context.environment, context.measurer)
                           .onTap([weak, path] {
@@ -144,7 +148,7 @@ ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMai
                               }
                           });
     if (takesDrops(entry.cell))
-        result = result.onDrop(std::make_shared<SwitcherCellDropDelegate>(entry, weak));
+        result = result.onDrop(std::make_shared<SwitcherCellDropDelegate>(shared, weak));
     if (entry.cell.asItem()) {
         result = result.onContextMenu([weak, shared] {
             const auto here = shared;  // outlives a layout that drops this handler

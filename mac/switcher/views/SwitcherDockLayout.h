@@ -48,7 +48,8 @@ struct SwitcherDockLayout {
     using BuiltCells = std::unordered_map<std::string, BuiltCell>;
 
   private:
-    ui::View grid(const ui::BuildContext& context, ui::Size available) const;
+    ui::View grid(const ui::BuildContext& context, ui::Size available,
+                  const std::vector<DockSeparatorLinePair>& linePairs) const;
     ui::View cell(const ui::BuildContext& context, const DockMainGridEntry& entry, double labelMaxWidth,
                   BuiltCells& last, BuiltCells& next) const;
 };
