@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace tavelin {
@@ -85,18 +86,14 @@ DockGridPlan plan(std::int64_t itemCount, double contentWidth, double contentHei
                   DockGridPlatform platform, DockGridColumnLayout columnLayout);
 
 // Rows of `columns` elements, the last one shorter; below 1 column the whole list is one row; an empty
-// list has no rows.
+// list has no rows. The rows are views of the list, which must outlive them.
 template <class T>
-std::vector<std::vector<T>> chunk(const std::vector<T>& list, std::int64_t columns) {
-    std::vector<std::vector<T>> rows;
+std::vector<std::span<const T>> chunk(const std::vector<T>& list, std::int64_t columns) {
+    std::vector<std::span<const T>> rows;
     if (list.empty()) return rows;
-    if (columns < 1) return {list};
-    const auto width = static_cast<std::size_t>(columns);
-    for (std::size_t start = 0; start < list.size(); start += width) {
-        const auto end = start + std::min(width, list.size() - start);
-        rows.emplace_back(list.begin() + static_cast<std::ptrdiff_t>(start),
-                          list.begin() + static_cast<std::ptrdiff_t>(end));
-    }
+    const std::size_t width = columns < 1 ? list.size() : static_cast<std::size_t>(columns);
+    for (std::size_t start = 0; start < list.size(); start += width)
+        rows.emplace_back(list.data() + start, std::min(width, list.size() - start));
     return rows;
 }
 

@@ -59,9 +59,9 @@ std::vector<T> omitSeparatorSlotsAtRowEnds(const std::vector<T>& list, std::int6
     if (columns < 1) return list;
     std::vector<T> result;
     result.reserve(list.size());
-    for (auto& row : chunk(list, columns)) {
-        if (isDockLineSeparator(row.back())) row.pop_back();
-        result.insert(result.end(), std::make_move_iterator(row.begin()), std::make_move_iterator(row.end()));
+    for (auto row : chunk(list, columns)) {
+        if (isDockLineSeparator(row.back())) row = row.first(row.size() - 1);
+        result.insert(result.end(), row.begin(), row.end());
     }
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "dockmodel/DockGridLayout.h"
 #include "dockmodel/DockMainGrid.h"
@@ -202,8 +203,13 @@ TEST(DockGridLayout, AnyInputGivesACoherentPlan) {
 
 TEST(DockGridLayout, ChunksAndCentring) {
     const std::vector<int> seven = {1, 2, 3, 4, 5, 6, 7};
-    EXPECT_EQ(Grid::chunk(seven, 3), (std::vector<std::vector<int>>{{1, 2, 3}, {4, 5, 6}, {7}}));
-    EXPECT_EQ(Grid::chunk(seven, 0), (std::vector<std::vector<int>>{seven}));
+    const auto rows = [](const std::vector<std::span<const int>>& spans) {
+        std::vector<std::vector<int>> copies;
+        for (const auto row : spans) copies.emplace_back(row.begin(), row.end());
+        return copies;
+    };
+    EXPECT_EQ(rows(Grid::chunk(seven, 3)), (std::vector<std::vector<int>>{{1, 2, 3}, {4, 5, 6}, {7}}));
+    EXPECT_EQ(rows(Grid::chunk(seven, 0)), (std::vector<std::vector<int>>{seven}));
     EXPECT_TRUE(Grid::chunk(std::vector<int>{}, 3).empty());
     EXPECT_EQ(Grid::centeredStartColumn(1, 3), 1);
     EXPECT_EQ(Grid::centeredStartColumn(2, 5), 1);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <span>
 
 #include "mac/switcher/SwitcherController.h"
 #include "mac/switcher/SwitcherGridLayout.h"
@@ -59,10 +58,7 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
     BuiltCells& lastCells = context.state.value<BuiltCells>(kCellViewsStateKey);
     BuiltCells nextCells;
     std::vector<ui::View> rows;
-    // Rows as DockGridLayout::chunk makes them, without copying the cells.
-    const std::size_t rowLength = columns < 1 ? layoutCells.size() : static_cast<std::size_t>(columns);
-    for (std::size_t start = 0; start < layoutCells.size(); start += rowLength) {
-        const std::span row(layoutCells.data() + start, std::min(rowLength, layoutCells.size() - start));
+    for (const auto row : DockGridLayout::chunk(layoutCells, columns)) {
         std::vector<ui::View> cells;
         for (const auto& entry : row)
             cells.push_back(cell(context, entry, labelMaxWidth, lastCells, nextCells));
