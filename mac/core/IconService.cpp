@@ -20,7 +20,11 @@ bool isTrashToken(std::string_view token) {
 
 }  // namespace
 
-IconService::IconService(Platform platform) : platform_(platform) {}
+IconService::IconService(Platform platform)
+    : platform_(platform),
+      program_(platform.host.mainBundle()),
+      trashPath_(
+          platform.folders.trashDirectory().transform([](const auto& path) { return path.string(); })) {}
 
 IconToken IconService::digestToken(std::string_view source) {
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(source.data()), source.size());
@@ -160,10 +164,7 @@ std::shared_ptr<const Bytes> IconService::sharedPNG128(const std::optional<std::
 IconSource IconService::resolvedIconSource(const std::optional<std::string>& path,
                                            const std::optional<std::string>& bundleID) const {
     std::optional<std::string> resolvedPath = path;
-    if (bundleID) {
-        const auto program = platform_.host.mainBundle();
-        if (*bundleID == program.identifier) resolvedPath = program.path.string();
-    }
+    if (bundleID && *bundleID == program_.identifier) resolvedPath = program_.path.string();
     if (resolvedPath && platform_.files.itemType(*resolvedPath) != ItemType::missing) {
         return {resolvedPath, bundleID};
     }
@@ -176,9 +177,8 @@ IconSource IconService::resolvedIconSource(const std::optional<std::string>& pat
 }
 
 bool IconService::isTrashFull() const {
-    const auto trash = platform_.folders.trashDirectory();
-    if (!trash) return false;
-    const auto entries = platform_.files.contentsOfDirectory(*trash, HiddenFiles::include);
+    if (!trashPath_) return false;
+    const auto entries = platform_.files.contentsOfDirectory(*trashPath_, HiddenFiles::include);
     return entries && !entries->empty();
 }
 
@@ -227,8 +227,7 @@ std::optional<Bytes> IconService::pngData(const Bitmap& image) const {
 
 bool IconService::isTrashPath(const std::string& path) const {
     if (path.ends_with("/.Trash") || path.ends_with("/.Trash/")) return true;
-    const auto trash = platform_.folders.trashDirectory();
-    return trash && path == trash->string();
+    return path == trashPath_;
 }
 
 void IconService::postInvalidated(std::vector<IconToken> tokens) {

@@ -127,6 +127,9 @@ class IconService {
     void postInvalidated(std::vector<IconToken> tokens);
 
     Platform platform_;
+    // The program's own bundle and the user's Trash folder, which stay where they are while it runs.
+    const BundleInfo program_;
+    const std::optional<std::string> trashPath_;
     std::mutex lock_;
     IconCache cache_{kCacheMaxCount, kCacheMaxBytes};
     // The Trash's pictures, empty and full, by its state: the system's named pictures never change,

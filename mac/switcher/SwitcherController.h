@@ -37,6 +37,7 @@
 #include "mac/switcher/SwitcherPanel.h"
 #include "mac/switcher/SwitcherWindowPopoverController.h"
 #include "mac/switcher/TriggerSwitcher.h"
+#include "mac/switcher/views/SwitcherDockLayout.h"
 #include "mac/switcher/views/SwitcherHostView.h"
 #include "platform/AppWindows.h"
 #include "platform/Application.h"
@@ -306,6 +307,8 @@ class SwitcherController : public ObservableObject,
     // The cell's icon: the icon service's 128-pixel picture of the item or child, decoded once and
     // again only when that picture changes; none for a spacer or a picture that does not decode.
     std::optional<ui::Image> iconImage(const DockPresentation::Cell& cell);
+    // The grid's cell views of its last layout, which the grid reuses while they would come out the same.
+    SwitcherDockLayout::BuiltCells& panelCellViews() { return panelCellViews_; }
     // Lays the panel's views out again in the host's frame, in the panel's appearance and the user's
     // reduce-motion choice. Runs a main-queue turn after any published change while the panel is open.
     void updatePanelHost();
@@ -548,6 +551,7 @@ class SwitcherController : public ObservableObject,
     // only when their picture changed.
     std::unordered_map<std::string, DecodedIcon> openingIcons_;
     std::unordered_map<std::string, DecodedIcon> lastOpeningIcons_;
+    SwitcherDockLayout::BuiltCells panelCellViews_;
     bool panelHostUpdateQueued_ = false;
     Subscription panelHostRefresh_;
 

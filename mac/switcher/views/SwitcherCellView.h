@@ -19,7 +19,20 @@ struct Environment;
 class TextMeasurer;
 }  // namespace ui
 
-struct SwitcherCellView {
+// How a cell is shown, apart from the cell itself.
+struct SwitcherCellLook {
+    ui::ColorScheme colorScheme = ui::ColorScheme::light;
+    bool selected = false;
+    bool dropHighlighted = false;
+    std::optional<ui::Image> icon;
+    double iconSize = 72;
+    double labelMaxWidth = 0;
+    bool alwaysShowLabel = false;
+
+    friend bool operator==(const SwitcherCellLook&, const SwitcherCellLook&) = default;
+};
+
+struct SwitcherCellView : SwitcherCellLook {
     static constexpr double kSpacing = 8;
     static constexpr double kCornerRadius = 10;
     static constexpr double kSelectionOpacity = 0.35;
@@ -29,14 +42,7 @@ struct SwitcherCellView {
     static constexpr double kMarkDrop = 3;
     static constexpr double kInlineLabelFontSize = 11;
 
-    ui::ColorScheme colorScheme = ui::ColorScheme::light;
     DockPresentation::Cell cell = DockPresentation::Cell::spacer(SeparatorKind::spacer);
-    bool selected = false;
-    bool dropHighlighted = false;
-    std::optional<ui::Image> icon;
-    double iconSize = 72;
-    double labelMaxWidth = 0;
-    bool alwaysShowLabel = false;
 
     ui::View body(const ui::Environment& environment, const ui::TextMeasurer& measurer) const;
 

@@ -55,7 +55,7 @@ ui::View SwitcherDockLayout::grid(const ui::BuildContext& context, ui::Size avai
     const double rowHeight = iconSize + SwitcherPanelGeometry::kLabelBand;
     const double labelMaxWidth = controller.panelLabelMaxWidth.value();
 
-    BuiltCells& lastCells = context.state.value<BuiltCells>(kCellViewsStateKey);
+    BuiltCells& lastCells = controller.panelCellViews();
     BuiltCells nextCells;
     std::vector<ui::View> rows;
     for (const auto row : DockGridLayout::chunk(layoutCells, columns)) {
@@ -108,22 +108,22 @@ ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMai
         const DockSeparatorSlotView slot{spacer->kind, iconSize, slotHeight, kSeparatorSlotOpacity};
         return switcherCellAnchorKey().report(slot.body(), path, kSwitcherHostSpace);
     }
-    SwitcherCellView view;
-    view.colorScheme = context.environment.colorScheme;
-    view.cell = entry.cell;
-    view.selected = selection == path;
-    view.dropHighlighted = controller.dropHighlightPath.value() == path;
-    view.icon = controller.iconImage(entry.cell);
-    view.iconSize = iconSize;
-    view.labelMaxWidth = labelMaxWidth;
-    view.alwaysShowLabel = !controller.filterText.value().empty();
+    const SwitcherCellLook look{.colorScheme = context.environment.colorScheme,
+                                .selected = selection == path,
+                                .dropHighlighted = controller.dropHighlightPath.value() == path,
+                                .icon = controller.iconImage(entry.cell),
+                                .iconSize = iconSize,
+                                .labelMaxWidth = labelMaxWidth,
+                                .alwaysShowLabel = !controller.filterText.value().empty()};
 
-    // The view and its handlers depend on nothing else: the path is in the id, the controller is the host's.
-    std::string id = cellID(path);
-    if (const auto kept = last.find(id);
-        kept != last.end() && kept->second.view == view && kept->second.environment == context.environment) {
-        return next.insert_or_assign(std::move(id), std::move(kept->second)).first->second.built;
+    // The view and its handlers depend on nothing else: the path is in the id, and the controller that
+    // keeps the views is the one the handlers call.
+    if (const auto kept = last.find(path); kept != last.end() && kept->second.view.cell == entry.cell &&
+                                           static_cast<const SwitcherCellLook&>(kept->second.view) == look &&
+                                           kept->second.environment == context.environment) {
+        return next.insert(last.extract(kept)).position->second.built;
     }
+    const SwitcherCellView view{look, entry.cell};
 
     const std::weak_ptr<SwitcherController> weak = controller.weak_from_this();
     // Each modifier copies the handlers set before it, and the layout copies them once more: they share
@@ -153,8 +153,8 @@ ui::View SwitcherDockLayout::cell(const ui::BuildContext& context, const DockMai
                                              InputEvent{EventType::rightMouseDown});
         });
     }
-    ui::View built = switcherCellAnchorKey().report(result.id(id), path, kSwitcherHostSpace);
-    next.insert_or_assign(std::move(id), BuiltCell{std::move(view), context.environment, built});
+    ui::View built = switcherCellAnchorKey().report(result.id(cellID(path)), path, kSwitcherHostSpace);
+    next.insert_or_assign(path, BuiltCell{view, context.environment, built});
     return built;
 }
 

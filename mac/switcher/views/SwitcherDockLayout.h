@@ -4,11 +4,13 @@
 // the rows do not fit, with the Dock's separator lines drawn over it from the cells' anchors. Each item
 // cell is tapped, hovered, right-clicked and dropped on through the controller; every cell that takes
 // a slot reports its frame in "switcherHost". A cell whose view would come out the same as in the last
-// layout (same cell, selection, highlight, icon, sizes and environment) keeps the view it was given.
+// layout (same cell, selection, highlight, icon, sizes and environment) keeps the view it was given; the
+// controller holds the views between layouts and between openings, so that an opening over an unchanged
+// Dock builds no cell again.
 
+#include <map>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "dockmodel/DockMainGrid.h"
@@ -24,7 +26,6 @@ struct SwitcherDockLayout {
     // Where the scroll view keeps its offset and the grid its anchors, in the host's state.
     static constexpr const char* kScrollStateID = "switcherGridScroll";
     static constexpr const char* kAnchorsStateKey = "gridCellAnchors";
-    static constexpr const char* kCellViewsStateKey = "gridCellViews";
     static constexpr double kRowGap = 12;
     static constexpr double kSeparatorSlotOpacity = 0.4;
 
@@ -39,13 +40,13 @@ struct SwitcherDockLayout {
     // The id of a cell's view.
     static std::string cellID(CellPath path);
 
-    // The item cells' views of the last layout by cell id, with what each was made from.
+    // The item cells' views of the last layout by path, with what each was made from.
     struct BuiltCell {
         SwitcherCellView view;
         ui::Environment environment;
         ui::View built;
     };
-    using BuiltCells = std::unordered_map<std::string, BuiltCell>;
+    using BuiltCells = std::map<CellPath, BuiltCell, CellPathOrder>;
 
   private:
     ui::View grid(const ui::BuildContext& context, ui::Size available,

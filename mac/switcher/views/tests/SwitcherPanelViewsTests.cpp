@@ -88,13 +88,19 @@ TEST_F(SwitcherPanelViewsTest, FullRowsThenAShortLastRowFromTheLeftAndTheAnchors
     EXPECT_EQ(ops<ui::TextOp>(host_->layout()).back().text, "app");
 }
 
-// Cells keep their views from one layout to the next only while nothing they show has changed: after a
-// step, a drop highlight, a search and the dark scheme, the kept host draws what a new one draws.
-TEST_F(SwitcherPanelViewsTest, ALayoutAfterChangesDrawsWhatANewHostDraws) {
+// Cells keep their views from one layout to the next, in one host or the next one, only while nothing
+// they show has changed: after a step, a drop highlight, the dark scheme, a search and a changed item,
+// the kept views draw what views built anew draw.
+TEST_F(SwitcherPanelViewsTest, KeptCellViewsDrawWhatNewViewsDraw) {
     const auto drawn = [](const ui::LayoutResult& result) {
         auto bitmap = ui::render(result.displayList, result.size, 1);
         EXPECT_TRUE(bitmap.has_value());
         return bitmap ? *bitmap : Bitmap{};
+    };
+    const auto changedApps = [] {
+        auto cells = apps(6);
+        cells[3] = DockPresentation::Cell::item(appItem("App 3", true, true));
+        return cells;
     };
     show(oneTier(apps(6)), {332, 188}, CellPath{0, 0}, 300);
     const auto kept = host_;
@@ -102,13 +108,17 @@ TEST_F(SwitcherPanelViewsTest, ALayoutAfterChangesDrawsWhatANewHostDraws) {
     switcher().dropHighlightPath = CellPath{0, 4};
     environment_.colorScheme = ui::ColorScheme::dark;
     const Bitmap stepped = drawn(kept->update(environment_));
+    const Bitmap changed = drawn(show(oneTier(changedApps()), {332, 188}, CellPath{0, 2}, 300));
     switcher().filterText = "app";
-    const Bitmap searched = drawn(kept->update(environment_));
+    const Bitmap searched = drawn(host_->update(environment_));
 
+    switcher().panelCellViews().clear();
+    EXPECT_EQ(searched, drawn(show(oneTier(changedApps()), {332, 188}, CellPath{0, 2}, 300)));
     switcher().filterText = "";
+    switcher().panelCellViews().clear();
+    EXPECT_EQ(changed, drawn(show(oneTier(changedApps()), {332, 188}, CellPath{0, 2}, 300)));
+    switcher().panelCellViews().clear();
     EXPECT_EQ(stepped, drawn(show(oneTier(apps(6)), {332, 188}, CellPath{0, 2}, 300)));
-    switcher().filterText = "app";
-    EXPECT_EQ(searched, drawn(show(oneTier(apps(6)), {332, 188}, CellPath{0, 2}, 300)));
 }
 
 TEST_F(SwitcherPanelViewsTest, ASingleCellSitsAtTheTopCentre) {
