@@ -56,6 +56,7 @@ TEST(DockGridLayout, ColumnCounts) {
         {"fixed 50 for 3 items is 3", 3, 400, Layout::fixedColumns(50), 3},
         {"fixed 50 where only 2 fit", 3, 150, Layout::fixedColumns(50), 2},
         {"fewest non-sparse: ten icons of 64 in 400", 10, 400, Layout::fewestNonSparse(), 5},
+        {"a leftover of 34, under 0.55 of an icon, is not sparse", 10, 392, Layout::fewestNonSparse(), 4},
         {"most columns", 10, 400, Layout::mostColumns(), 5},
         {"most columns, fewer items", 3, 400, Layout::mostColumns(), 3},
         {"one item", 1, 400, Layout::mostColumns(), 1},
@@ -130,6 +131,8 @@ TEST(DockGridLayout, IOSDifferences) {
     // tall screen, all that fit on a short one.
     EXPECT_EQ(Grid::plan(12, 400, 800, 60, ios, Layout::mostColumns()).columns, 5);
     EXPECT_EQ(Grid::plan(12, 400, 200, 60, ios, Layout::mostColumns()).columns, 6);
+    // Five columns take 224 of 310 usable points: more than 72%.
+    EXPECT_EQ(Grid::plan(12, 400, 320, 60, ios, Layout::mostColumns()).columns, 6);
 }
 
 TEST(DockGridLayout, SmallRules) {

@@ -152,6 +152,12 @@ TEST(DockNavigator, SelectsRelativeToTheActiveApplication) {
     DockNavigator withoutFinder(threeTierDock(), showAll());
     withoutFinder.selectNextAfterActiveApp(std::string(DockNavigator::ownBundleID), "com.example.absent");
     EXPECT_EQ(selected(withoutFinder), "A");
+    // Our own tile in the Dock is never stepped from.
+    auto withUs = threeTierDock();
+    withUs.items[0].bundleID = std::string(DockNavigator::ownBundleID);
+    DockNavigator ours(withUs, showAll());
+    ours.selectNextAfterActiveApp(std::string(DockNavigator::ownBundleID), finder);
+    EXPECT_EQ(selected(ours), "E");
     DockNavigator nothing(snapshotOf({}), showAll());
     nothing.selectActiveApp("com.example.C", finder);
     EXPECT_EQ(selected(nothing), "none");
@@ -250,6 +256,12 @@ TEST(DockNavigator, OpensAndClosesFolders) {
     EXPECT_EQ(selected(navigator), "Docs");
     EXPECT_TRUE(navigator.expanded().empty());
     EXPECT_FALSE(navigator.collapseCurrentFolder());
+
+    // A child that leaves the listing hands the selection to the cell after it, not to its folder.
+    navigator.expand(ItemID("Docs"), folderListing("Docs", {folderChild("a"), folderChild("b")}));
+    selectItem(navigator, "Docs/b");
+    navigator.expand(ItemID("Docs"), folderListing("Docs", {folderChild("a")}));
+    EXPECT_EQ(selected(navigator), "Z");
 
     DockNavigator withSpacer(snapshotOf({fixedApp("A", 0)}, {separator(1)}), showAll());
     withSpacer.select({0, 1});

@@ -78,12 +78,6 @@ TEST(PresentationOptions, EnumerationTextsAreExact) {
     EXPECT_EQ(enumFromString<HiddenAppsMode>("Hide"), std::nullopt);
 }
 
-TEST(PresentationOptions, EqualityCoversTheItemStyle) {
-    auto other = sampleOptions();
-    other.itemStyle = ItemStyle::icon;
-    EXPECT_NE(other, sampleOptions());
-}
-
 TEST(DensityPreference, TaggedUnionForm) {
     EXPECT_EQ(encodeJSON(DensityPreference::fixed(Density::regular)).value(),
               R"({"fixed":{"_0":"regular"}})");
@@ -91,7 +85,6 @@ TEST(DensityPreference, TaggedUnionForm) {
     EXPECT_EQ(decodeJSON<DensityPreference>(R"({"fixed":{"_0":"compact"}})").value(),
               DensityPreference::fixed(Density::compact));
     EXPECT_EQ(decodeJSON<DensityPreference>(R"({"auto":{}})").value(), DensityPreference::automatic());
-    EXPECT_NE(DensityPreference::fixed(Density::compact), DensityPreference::fixed(Density::spacious));
 }
 
 TEST(DensityPreference, MalformedFormsFail) {

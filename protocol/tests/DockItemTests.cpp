@@ -88,9 +88,7 @@ TEST(DockItem, RunningIndicatorOnlyForRunningApplications) {
 }
 
 TEST(DockEnums, TextsInDeclarationOrder) {
-    EXPECT_EQ(toString(DockRegion::dockOthers), "dockOthers");
     EXPECT_EQ(toString(FolderArrangement::dockDefault), "dockDefault");
-    EXPECT_EQ(toString(SeparatorKind::smallSpacer), "smallSpacer");
     EXPECT_EQ(toString(ActivationPolicy::prohibited), "prohibited");
     EXPECT_EQ(enumFromString<RunningAppsSort>("launchOrder"), RunningAppsSort::launchOrder);
     EXPECT_EQ(enumFromString<FolderDisplayMode>("Fan"), std::nullopt);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <map>
 
 #include "protocol/AnyCodablePayload.h"
 #include "protocol/MacEnvelope.h"
@@ -48,8 +49,6 @@ TEST(MessageType, TwentyNineDottedTextsInCaseOrder) {
         EXPECT_EQ(toString(static_cast<MessageType>(i)), texts[i]);
         EXPECT_EQ(enumFromString<MessageType>(texts[i]), static_cast<MessageType>(i));
     }
-    EXPECT_EQ(toString(MessageType::error), "error");
-    EXPECT_EQ(toString(MessageType::wallpaperUnchanged), "wallpaper.unchanged");
     for (const auto* text : {"Hello", "hello ", "helloAck", "dock_snapshot", ""}) {
         EXPECT_FALSE(enumFromString<MessageType>(text).has_value()) << text;
     }
@@ -294,46 +293,34 @@ TEST(EmptyAndOpenPayloads, JSONForms) {
 }
 
 TEST(MacEnvelope, RepliesEchoTheRequestIDAndEverythingElseGetsANewOne) {
+    // Each reply and the request whose ID it echoes; every other type answers none.
+    const std::map<MessageType, MessageType> answers = {
+        {MessageType::helloAck, MessageType::hello},
+        {MessageType::folderSnapshot, MessageType::folderOpen},
+        {MessageType::iconData, MessageType::iconFetch},
+        {MessageType::windowListSnapshot, MessageType::windowListRequest},
+        {MessageType::windowThumbnailData, MessageType::windowThumbnailFetch},
+        {MessageType::wallpaperData, MessageType::wallpaperFetch},
+        {MessageType::wallpaperUnchanged, MessageType::wallpaperFetch},
+        {MessageType::commandResult, MessageType::command}};
+    for (std::size_t i = 0; i < messageTypeCount; ++i) {
+        const auto type = static_cast<MessageType>(i);
+        const auto answered = answers.find(type);
+        EXPECT_EQ(requestAnsweredBy(type),
+                  answered == answers.end() ? std::nullopt : std::optional(answered->second))
+            << toString(type);
+    }
+
     const auto request = [](std::string_view type) {
         return AnyEnvelope{
             .protocolVersion = 1, .messageType = std::string(type), .requestID = RequestID("REQ")};
     };
     const std::optional<SessionID> session = SessionID("s");
-    EXPECT_EQ(macReply<MessageType::helloAck>(request("hello"), HelloAck{}, session).requestID,
-              RequestID("REQ"));
-    EXPECT_EQ(
-        macReply<MessageType::folderSnapshot>(request("folder.open"), FolderSnapshot{}, session).requestID,
-        RequestID("REQ"));
-    EXPECT_EQ(macReply<MessageType::iconData>(request("icon.fetch"), {}, session).requestID,
-              RequestID("REQ"));
-    EXPECT_EQ(
-        macReply<MessageType::windowListSnapshot>(request("window.list.request"), {}, session).requestID,
-        RequestID("REQ"));
-    EXPECT_EQ(
-        macReply<MessageType::windowThumbnailData>(request("window.thumbnail.fetch"), {}, session).requestID,
-        RequestID("REQ"));
-    EXPECT_EQ(macReply<MessageType::wallpaperData>(request("wallpaper.fetch"), {}, session).requestID,
-              RequestID("REQ"));
     EXPECT_EQ(macReply<MessageType::wallpaperUnchanged>(request("wallpaper.fetch"), {}, session).requestID,
               RequestID("REQ"));
-    EXPECT_EQ(macReply<MessageType::commandResult>(request("command"), {}, session).requestID,
-              RequestID("REQ"));
-
-    // Answers that carry a new ID all the same, and replies to another kind of request.
     EXPECT_NE(macReply<MessageType::pong>(request("ping"), {}, session).requestID, RequestID("REQ"));
-    EXPECT_NE(
-        macReply<MessageType::error>(request("command"), ProtocolError::unauthorized(), session).requestID,
-        RequestID("REQ"));
-    EXPECT_NE(
-        macReply<MessageType::pairReject>(request("pair.request"), PairReject::unauthorized(), std::nullopt)
-            .requestID,
-        RequestID("REQ"));
+    // A reply to another kind of request.
     EXPECT_NE(macReply<MessageType::iconData>(request("icon.data"), {}, session).requestID, RequestID("REQ"));
-
-    std::size_t replies = 0;
-    for (std::size_t i = 0; i < messageTypeCount; ++i)
-        replies += requestAnsweredBy(static_cast<MessageType>(i)) ? 1 : 0;
-    EXPECT_EQ(replies, 8u);
 }
 
 TEST(MacEnvelope, HeaderFields) {

@@ -127,9 +127,11 @@ TEST(JsonReading, MalformedAndDeepInputFailCleanly) {
 }
 
 TEST(JsonWriting, CompactFormWithEscapedSlashAndRawUnicode) {
-    const Sample s{.count = -3, .note = "a/b \"c\"\\ \n\t\x01 caf\xC3\xA9 \xE3\x83\x89", .ratio = 0.1, .flag = true};
+    const Sample s{
+        .count = -3, .note = "a/b \"c\"\\ \n\t\x01\x1f caf\xC3\xA9 \xE3\x83\x89", .ratio = 0.1, .flag = true};
     EXPECT_EQ(*encodeJSON(s),
-              "{\"count\":-3,\"note\":\"a\\/b \\\"c\\\"\\\\ \\n\\t\\u0001 caf\xC3\xA9 \xE3\x83\x89\",\"ratio\":0.1,"
+              "{\"count\":-3,\"note\":\"a\\/b \\\"c\\\"\\\\ \\n\\t\\u0001\\u001f caf\xC3\xA9 "
+              "\xE3\x83\x89\",\"ratio\":0.1,"
               "\"flag\":true}");
     EXPECT_EQ(*encodeJSON(Sample{}), R"({"count":0,"ratio":0,"flag":false})");
 }
@@ -142,6 +144,9 @@ TEST(JsonWriting, DoublesRoundTripAndNonFiniteFails) {
         ASSERT_TRUE(text.has_value());
         EXPECT_EQ(decodeJSON<Sample>(*text)->ratio, d);
     }
+    // 2^63 is beyond a signed 64-bit reader.
+    EXPECT_EQ(*encodeJSON(Sample{.ratio = 9223372036854775808.0}),
+              R"({"count":0,"ratio":9.223372036854776e+18,"flag":false})");
     for (const double d : {std::numeric_limits<double>::infinity(), std::nan("")}) {
         const auto text = encodeJSON(Sample{.ratio = d});
         ASSERT_FALSE(text.has_value());

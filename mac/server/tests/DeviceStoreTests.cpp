@@ -33,6 +33,7 @@ class DeviceStoreTest : public ::testing::Test {
 };
 
 TEST_F(DeviceStoreTest, AFirstLaunchMakesTheMachineIDAndKeyOnceAndKeepsThem) {
+    mac_.standardUserDefaults().set("machineID", PlistValue(std::string()));  // an empty ID counts as none
     std::optional<MachineID> firstID;
     std::optional<Bytes> firstKey;
     {
@@ -102,6 +103,23 @@ TEST_F(DeviceStoreTest, AKeychainFailureLeavesNoKeyAndSaysWhy) {
     EXPECT_THAT(
         log_.lines(),
         ElementsAre("Tavelin DeviceStore: machine key unreadable (-25308 User interaction is not allowed.)"));
+}
+
+// A keychain that holds nothing and keeps nothing it is given.
+struct RefusingKeychain final : Keychain {
+    std::expected<std::optional<Bytes>, KeychainError> copyGenericPassword(std::string_view) override {
+        return std::nullopt;
+    }
+    std::expected<void, KeychainError> addGenericPassword(std::string_view, Bytes) override {
+        return std::unexpected(KeychainError{-34, "Disk full."});
+    }
+};
+
+TEST_F(DeviceStoreTest, AKeyTheKeychainDoesNotKeepIsNotUsed) {
+    RefusingKeychain keychain;
+    DeviceStore store({mac_.standardUserDefaults(), keychain, mac_.folders(), log_});
+    EXPECT_FALSE(store.machineKey());
+    EXPECT_THAT(log_.lines(), ElementsAre("Tavelin DeviceStore: machine key not saved (-34 Disk full.)"));
 }
 
 }  // namespace
