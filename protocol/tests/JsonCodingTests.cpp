@@ -127,10 +127,12 @@ TEST(JsonReading, MalformedAndDeepInputFailCleanly) {
 }
 
 TEST(JsonWriting, CompactFormWithEscapedSlashAndRawUnicode) {
-    const Sample s{
-        .count = -3, .note = "a/b \"c\"\\ \n\t\x01\x1f caf\xC3\xA9 \xE3\x83\x89", .ratio = 0.1, .flag = true};
+    const Sample s{.count = -3,
+                   .note = "a/b \"c\"\\ \n\t\b\f\r\x01\x1f caf\xC3\xA9 \xE3\x83\x89",
+                   .ratio = 0.1,
+                   .flag = true};
     EXPECT_EQ(*encodeJSON(s),
-              "{\"count\":-3,\"note\":\"a\\/b \\\"c\\\"\\\\ \\n\\t\\u0001\\u001f caf\xC3\xA9 "
+              "{\"count\":-3,\"note\":\"a\\/b \\\"c\\\"\\\\ \\n\\t\\b\\f\\r\\u0001\\u001f caf\xC3\xA9 "
               "\xE3\x83\x89\",\"ratio\":0.1,"
               "\"flag\":true}");
     EXPECT_EQ(*encodeJSON(Sample{}), R"({"count":0,"ratio":0,"flag":false})");

@@ -68,6 +68,17 @@ TEST_F(DeviceStoreTest, ReadsThePairedDevices) {
     EXPECT_TRUE(store.devices()[1].paused);
 }
 
+TEST_F(DeviceStoreTest, ManyPairedDevicesAreAllRead) {
+    std::string text = "[";
+    for (int i = 0; i < 40; ++i) {
+        text += (i ? R"(,{"deviceID":"D)" : R"({"deviceID":"D)") + std::to_string(i) +
+                R"(","name":"iPhone","publicKey":")" + std::string(88, 'A') +
+                R"(","addedAt":"2025-01-02T03:04:05Z","paused":false})";
+    }
+    writeDevices(text + "]");
+    EXPECT_EQ(DeviceStore(platform()).devices().size(), 40u);
+}
+
 TEST_F(DeviceStoreTest, ADamagedDevicesFileIsReportedAndLeftAsItIs) {
     const std::string damaged = R"([{"deviceID":"D1","name":"Kei's iPhone"}])";
     writeDevices(damaged);
