@@ -121,7 +121,7 @@ TEST(DockNavigator, SelectChecksRangesOnly) {
     DockNavigator navigator(threeTierDock(), showAll());
     navigator.select({0, 2});
     EXPECT_EQ(selected(navigator), "|");
-    for (const CellPath outside : {CellPath{0, 3}, CellPath{9, 0}, CellPath{-1, 0}, CellPath{0, -1}})
+    for (const CellPath outside : {CellPath{0, 3}, CellPath{3, 0}, CellPath{-1, 0}, CellPath{0, -1}})
         navigator.select(outside);
     EXPECT_EQ(selected(navigator), "|");
 }
