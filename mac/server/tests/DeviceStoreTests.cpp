@@ -9,6 +9,7 @@
 #include "platform/sim/SimMac.h"
 #include "platform/tests/NamedPipe.h"
 #include "platform/tests/TemporaryFolder.h"
+#include "protocol/JsonCoding.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin {
@@ -66,6 +67,9 @@ TEST_F(DeviceStoreTest, ReadsThePairedDevices) {
     EXPECT_EQ(store.devices()[0].name, "Kei's iPhone");
     EXPECT_EQ(store.devices()[0].publicKey, (Bytes{{1, 2, 3}}));
     EXPECT_TRUE(store.devices()[1].paused);
+    EXPECT_EQ(
+        encodeJSON(store.devices()[0]).value(),
+        R"({"deviceID":"D1","name":"Kei's iPhone","publicKey":"AQID","addedAt":"2025-01-02T03:04:05Z","paused":false})");
 }
 
 TEST_F(DeviceStoreTest, ManyPairedDevicesAreAllRead) {
