@@ -35,33 +35,18 @@ TEST(PresentationOptions, WritesEveryKeyInOrderAndReadsItBack) {
 }
 
 TEST(PresentationOptions, EveryKeyIsRequired) {
-    const std::pair<std::string_view, std::string_view> fields[] = {{"showSeparators", "true"},
-                                                                    {"reproduceSpacers", "false"},
-                                                                    {"showUnavailableItems", "true"},
-                                                                    {"hiddenAppsMode", "\"dimmed\""},
-                                                                    {"backgroundOnlyAppsMode", "\"show\""},
-                                                                    {"runningSort", "\"name\""},
-                                                                    {"folderChildrenSort", "\"kind\""},
-                                                                    {"filterText", "\"\""},
-                                                                    {"itemStyle", "\"icon\""}};
-    // The first round leaves nothing out and must decode.
-    std::vector<std::string_view> omissions = {""};
-    for (const auto& field : fields) omissions.push_back(field.first);
-    for (const auto missing : omissions) {
-        std::string json = "{";
-        for (const auto& [key, value] : fields) {
-            if (key == missing) continue;
-            json += (json.size() > 1 ? "," : "") + ("\"" + std::string(key) + "\":") + std::string(value);
-        }
-        json += "}";
+    for (const std::string key :
+         {"showSeparators", "reproduceSpacers", "showUnavailableItems", "hiddenAppsMode",
+          "backgroundOnlyAppsMode", "runningSort", "folderChildrenSort", "filterText", "itemStyle"}) {
+        // The member goes with the comma that parts it from its neighbour.
+        std::string json(kOptionsJSON);
+        auto start = json.find("\"" + key + "\":");
+        auto end = json.find_first_of(",}", start);
+        json[end] == ',' ? ++end : --start;
+        json.erase(start, end - start);
         const auto decoded = decodeJSON<PresentationOptions>(json);
-        if (missing.empty()) {
-            EXPECT_TRUE(decoded.has_value()) << json;
-            continue;
-        }
         ASSERT_FALSE(decoded.has_value()) << json;
-        EXPECT_EQ(decoded.error().message,
-                  "PresentationOptions: missing required key \"" + std::string(missing) + "\"");
+        EXPECT_EQ(decoded.error().message, "PresentationOptions: missing required key \"" + key + "\"");
     }
 }
 
