@@ -187,9 +187,11 @@ TEST_F(AXOrderedAssemblyTest, ThePreferencesCompleteWhatTheTreeLacks) {
         EXPECT_EQ(metadata.resolveApp(std::nullopt, std::nullopt, title, runningApps().state()),
                   (PlistTileMetadata::ResolvedApp{program, "jp.fenwold.lomaret"}));
     }
-    // Its own bundle ID without a path: its own bundle.
+    // Its own bundle ID without a path: its own bundle; with one, the path shown stays.
     EXPECT_EQ(metadata.resolveApp(std::nullopt, "jp.fenwold.lomaret", "", runningApps().state()),
               (PlistTileMetadata::ResolvedApp{program, "jp.fenwold.lomaret"}));
+    EXPECT_EQ(metadata.resolveApp("/Copies/Lomaret.app", "jp.fenwold.lomaret", "", runningApps().state()),
+              (PlistTileMetadata::ResolvedApp{"/Copies/Lomaret.app", "jp.fenwold.lomaret"}));
 }
 
 TEST_F(AXOrderedAssemblyTest, AWebLinkTileStaysALinkWithOrWithoutAccessibility) {

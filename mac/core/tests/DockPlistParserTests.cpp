@@ -257,18 +257,20 @@ TEST_F(DockPlistParserTest, MistypedValuesReadAsAbsent) {
     EXPECT_THAT(placed(dock),
                 ElementsAre("fixedApps-com.apple.finder-0@0", "running-com.apple.Safari@1", "trash@2"));
 
-    const auto odd = legacy(PlistDict{
-        {"persistent-apps",
-         PlistArray{PlistDict{{"tile-type", "file-tile"}, {"tile-data", "data"}},
-                    PlistDict{{"tile-type", 5}, {"file-label", 5}},
-                    PlistDict{{"tile-type", "url-tile"}, {"tile-data", PlistDict{{"url", "x"}}}}}}});
-    EXPECT_THAT(placed(odd),
-                ElementsAre("fixedApps-com.apple.finder-0@0", "fixedApps--1@3", "fixedApps-unknown-2@4",
-                            "fixedApps-url-3@5", "running-com.apple.Safari@1", "trash@2"));
+    const auto odd = legacy(
+        PlistDict{{"persistent-apps",
+                   PlistArray{PlistDict{{"tile-type", "file-tile"}, {"tile-data", "data"}},
+                              PlistDict{{"tile-type", 5}, {"file-label", 5}},
+                              PlistDict{{"tile-type", "url-tile"}, {"tile-data", PlistDict{{"url", "x"}}}},
+                              dockURLTile("https://example.org/", "")}}});
+    EXPECT_THAT(placed(odd), ElementsAre("fixedApps-com.apple.finder-0@0", "fixedApps--1@3",
+                                         "fixedApps-unknown-2@4", "fixedApps-url-3@5", "fixedApps-url-4@6",
+                                         "running-com.apple.Safari@1", "trash@2"));
     EXPECT_EQ(odd.items[1].title, "Item");
     EXPECT_EQ(odd.items[1].kind, DockItemKind::file);
     EXPECT_EQ(odd.items[2].title, "?");
     EXPECT_EQ(std::tuple(odd.items[3].title, odd.items[3].isAvailable), std::tuple("URL", false));
+    EXPECT_EQ(odd.items[4].title, "https://example.org/");  // no label: the link itself
 }
 
 TEST_F(DockPlistParserTest, RegionsInterleaveByTheirOwnNumbersAndKeepTheirInnerOrder) {
