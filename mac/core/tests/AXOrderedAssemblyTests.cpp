@@ -173,7 +173,6 @@ TEST_F(AXOrderedAssemblyTest, ThePreferencesCompleteWhatTheTreeLacks) {
     EXPECT_EQ(std::tuple(dock.items[6].itemID.rawValue(), dock.items[6].title, dock.items[6].kind),
               std::tuple("ax-8-doc-" + disk("~/Report.pdf"), "Report", DockItemKind::file));
 
-    // The program's own name, the display name or "Tavelin", in any case.
     const PlistTileMetadata metadata(plist, {}, mac().workspace(), mac().host());
     // A folder that says nothing of its display counts as 0, automatic.
     EXPECT_EQ(metadata.folderInfoByPath.find(disk("~/Report.pdf")), nullptr);
@@ -183,13 +182,16 @@ TEST_F(AXOrderedAssemblyTest, ThePreferencesCompleteWhatTheTreeLacks) {
     EXPECT_EQ(PlistTileMetadata(plainFolder, {}, mac().workspace(), mac().host())
                   .folderInfoByPath.find(disk("~/Work"))->showas,
               0);
+    // The program's own name, the display name or "Tavelin", in any case.
     for (const auto* title : {"lomaret", "TAVELIN"}) {
         EXPECT_EQ(metadata.resolveApp(std::nullopt, std::nullopt, title, runningApps().state()),
                   (PlistTileMetadata::ResolvedApp{program, "jp.fenwold.lomaret"}));
     }
-    // Its own bundle ID without a path: its own bundle.
+    // Its own bundle ID without a path: its own bundle; with one, the path shown stays.
     EXPECT_EQ(metadata.resolveApp(std::nullopt, "jp.fenwold.lomaret", "", runningApps().state()),
               (PlistTileMetadata::ResolvedApp{program, "jp.fenwold.lomaret"}));
+    EXPECT_EQ(metadata.resolveApp("/Copies/Lomaret.app", "jp.fenwold.lomaret", "", runningApps().state()),
+              (PlistTileMetadata::ResolvedApp{"/Copies/Lomaret.app", "jp.fenwold.lomaret"}));
 }
 
 TEST_F(AXOrderedAssemblyTest, AWebLinkTileStaysALinkWithOrWithoutAccessibility) {

@@ -14,11 +14,13 @@ using ::testing::ElementsAre;
 
 class DockAXOrderReaderTest : public DockWorld {
   protected:
-    // Shows `tiles` as the Dock's list.
+    // Shows `tiles` as the Dock's list, its first child; a later child's tile is no tile of the Dock.
     void showTiles(std::vector<SimAXNode> tiles) {
         SimAXNode list;
         list.set("AXRole", "AXList").set("AXChildren", std::move(tiles));
-        showTree(SimAXNode().set("AXRole", "AXApplication").set("AXChildren", std::vector{list}));
+        SimAXNode menu;
+        menu.set("AXRole", "AXMenu").set("AXChildren", std::vector{tile("AXTrashDockItem", "Not a tile")});
+        showTree(SimAXNode().set("AXRole", "AXApplication").set("AXChildren", std::vector{list, menu}));
     }
     void showTree(const SimAXNode& root) {
         mac().accessibility().setTree(*mac().dock()->processIdentifier(), root);

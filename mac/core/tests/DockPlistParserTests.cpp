@@ -89,25 +89,22 @@ TEST_F(DockPlistParserTest, PreferencesComeFromTheDefaultsDomainFirstThenTheFile
 TEST_F(DockPlistParserTest, DamagedPreferenceFilesReadAsNothing) {
     const auto valid = serializePlist(PlistDict{{"persistent-apps", PlistArray{}}}, PlistFormat::binary);
     ASSERT_TRUE(valid);
-    for (const std::string& bytes : {
+    for (const auto& bytes : std::vector<std::optional<std::string>>{
              valid->substr(0, valid->size() / 2),  // truncated
-             std::string("bplist00\xFF\xFF\xFF", 11),
-             std::string(),
+             std::string("bplist00\xFF\xFF\xFF", 11), std::string(),
              std::string("<?xml version=\"1.0\"?><plist><array><string>x</string></array></plist>"),
              *serializePlist(PlistValue("a text"), PlistFormat::binary),
+             std::nullopt,  // no file at all
          }) {
         TemporaryFolder home;
         VirtualScheduler scheduler;
         sim::SimMac mac(sim::Desktop{}, home.path(), scheduler, log_);
-        ASSERT_TRUE(writeFileAtomically(home / "Library/Preferences/com.apple.dock.plist", bytes));
+        if (bytes) {
+            ASSERT_TRUE(writeFileAtomically(home / "Library/Preferences/com.apple.dock.plist", *bytes));
+        }
         const DockPlistParser parser(mac.userDefaults(), mac.folders(), mac.workspace(), mac.host());
         EXPECT_EQ(parser.loadDockPlist(), std::nullopt) << ::testing::PrintToString(bytes);
     }
-    TemporaryFolder home;
-    VirtualScheduler scheduler;
-    sim::SimMac mac(sim::Desktop{}, home.path(), scheduler, log_);
-    EXPECT_EQ(DockPlistParser(mac.userDefaults(), mac.folders(), mac.workspace(), mac.host()).loadDockPlist(),
-              std::nullopt);
 }
 
 TEST_F(DockPlistParserTest, AStandardDockFromItsPreferenceFile) {
@@ -257,18 +254,20 @@ TEST_F(DockPlistParserTest, MistypedValuesReadAsAbsent) {
     EXPECT_THAT(placed(dock),
                 ElementsAre("fixedApps-com.apple.finder-0@0", "running-com.apple.Safari@1", "trash@2"));
 
-    const auto odd = legacy(PlistDict{
-        {"persistent-apps",
-         PlistArray{PlistDict{{"tile-type", "file-tile"}, {"tile-data", "data"}},
-                    PlistDict{{"tile-type", 5}, {"file-label", 5}},
-                    PlistDict{{"tile-type", "url-tile"}, {"tile-data", PlistDict{{"url", "x"}}}}}}});
-    EXPECT_THAT(placed(odd),
-                ElementsAre("fixedApps-com.apple.finder-0@0", "fixedApps--1@3", "fixedApps-unknown-2@4",
-                            "fixedApps-url-3@5", "running-com.apple.Safari@1", "trash@2"));
+    const auto odd = legacy(
+        PlistDict{{"persistent-apps",
+                   PlistArray{PlistDict{{"tile-type", "file-tile"}, {"tile-data", "data"}},
+                              PlistDict{{"tile-type", 5}, {"file-label", 5}},
+                              PlistDict{{"tile-type", "url-tile"}, {"tile-data", PlistDict{{"url", "x"}}}},
+                              dockURLTile("https://example.org/", "")}}});
+    EXPECT_THAT(placed(odd), ElementsAre("fixedApps-com.apple.finder-0@0", "fixedApps--1@3",
+                                         "fixedApps-unknown-2@4", "fixedApps-url-3@5", "fixedApps-url-4@6",
+                                         "running-com.apple.Safari@1", "trash@2"));
     EXPECT_EQ(odd.items[1].title, "Item");
     EXPECT_EQ(odd.items[1].kind, DockItemKind::file);
     EXPECT_EQ(odd.items[2].title, "?");
     EXPECT_EQ(std::tuple(odd.items[3].title, odd.items[3].isAvailable), std::tuple("URL", false));
+    EXPECT_EQ(odd.items[4].title, "https://example.org/");  // no label: the link itself
 }
 
 TEST_F(DockPlistParserTest, RegionsInterleaveByTheirOwnNumbersAndKeepTheirInnerOrder) {

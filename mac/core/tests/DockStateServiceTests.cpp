@@ -345,6 +345,9 @@ TEST_F(DockStateServiceTest, ATrashDeletedOrRenamedAndMadeAgainIsStillFollowed) 
     watcher_.emit(trash, FileEvent::deleteSelf);
     scheduler_.advance(120ms);
     EXPECT_EQ(trashToken(), IconToken(kTrashTokenEmpty));
+    // Made anew or moved into place.
+    EXPECT_THAT(watcher_.watches(), Contains(ManualFileWatcher::Watched{
+                                        home, FileEvent::entryCreated | FileEvent::entryMovedTo}));
     std::filesystem::create_directory(trash);
     watcher_.emit(home, FileEvent::entryCreated);
     scheduler_.advance(120ms);

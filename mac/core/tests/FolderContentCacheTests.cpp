@@ -246,6 +246,9 @@ TEST_F(FolderContentCacheTest, TheSixtyFifthEntryEvictsTheOneStoredFirst) {
     EXPECT_EQ(listings(home() / "Stacks/Many/1"), 1u);
     (void)cache->snapshot(tile, "Many/0", false);
     EXPECT_EQ(listings(home() / "Stacks/Many/0"), 2u);  // it was the first, and went
+    // Stored again, it is the newest: the one stored second went for it.
+    (void)cache->snapshot(tile, "Many/0", false);
+    EXPECT_EQ(listings(home() / "Stacks/Many/0"), 2u);
 }
 
 TEST_F(FolderContentCacheTest, ATileLeavingTheDockTakesItsEntriesAndItsWatcher) {

@@ -92,6 +92,9 @@ TEST_F(SnapshotComposerTest, WhatIsNotOnDiskIsDroppedWhateverTheSettingSays) {
     staleApp.path = "/Applications/Old/Notes.app";
     auto unknownApp = running("org.example.Gone");
     unknownApp.path = "/Applications/Gone.app";
+    auto ownBuild = running("org.example.Own");  // unknown to the workspace, but there
+    ownBuild.path = (home_ / "Own.app").string();
+    std::filesystem::create_directories(*ownBuild.path);
     const std::vector<DockItem> items{
         other("downloads", DockItemKind::folder, downloads.string()),
         other("gone", DockItemKind::folder, (home_ / "Gone").string()),
@@ -99,14 +102,17 @@ TEST_F(SnapshotComposerTest, WhatIsNotOnDiskIsDroppedWhateverTheSettingSays) {
         unavailable,
         staleApp,
         unknownApp,
+        ownBuild,
         other("trash", DockItemKind::trash, std::nullopt),
         other("unknown", DockItemKind::unknown, downloads.string()),
     };
 
     settings_.showUnavailableItems.set(true);
-    EXPECT_THAT(filtered(items), ElementsAre("downloads", "unavailable", "running-com.apple.Notes", "trash"));
+    EXPECT_THAT(filtered(items), ElementsAre("downloads", "unavailable", "running-com.apple.Notes",
+                                             "running-org.example.Own", "trash"));
     settings_.showUnavailableItems.set(false);
-    EXPECT_THAT(filtered(items), ElementsAre("downloads", "running-com.apple.Notes", "trash"));
+    EXPECT_THAT(filtered(items),
+                ElementsAre("downloads", "running-com.apple.Notes", "running-org.example.Own", "trash"));
 }
 
 TEST_F(SnapshotComposerTest, WebLinksAreOnDiskAndLinkFilesOnlyWhileTheyExist) {

@@ -171,7 +171,8 @@ TEST_F(WallpaperServiceTest, TakesTheFileOfTheScreenUnderTheMouseThenOfTheMainSc
 }
 
 TEST_F(WallpaperServiceTest, FilesNamedOrLookingLikeTheDefaultDesktopAreSkippedButFlatFilesAreTaken) {
-    displays().setDesktopPicture(0, "/System/Library/CoreServices/DefaultDesktop.heic");
+    // Skipped by its name alone, whatever it shows.
+    showFile(0, "/Users/Shared/Old/DefaultDesktop.heic", sunset());
     writeFile("/Users/Shared/Lake copy.jpg", defaultDesktopBytes());
     displays().setDesktopPicture(1, "/Users/Shared/Lake copy.jpg");
     service().refreshIfDesktopChanged(true);
