@@ -261,6 +261,9 @@ TEST_F(WindowActionServiceTest, PlacingKindsEndInFrontWhateverTheirResultUnlessF
     EXPECT_EQ(perform(this->command(CommandKind::windowMaximize, "Notes", notes), notes),
               unavailableResult("maximize failed"));
     EXPECT_TRUE(stamped.contains("frontmost complete window=" + label("Notes")));
+    stamped.entries.clear();
+    EXPECT_TRUE(perform(this->command(CommandKind::windowFullScreen, "Notes", notes), notes).isSuccess());
+    EXPECT_TRUE(stamped.contains("frontmost complete window=" + label("Notes")));
 
     stamped.entries.clear();
     mac->windowWorld().setFullScreen(key("Front"), true);
@@ -285,6 +288,8 @@ TEST_F(WindowActionServiceTest, ActivationMovesToTheTargetThenTheCallersChoiceTh
     EXPECT_THAT(activate(std::nullopt, true), ElementsAre("activate start window=" + l + " moveToReferenceDisplay=true"));
     EXPECT_GE(bounds("Front").x, 1440);
     settings.moveWindowToReferenceDisplayOnActivate = true;
+    EXPECT_THAT(activate(std::nullopt, std::nullopt),
+                ElementsAre("activate start window=" + l + " moveToReferenceDisplay=true"));
     EXPECT_THAT(activate(std::nullopt, false), ElementsAre("activate start window=" + l + " moveToReferenceDisplay=false"));
     EXPECT_GE(bounds("Front").x, 1440);
     // A target overrides the caller.

@@ -142,6 +142,7 @@ TEST_F(WindowListServiceTest, EachWindowSaysWhatItSupportsAndOnlyANumberedOneGet
     world.add(editor, "Docked", Rect{700, 100, 300, 200}, [](sim::SimWindow& w) {
         w.listed = false;  // nothing to join it to
         w.ax.minimized = true;
+        w.ax.hidden = true;  // a minimized window stays listed while its application is hidden
     });
     const auto item = appItem("com.example.Editor");
     const auto list = fetch(item);

@@ -126,12 +126,12 @@ TEST_F(WindowThumbnailServiceTest, AWindowWithoutANumberIsUnavailableAtOnce) {
 
 TEST_F(WindowThumbnailServiceTest, TheScreenCaptureFrameworkTakesOverFromVersion14WithEachSideClamped) {
     mac->windowServer().setImageOptionFails(WindowImageOption::bestResolution, true);
-    mac->windowWorld().setBounds(number("Front"), Rect{100, 100, 1000.9, 200.7});
+    mac->windowWorld().setBounds(number("Front"), Rect{100, 100, 479.9, 400.2});
     const auto answer = request(id("Front"), 3);
     ASSERT_EQ(mac->screenCapture().screenshotRequests().size(), 1u);
     const auto& asked = mac->screenCapture().screenshotRequests().front();
-    EXPECT_EQ(asked.width, 480);
-    EXPECT_EQ(asked.height, 200);
+    EXPECT_EQ(asked.width, 479);
+    EXPECT_EQ(asked.height, 360);
     EXPECT_FALSE(asked.showsCursor);
     const auto picture = decoded(answer);
     EXPECT_EQ(picture.width, answer.pixelWidth);
