@@ -96,8 +96,9 @@ TEST_F(WindowActionServiceTest, ActivationWaitsForAWindowStillAppearingButNotFor
     withoutElement("Front");
     std::optional<CommandResultPayload> answer;
     const auto cancelledStart = now();
-    const auto task = startTask(scheduler.main(), performInto(service, command, safari, false, false, answer),
-                                Cancellation::cooperative);
+    const auto task =
+        startTask(scheduler.main(), into(service.perform(command, safari, false, false), answer),
+                  Cancellation::cooperative);
     scheduler.advance(200ms);
     task.cancel();
     scheduler.advance(1ms);
