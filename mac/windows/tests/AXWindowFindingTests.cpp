@@ -101,7 +101,7 @@ TEST_F(AXWindowFindingTest, AnItemSearchesItsInstancesThenTheNumberAmongItsProce
     // Not for a process outside the item.
     const auto other = launch("com.example.Other");
     const auto foreign = add(other, "Palette", {0, 0, 400, 300});
-    EXPECT_EQ(support->findAXWindow(item, descriptor(idOf(foreign), "Nothing"), false), std::nullopt);
+    EXPECT_EQ(support->findAXWindow(item, descriptor(idOf(foreign), "Palette"), false), std::nullopt);
 }
 
 TEST_F(AXWindowFindingTest, ANumberIsLookedForInTheSetsOrderAndNeverForZero) {

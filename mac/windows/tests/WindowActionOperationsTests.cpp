@@ -40,10 +40,12 @@ TEST_F(WindowActionOperationsTest, CloseAndMinimizePressTheButtonElseActOnTheWin
     EXPECT_FALSE(mac->windowWorld().window(key("Front")));
 
     editWindow("Notes", [](sim::SimWindow& w) { w.ax.closeButton = w.ax.minimizeButton = false; });
-    EXPECT_TRUE(service.close(element("Notes")).isSuccess());
-    EXPECT_EQ(calls("Accessibility.perform AXCancel"), 1);
     EXPECT_TRUE(service.minimize(element("Notes")).isSuccess());
     EXPECT_EQ(calls("Accessibility.set AXMinimized"), 1);
+    scheduler.advance(100ms);
+    EXPECT_TRUE(mac->windowWorld().window(key("Notes"))->ax.minimized);
+    EXPECT_TRUE(service.close(element("Notes")).isSuccess());
+    EXPECT_EQ(calls("Accessibility.perform AXCancel"), 1);
 
     editWindow("Studio", [](sim::SimWindow& w) { w.ax.refusals["AXPress"] = AXError::cannotComplete; });
     EXPECT_EQ(service.close(element("Studio")), unavailableResult("close failed"));

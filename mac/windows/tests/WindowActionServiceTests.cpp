@@ -96,8 +96,9 @@ TEST_F(WindowActionServiceTest, ActivationWaitsForAWindowStillAppearingButNotFor
     withoutElement("Front");
     std::optional<CommandResultPayload> answer;
     const auto cancelledStart = now();
-    const auto task = startTask(scheduler.main(), performInto(service, command, safari, false, false, answer),
-                                Cancellation::cooperative);
+    const auto task =
+        startTask(scheduler.main(), into(service.perform(command, safari, false, false), answer),
+                  Cancellation::cooperative);
     scheduler.advance(200ms);
     task.cancel();
     scheduler.advance(1ms);
@@ -261,6 +262,9 @@ TEST_F(WindowActionServiceTest, PlacingKindsEndInFrontWhateverTheirResultUnlessF
     EXPECT_EQ(perform(this->command(CommandKind::windowMaximize, "Notes", notes), notes),
               unavailableResult("maximize failed"));
     EXPECT_TRUE(stamped.contains("frontmost complete window=" + label("Notes")));
+    stamped.entries.clear();
+    EXPECT_TRUE(perform(this->command(CommandKind::windowFullScreen, "Notes", notes), notes).isSuccess());
+    EXPECT_TRUE(stamped.contains("frontmost complete window=" + label("Notes")));
 
     stamped.entries.clear();
     mac->windowWorld().setFullScreen(key("Front"), true);
@@ -285,6 +289,8 @@ TEST_F(WindowActionServiceTest, ActivationMovesToTheTargetThenTheCallersChoiceTh
     EXPECT_THAT(activate(std::nullopt, true), ElementsAre("activate start window=" + l + " moveToReferenceDisplay=true"));
     EXPECT_GE(bounds("Front").x, 1440);
     settings.moveWindowToReferenceDisplayOnActivate = true;
+    EXPECT_THAT(activate(std::nullopt, std::nullopt),
+                ElementsAre("activate start window=" + l + " moveToReferenceDisplay=true"));
     EXPECT_THAT(activate(std::nullopt, false), ElementsAre("activate start window=" + l + " moveToReferenceDisplay=false"));
     EXPECT_GE(bounds("Front").x, 1440);
     // A target overrides the caller.

@@ -106,7 +106,7 @@ class WindowActionWorld : public WindowTestWorld {
     // Fetches the item's list; its generation.
     std::int64_t fetch(const DockItem& item) {
         std::optional<WindowListSnapshot> answer;
-        startTask(scheduler.main(), fetchInto(listService, item, answer));
+        startTask(scheduler.main(), into(listService->fetch(item, true), answer));
         scheduler.runUntilIdle();
         if (answer) lastList = *answer;
         return answer ? answer->listGeneration : -1;
@@ -125,7 +125,8 @@ class WindowActionWorld : public WindowTestWorld {
     CommandResultPayload perform(Command command, const DockItem& item, bool fromRemote = false,
                                  std::optional<bool> moveToReference = std::nullopt) {
         std::optional<CommandResultPayload> answer;
-        startTask(scheduler.main(), performInto(service, std::move(command), item, fromRemote, moveToReference, answer));
+        startTask(scheduler.main(),
+                  into(service.perform(std::move(command), item, fromRemote, moveToReference), answer));
         for (int second = 0; second < 30 && !answer; ++second) scheduler.advance(1s);
         return answer.value_or(CommandResultPayload::failure(ProtocolError::internal("did not finish")));
     }
@@ -141,18 +142,6 @@ class WindowActionWorld : public WindowTestWorld {
     WindowActionService service{listService, settings, resolver, commandPlatform(), pointer};
     DockItem safari = appItem("com.apple.Safari");
     DockItem notes = appItem("com.apple.Notes");
-
-    static Task<void> performInto(const WindowActionService& service, Command command, DockItem item,
-                                  bool fromRemote, std::optional<bool> move,
-                                  std::optional<CommandResultPayload>& answer) {
-        answer = co_await service.perform(std::move(command), std::move(item), fromRemote, move);
-    }
-
-  private:
-    static Task<void> fetchInto(std::shared_ptr<WindowListService> service, DockItem item,
-                                std::optional<WindowListSnapshot>& answer) {
-        answer = co_await service->fetch(std::move(item), true);
-    }
 };
 
 inline CommandResultPayload unavailableResult(std::string reason) {

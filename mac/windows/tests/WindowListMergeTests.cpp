@@ -148,6 +148,7 @@ TEST_F(WindowListMergeTest, WindowServerEntriesAreSkippedForEachMissingOrMistype
     add("d", Rect{}, describe(9004, pid, zero, noHeight));
     add("e", Rect{}, describe(world.numberOf(plain), pid, zero, size));  // its number again
     add("f", Rect{0, 0, 79.5, 60});
+    add("g", Rect{0, 0, 100, 100}, [](sim::SimWindow& w) { w.layer = 3; });  // a floating panel
     world.mac->windowWorld().raise(plain);
 
     const auto list = cgWindows();

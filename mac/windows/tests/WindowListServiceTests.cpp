@@ -10,35 +10,19 @@
 namespace tavelin {
 namespace {
 
-Task<void> fetchInto(std::shared_ptr<WindowListService> service, DockItem item, bool granted,
-                     std::optional<WindowListSnapshot>& answer) {
-    answer = co_await service->fetch(std::move(item), granted);
-}
-Task<void> invalidateItem(std::shared_ptr<WindowListService> service, ItemID itemID) {
-    co_await service->invalidate(std::move(itemID));
-}
-Task<void> keptList(std::shared_ptr<WindowListService> service, ItemID itemID,
-                    std::optional<WindowListService::CachedList>& answer) {
-    answer = co_await service->cachedList(std::move(itemID));
-}
-Task<void> lookUp(std::shared_ptr<WindowListService> service, ItemID itemID, WindowID windowID,
-                  std::optional<WindowDescriptor>& answer) {
-    answer = co_await service->descriptor(std::move(itemID), std::move(windowID));
-}
-
 class WindowListServiceTest : public ::testing::Test {
   protected:
     WindowListServiceTest() : service(std::make_shared<WindowListService>(world.platform())) {}
 
     WindowListSnapshot fetch(const DockItem& item, bool granted = true) {
         std::optional<WindowListSnapshot> answer;
-        startTask(world.scheduler.main(), fetchInto(service, item, granted, answer));
+        startTask(world.scheduler.main(), into(service->fetch(item, granted), answer));
         world.scheduler.runUntilIdle();
         EXPECT_TRUE(answer.has_value());
         return answer.value_or(WindowListSnapshot{});
     }
     void invalidate(const DockItem& item) {
-        startTask(world.scheduler.main(), invalidateItem(service, item.itemID));
+        startTask(world.scheduler.main(), service->invalidate(item.itemID));
         world.scheduler.runUntilIdle();
     }
 
@@ -87,7 +71,7 @@ TEST_F(WindowListServiceTest, AFetchListsTheItemsWindowsWithTheirTokensAndFindsT
     EXPECT_FALSE(withoutPermission.thumbnailToken.has_value());
 
     std::optional<WindowDescriptor> found;
-    startTask(world.scheduler.main(), lookUp(service, safari.itemID, front.windowID, found));
+    startTask(world.scheduler.main(), into(service->descriptor(safari.itemID, front.windowID), found));
     world.scheduler.runUntilIdle();
     EXPECT_EQ(found, withoutPermission);
 
@@ -111,10 +95,10 @@ TEST_F(WindowListServiceTest, WhileFetchesWaitOnTheMainQueueTheServiceGoesOnAndT
     const auto before = fetch(safari);
     std::optional<WindowListSnapshot> first;
     std::optional<WindowListSnapshot> second;
-    startTask(world.scheduler.main(), fetchInto(service, safari, true, first));
+    startTask(world.scheduler.main(), into(service->fetch(safari, true), first));
     startTask(world.scheduler.main(), invalidateThenRename(service, safari.itemID, world.scheduler.main(),
                                                            world.mac->windowWorld(), world.number("Front")));
-    startTask(world.scheduler.main(), fetchInto(service, safari, true, second));
+    startTask(world.scheduler.main(), into(service->fetch(safari, true), second));
     world.scheduler.runUntilIdle();
     ASSERT_TRUE(first && second);
 
@@ -125,7 +109,7 @@ TEST_F(WindowListServiceTest, WhileFetchesWaitOnTheMainQueueTheServiceGoesOnAndT
     EXPECT_EQ(second->listGeneration, before.listGeneration + 2);
     EXPECT_EQ(second->windows.front().title, "Renamed");
     std::optional<WindowListService::CachedList> kept;
-    startTask(world.scheduler.main(), keptList(service, safari.itemID, kept));
+    startTask(world.scheduler.main(), into(service->cachedList(safari.itemID), kept));
     world.scheduler.runUntilIdle();
     ASSERT_TRUE(kept.has_value());
     EXPECT_EQ(kept->generation, second->listGeneration);
@@ -142,6 +126,7 @@ TEST_F(WindowListServiceTest, EachWindowSaysWhatItSupportsAndOnlyANumberedOneGet
     world.add(editor, "Docked", Rect{700, 100, 300, 200}, [](sim::SimWindow& w) {
         w.listed = false;  // nothing to join it to
         w.ax.minimized = true;
+        w.ax.hidden = true;  // a minimized window stays listed while its application is hidden
     });
     const auto item = appItem("com.example.Editor");
     const auto list = fetch(item);

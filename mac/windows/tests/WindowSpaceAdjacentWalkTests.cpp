@@ -51,6 +51,16 @@ TEST_F(WindowSpaceAdjacentWalkTest, ShortcutsAreReadFromTheFileInEitherForm) {
         PlistFormat::xml);
     EXPECT_EQ(walker.readSymbolicHotkey(kPrevious), (Shortcut{123, 262144}));
 
+    // Both of a direction on: the walk takes the first of its pair.
+    writeShortcuts(PlistDict{{"80", hotKey(true, {65535, 1, 2})},
+                             {"79", hotKey(true, {65535, 3, 4})},
+                             {"82", hotKey(true, {65535, 5, 6})},
+                             {"81", hotKey(true, {65535, 7, 8})}});
+    ASSERT_TRUE(walker.postAdjacent(true) && walker.postAdjacent(false));
+    EXPECT_THAT(actionLines("space walk keyCode"),
+                ElementsAre("space walk keyCode=1 modifiers=2 previous=true",
+                            "space walk keyCode=5 modifiers=6 previous=false"));
+
     // Entries that are skipped, each for one reason, before one that passes.
     const double infinity = std::numeric_limits<double>::infinity();
     writeShortcuts(PlistDict{{"1", hotKey(1, {0, 10, 0})},

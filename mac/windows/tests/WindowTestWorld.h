@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,9 +16,20 @@
 #include "platform/tests/TemporaryFolder.h"
 #include "protocol/DockItem.h"
 #include "protocol/JsonCoding.h"
+#include "runtime/Task.h"
 #include "runtime/VirtualScheduler.h"
 
 namespace tavelin {
+
+// Awaits the task and keeps its answer; started on a queue of the test's scheduler.
+template <class T>
+Task<void> into(Task<T> task, std::optional<T>& answer) {
+    answer = co_await std::move(task);
+}
+template <class T>
+Task<void> into(Task<std::optional<T>> task, std::optional<T>& answer) {
+    answer = co_await std::move(task);
+}
 
 // The Dock item of an application.
 inline DockItem appItem(std::string bundleID) {

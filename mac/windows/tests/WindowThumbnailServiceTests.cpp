@@ -17,11 +17,6 @@ namespace {
 using namespace std::chrono_literals;
 using Data = WindowThumbnailData;
 
-Task<void> ask(std::shared_ptr<WindowThumbnailService> service, WindowID windowID, std::int64_t revision,
-               bool granted, std::optional<std::string> knownToken, std::optional<Data>& answer) {
-    answer = co_await service->thumbnail(windowID, revision, std::move(knownToken), granted);
-}
-
 class WindowThumbnailServiceTest : public ::testing::Test, protected WindowTestWorld {
   protected:
     explicit WindowThumbnailServiceTest(std::string systemVersion = "Version 14.5 (Build 23F79)")
@@ -34,7 +29,9 @@ class WindowThumbnailServiceTest : public ::testing::Test, protected WindowTestW
     std::vector<Data> request(std::vector<std::pair<WindowID, std::int64_t>> asks, bool granted = true) {
         std::vector<std::optional<Data>> answers(asks.size());
         for (std::size_t i = 0; i < asks.size(); ++i) {
-            startTask(scheduler.main(), ask(service, asks[i].first, asks[i].second, granted, std::nullopt, answers[i]));
+            startTask(
+                scheduler.main(),
+                into(service->thumbnail(asks[i].first, asks[i].second, std::nullopt, granted), answers[i]));
         }
         scheduler.advance(1s);
         std::vector<Data> result;
@@ -77,8 +74,8 @@ TEST_F(WindowThumbnailServiceTest, RequestsTogetherShareOneCaptureAndALaterOneIs
     const auto front = id("Front");  // 800 x 600 points on a display of two pixels per point
     // The second asks without the permission: the capture under way is waited for all the same.
     std::vector<std::optional<Data>> together(2);
-    startTask(scheduler.main(), ask(service, front, -42, true, std::nullopt, together[0]));
-    startTask(scheduler.main(), ask(service, front, -42, false, std::nullopt, together[1]));
+    startTask(scheduler.main(), into(service->thumbnail(front, -42, std::nullopt, true), together[0]));
+    startTask(scheduler.main(), into(service->thumbnail(front, -42, std::nullopt, false), together[1]));
     scheduler.advance(1s);
     ASSERT_TRUE(together[0] && together[1]);
     const std::vector<Data> answers{*together[0], *together[1]};
@@ -96,7 +93,7 @@ TEST_F(WindowThumbnailServiceTest, RequestsTogetherShareOneCaptureAndALaterOneIs
 
     // A known token, matching or not, changes nothing; a hit captures nothing.
     std::optional<Data> withToken;
-    startTask(scheduler.main(), ask(service, front, -42, false, "t:1|2", withToken));
+    startTask(scheduler.main(), into(service->thumbnail(front, -42, "t:1|2", false), withToken));
     scheduler.advance(1s);
     EXPECT_EQ(withToken, answers[0]);
     EXPECT_EQ(windowServerCaptures(), 1u);
@@ -126,12 +123,12 @@ TEST_F(WindowThumbnailServiceTest, AWindowWithoutANumberIsUnavailableAtOnce) {
 
 TEST_F(WindowThumbnailServiceTest, TheScreenCaptureFrameworkTakesOverFromVersion14WithEachSideClamped) {
     mac->windowServer().setImageOptionFails(WindowImageOption::bestResolution, true);
-    mac->windowWorld().setBounds(number("Front"), Rect{100, 100, 1000.9, 200.7});
+    mac->windowWorld().setBounds(number("Front"), Rect{100, 100, 479.9, 400.2});
     const auto answer = request(id("Front"), 3);
     ASSERT_EQ(mac->screenCapture().screenshotRequests().size(), 1u);
     const auto& asked = mac->screenCapture().screenshotRequests().front();
-    EXPECT_EQ(asked.width, 480);
-    EXPECT_EQ(asked.height, 200);
+    EXPECT_EQ(asked.width, 479);
+    EXPECT_EQ(asked.height, 360);
     EXPECT_FALSE(asked.showsCursor);
     const auto picture = decoded(answer);
     EXPECT_EQ(picture.width, answer.pixelWidth);
