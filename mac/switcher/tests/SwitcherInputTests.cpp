@@ -145,6 +145,9 @@ TEST_F(SwitcherInputTest, EscapeClosesAndOnTheFieldRouteTheTriggersModifiersLeav
 TEST_F(SwitcherInputTest, DeleteOnAnEmptyFolderSearchStepsTheFolderBack) {
     openAnchored();
     showDownloads({"a.txt"});
+    pointAway();  // the main search is empty too, but the folder is not under the pointer
+    EXPECT_FALSE(press(kDelete));
+    EXPECT_TRUE(folder().isShown());
     pointAtMiddleOf(folder().popover->windowFrame());
     switcher().appendSearchText("a");
     EXPECT_FALSE(press(kDelete));
@@ -207,6 +210,12 @@ TEST_F(SwitcherInputTest, AClickElsewhereClosesTheMenuFirstThenThePanelATurnLate
     showWindows("Safari", {"One"});
     mac_.input().setWindowOwnerAt([](Point) { return std::optional<std::string>("com.apple.Safari"); });
     InputEvent press{.type = EventType::leftMouseDown};
+    // A click in a window's action menu is the menu's.
+    menu().model.windowActionMenuPointerInside = true;
+    mac_.input().post(press);
+    scheduler_.runUntilIdle();
+    EXPECT_TRUE(menu().isShown());
+    menu().model.windowActionMenuPointerInside = false;
     mac_.input().post(press);  // to Safari, the frontmost application
     scheduler_.runUntilIdle();
     EXPECT_FALSE(menu().isShown());
@@ -218,6 +227,12 @@ TEST_F(SwitcherInputTest, AClickElsewhereClosesTheMenuFirstThenThePanelATurnLate
     // The trigger's own button never closes it.
     settings_.triggerMouseButton = TriggerMouseButton::middle;
     openAnchored();
+    mac_.input().post(InputEvent{.type = EventType::otherMouseDown, .buttonNumber = 2});
+    scheduler_.runUntilIdle();
+    EXPECT_TRUE(switcher().isOpen());
+    // Nor does the middle button while an auto panel is kept: that button confirms it.
+    settings_.triggerMouseButton = TriggerMouseButton::none;
+    switcher().autoModePanelRetained = true;
     mac_.input().post(InputEvent{.type = EventType::otherMouseDown, .buttonNumber = 2});
     scheduler_.runUntilIdle();
     EXPECT_TRUE(switcher().isOpen());

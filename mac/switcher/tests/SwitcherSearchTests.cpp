@@ -110,6 +110,9 @@ TEST_F(SwitcherSearchTest, TheKeyRouteFollowsCommandKeysTheTriggerCompositionAnd
     input.selectInputSource(sim::SimTextInput::japaneseInputMode());
     switcher().setFilterText("k");
     EXPECT_EQ(switcher().searchKeyRoute(key(kSpace)), Route::searchField);
+    // A Japanese keyboard layout counts as an input method too.
+    input.selectInputSource(TextInputSource{TextInputSource::Type::keyboardLayout, {"en", "ja"}});
+    EXPECT_EQ(switcher().searchKeyRoute(key(kSpace)), Route::searchField);
 }
 
 TEST_F(SwitcherSearchTest, DeletionTakesOneGraphemeClusterAndReportsAnEmptyText) {
