@@ -185,7 +185,10 @@ TEST_F(SwitcherSearchTest, TypedAndComposedTextReachesTheSearchThroughTheHiddenF
     for (const auto code : {kN, kI, kH, kO, kN}) type(code);
     EXPECT_EQ(switcher().filterText.value(), "anihon");
     EXPECT_TRUE(switcher().searchField()->hasMarkedText());
-    EXPECT_EQ(mac_.textInput().candidateWindow(), switcher().compositionRect());
+    // The candidates show in a 240-point strip centred 6 points below the panel's top edge.
+    const Rect panel = panelFrame();
+    EXPECT_EQ(mac_.textInput().candidateWindow(),
+              (Rect{panel.x + panel.width / 2 - 120, panel.maxY() - 6, 240, 22}));
     type(kSpace);
     EXPECT_EQ(switcher().filterText.value(), "a日本");
     EXPECT_EQ(switcher().searchField()->selectedRange(), (TextRange{3, 0}));

@@ -146,6 +146,15 @@ TEST_F(TriggerSessionTest, ScriptedSequencesInEveryAfterReleaseMode) {
     }
 }
 
+// Without a recorded showing the release cannot be timed: the auto panel is kept.
+TEST_F(TriggerSessionTest, AReleaseBeforeTheShowingWasRecordedKeepsTheAutoPanel) {
+    type("0 press Option, 0.05 Tab");
+    switcher().panelBecameVisibleUptime = 0;
+    type("0.5 release Option");
+    EXPECT_TRUE(switcher().isOpen());
+    EXPECT_TRUE(switcher().autoModePanelRetained);
+}
+
 // A flags change that says released while the chord is in fact held again (it lagged behind a new
 // press) does not end the hold.
 TEST_F(TriggerSessionTest, AReleaseIsBelievedOnlyWhenTheGlobalStateAgrees) {
