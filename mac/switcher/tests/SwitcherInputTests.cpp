@@ -156,7 +156,7 @@ TEST_F(SwitcherInputTest, DeleteOnAnEmptyFolderSearchStepsTheFolderBack) {
     EXPECT_FALSE(folder().isShown());
 }
 
-TEST_F(SwitcherInputTest, DiscreteWheelNotchesNeedTheirSpacingAndSmallOrMomentumDeltasDoNotStep) {
+TEST_F(SwitcherInputTest, NotchesNeedTheirSpacingASwipeStepsOnceAndSmallOrMomentumDeltasDoNotStep) {
     openAnchored();
     auto& sw = switcher();
     scheduler_.advance(1s);
@@ -170,11 +170,7 @@ TEST_F(SwitcherInputTest, DiscreteWheelNotchesNeedTheirSpacingAndSmallOrMomentum
     scheduler_.advance(80ms);
     EXPECT_EQ(sw.wheelStepDirection(scroll(0.05, -3)), std::nullopt);
     EXPECT_EQ(sw.wheelStepDirection(scroll(-3, 0, true, 0, kScrollPhaseChanged)), std::nullopt);
-}
 
-TEST_F(SwitcherInputTest, ASwipeStepsOnceEvenWhenItsFirstEventDoesNotMove) {
-    openAnchored();
-    auto& sw = switcher();
     // A gesture often begins with a zero delta; its first moving event still takes the one step.
     EXPECT_EQ(sw.wheelStepDirection(scroll(0, 0, true, kScrollPhaseBegan)), std::nullopt);
     EXPECT_EQ(sw.wheelStepDirection(scroll(-4, 0, true, kScrollPhaseChanged)), true);

@@ -234,6 +234,9 @@ TEST_F(SwitcherSearchTest, TheFieldRefusesWhitespaceAndTheJisKeysAndHandsAnEmpty
     EXPECT_EQ(published.back(), "か");
     field.keyDown(key(kDelete));  // composing: the field deletes, not the search
     EXPECT_EQ(deletes, 1);
+    field.keyDown(key(kDelete));  // emptied: the composition is over and the search deletes
+    EXPECT_FALSE(field.imeSession);
+    EXPECT_EQ(deletes, 2);
 }
 
 TEST_F(SwitcherSearchTest, AComposingSearchRefitsThePanelButKeepsItsOrigin) {
