@@ -247,7 +247,6 @@ void TriggerEngine::scheduleTriggerFlush() {
         if (!self) return;
         self->triggerFlushScheduled_ = false;
         self->runPendingTrigger();
-        if (self->pendingTrigger_) self->scheduleTriggerFlush();
     });
 }
 

@@ -78,6 +78,11 @@ TEST_F(FolderContentSearchTest, KindsFollowTheSearchsOwnRuleWhereAPackageIsAFile
     // Unreadable values: a file, unless the extension says otherwise.
     EXPECT_EQ(FolderContentSearch::kind("/x/Projects", std::nullopt), FolderChildKind::file);
     EXPECT_EQ(FolderContentSearch::kind("/x/Tool.APP", std::nullopt), FolderChildKind::app);
+    // The system's word that a bundle is an application holds without the extension.
+    EXPECT_EQ(
+        FolderContentSearch::kind(
+            "/x/Tool", FileResourceValues{.isDirectory = true, .isApplication = true, .isPackage = true}),
+        FolderChildKind::app);
 }
 
 TEST_F(FolderContentSearchTest, ANameThatIsNotUtf8IsMatchedAndShownWithReplacementKeepingItsBytes) {

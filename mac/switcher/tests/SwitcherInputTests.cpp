@@ -145,6 +145,9 @@ TEST_F(SwitcherInputTest, EscapeClosesAndOnTheFieldRouteTheTriggersModifiersLeav
 TEST_F(SwitcherInputTest, DeleteOnAnEmptyFolderSearchStepsTheFolderBack) {
     openAnchored();
     showDownloads({"a.txt"});
+    pointAway();  // the main search is empty too, but the folder is not under the pointer
+    EXPECT_FALSE(press(kDelete));
+    EXPECT_TRUE(folder().isShown());
     pointAtMiddleOf(folder().popover->windowFrame());
     switcher().appendSearchText("a");
     EXPECT_FALSE(press(kDelete));
@@ -153,7 +156,7 @@ TEST_F(SwitcherInputTest, DeleteOnAnEmptyFolderSearchStepsTheFolderBack) {
     EXPECT_FALSE(folder().isShown());
 }
 
-TEST_F(SwitcherInputTest, DiscreteWheelNotchesNeedTheirSpacingAndSmallOrMomentumDeltasDoNotStep) {
+TEST_F(SwitcherInputTest, NotchesNeedTheirSpacingASwipeStepsOnceAndSmallOrMomentumDeltasDoNotStep) {
     openAnchored();
     auto& sw = switcher();
     scheduler_.advance(1s);
@@ -167,11 +170,7 @@ TEST_F(SwitcherInputTest, DiscreteWheelNotchesNeedTheirSpacingAndSmallOrMomentum
     scheduler_.advance(80ms);
     EXPECT_EQ(sw.wheelStepDirection(scroll(0.05, -3)), std::nullopt);
     EXPECT_EQ(sw.wheelStepDirection(scroll(-3, 0, true, 0, kScrollPhaseChanged)), std::nullopt);
-}
 
-TEST_F(SwitcherInputTest, ASwipeStepsOnceEvenWhenItsFirstEventDoesNotMove) {
-    openAnchored();
-    auto& sw = switcher();
     // A gesture often begins with a zero delta; its first moving event still takes the one step.
     EXPECT_EQ(sw.wheelStepDirection(scroll(0, 0, true, kScrollPhaseBegan)), std::nullopt);
     EXPECT_EQ(sw.wheelStepDirection(scroll(-4, 0, true, kScrollPhaseChanged)), true);
@@ -207,6 +206,12 @@ TEST_F(SwitcherInputTest, AClickElsewhereClosesTheMenuFirstThenThePanelATurnLate
     showWindows("Safari", {"One"});
     mac_.input().setWindowOwnerAt([](Point) { return std::optional<std::string>("com.apple.Safari"); });
     InputEvent press{.type = EventType::leftMouseDown};
+    // A click in a window's action menu is the menu's.
+    menu().model.windowActionMenuPointerInside = true;
+    mac_.input().post(press);
+    scheduler_.runUntilIdle();
+    EXPECT_TRUE(menu().isShown());
+    menu().model.windowActionMenuPointerInside = false;
     mac_.input().post(press);  // to Safari, the frontmost application
     scheduler_.runUntilIdle();
     EXPECT_FALSE(menu().isShown());
@@ -218,6 +223,12 @@ TEST_F(SwitcherInputTest, AClickElsewhereClosesTheMenuFirstThenThePanelATurnLate
     // The trigger's own button never closes it.
     settings_.triggerMouseButton = TriggerMouseButton::middle;
     openAnchored();
+    mac_.input().post(InputEvent{.type = EventType::otherMouseDown, .buttonNumber = 2});
+    scheduler_.runUntilIdle();
+    EXPECT_TRUE(switcher().isOpen());
+    // Nor does the middle button while an auto panel is kept: that button confirms it.
+    settings_.triggerMouseButton = TriggerMouseButton::none;
+    switcher().autoModePanelRetained = true;
     mac_.input().post(InputEvent{.type = EventType::otherMouseDown, .buttonNumber = 2});
     scheduler_.runUntilIdle();
     EXPECT_TRUE(switcher().isOpen());

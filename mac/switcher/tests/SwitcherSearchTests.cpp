@@ -110,6 +110,9 @@ TEST_F(SwitcherSearchTest, TheKeyRouteFollowsCommandKeysTheTriggerCompositionAnd
     input.selectInputSource(sim::SimTextInput::japaneseInputMode());
     switcher().setFilterText("k");
     EXPECT_EQ(switcher().searchKeyRoute(key(kSpace)), Route::searchField);
+    // A Japanese keyboard layout counts as an input method too.
+    input.selectInputSource(TextInputSource{TextInputSource::Type::keyboardLayout, {"en", "ja"}});
+    EXPECT_EQ(switcher().searchKeyRoute(key(kSpace)), Route::searchField);
 }
 
 TEST_F(SwitcherSearchTest, DeletionTakesOneGraphemeClusterAndReportsAnEmptyText) {
@@ -182,7 +185,10 @@ TEST_F(SwitcherSearchTest, TypedAndComposedTextReachesTheSearchThroughTheHiddenF
     for (const auto code : {kN, kI, kH, kO, kN}) type(code);
     EXPECT_EQ(switcher().filterText.value(), "anihon");
     EXPECT_TRUE(switcher().searchField()->hasMarkedText());
-    EXPECT_EQ(mac_.textInput().candidateWindow(), switcher().compositionRect());
+    // The candidates show in a 240-point strip centred 6 points below the panel's top edge.
+    const Rect panel = panelFrame();
+    EXPECT_EQ(mac_.textInput().candidateWindow(),
+              (Rect{panel.x + panel.width / 2 - 120, panel.maxY() - 6, 240, 22}));
     type(kSpace);
     EXPECT_EQ(switcher().filterText.value(), "a日本");
     EXPECT_EQ(switcher().searchField()->selectedRange(), (TextRange{3, 0}));
@@ -228,6 +234,9 @@ TEST_F(SwitcherSearchTest, TheFieldRefusesWhitespaceAndTheJisKeysAndHandsAnEmpty
     EXPECT_EQ(published.back(), "か");
     field.keyDown(key(kDelete));  // composing: the field deletes, not the search
     EXPECT_EQ(deletes, 1);
+    field.keyDown(key(kDelete));  // emptied: the composition is over and the search deletes
+    EXPECT_FALSE(field.imeSession);
+    EXPECT_EQ(deletes, 2);
 }
 
 TEST_F(SwitcherSearchTest, AComposingSearchRefitsThePanelButKeepsItsOrigin) {
