@@ -242,6 +242,7 @@ TEST_F(SwitcherOverlayTest, WindowsListClicksHitTheReportedCells) {
     click.location = Point{150, 510};
     EXPECT_TRUE(menu().handleWindowsListRightMouseDown(click));
     EXPECT_TRUE(menu().windowActionMenuShown());
+    EXPECT_EQ(menu().focusedWindow()->title, "Inbox");  // the action menu acts on the row clicked
     menu().close();
     EXPECT_FALSE(menu().windowActionMenuShown());
     EXPECT_FALSE(menu().handleWindowsListRightMouseDown(click));
