@@ -137,22 +137,6 @@ TEST_F(SwitcherControllerTest, ClosingRunsItsStepsInOrderAndNeverReusesThePanel)
     EXPECT_THAT(mac_.appWindows().panels(), SizeIs(2));
 }
 
-TEST_F(SwitcherControllerTest, TheOpenPanelStandsInFrontInTheWindowServersListUntilItCloses) {
-    switcher().openPanel(true);
-    const auto number = switcher().panel()->window().windowNumber();
-    const auto windows = mac_.windowWorld().windows();
-    ASSERT_FALSE(windows.empty());
-    const auto& front = windows.front();
-    EXPECT_EQ(front.key, number);
-    EXPECT_TRUE(front.onScreen);
-    EXPECT_EQ(front.window.layer, 101);
-    EXPECT_EQ(front.window.ownerPID, mac_.windowWorld().ownProcess());
-    EXPECT_EQ(front.window.bounds, windowServerRect(panelFrame(), 900));
-
-    switcher().close(true);
-    EXPECT_FALSE(mac_.windowWorld().state(number));
-}
-
 TEST_F(SwitcherControllerTest, ASnapshotWithTheSameCellsRefreshesWithoutRefitting) {
     switcher().openPanel(true);
     const auto tick = switcher().uiTick.value();
@@ -323,9 +307,6 @@ TEST_F(ThreeScreens, ThePointerBelongsToOneScreenOnTheirSharedEdges) {
 TEST_F(ThreeScreens, TheTargetScreenFollowsTheSetting) {
     mac_.displays().setMouseLocation({2000, 500});
     EXPECT_EQ(switcher().targetScreen()->localizedName, "Middle");
-    settings_.targetScreen = TargetScreenSetting::mainScreen;
-    EXPECT_EQ(switcher().targetScreen()->localizedName, "Left");
-    settings_.targetScreen = TargetScreenSetting::mouseScreen;
     mac_.displays().setMouseLocation({5000, 5000});
     EXPECT_EQ(switcher().targetScreen(), mac_.displays().mainScreen());
 }

@@ -106,7 +106,7 @@ class SafariWindows : public SwitcherOverlayTest {
     }()) {}
 };
 
-TEST_F(SafariWindows, AWindowsListShownWithoutOneIsFetched) {
+TEST_F(SafariWindows, AWindowsListShownWithoutOneIsFetchedUnlessANewerPresentationBringsItsOwn) {
     openAnchored();
     const auto path = *pathTitled("Safari");
     switcher().presentDockAnchoredMenu(itemAt(path), path, ContentMode::windowsOnly, std::nullopt);
@@ -114,11 +114,7 @@ TEST_F(SafariWindows, AWindowsListShownWithoutOneIsFetched) {
     scheduler_.runUntilIdle();
     EXPECT_THAT(titles(menu().displayedWindows()), UnorderedElementsAre("Docs", "News"));
     EXPECT_GE(menu().model.snapshot.value()->listGeneration, 1);
-}
 
-TEST_F(SafariWindows, AFetchOverlappedByANewPresentationLeavesTheNewOne) {
-    openAnchored();
-    const auto path = *pathTitled("Safari");
     switcher().presentDockAnchoredMenu(itemAt(path), path, ContentMode::windowsOnly, std::nullopt);
     switcher().presentDockAnchoredMenu(itemAt(path), path, ContentMode::windowsOnly,
                                        windowList(itemAt(path).itemID, {"Prefetched"}));
