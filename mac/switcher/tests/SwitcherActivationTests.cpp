@@ -66,7 +66,9 @@ TEST_F(SwitcherActivationTest, ApplicationActionsNeedTheItemsBundleIDAndDoNothin
     switcher().perform(DockAction::hideApp(item("Safari").itemID), true);
     switcher().perform(DockAction::hideApp(item("Downloads").itemID), true);  // no bundle ID
     switcher().perform(DockAction::isProcessRunning(item("Safari").itemID), true);
+    switcher().perform(DockAction::unhideApp(item("Safari").itemID), true);
     EXPECT_THAT(calls({"RunningApplication.hide"}), SizeIs(1));
+    EXPECT_THAT(calls({"RunningApplication.unhide"}), SizeIs(1));
     switcher().perform(DockAction::forceQuitApp(item("Safari").itemID), true);
     EXPECT_THAT(calls({"RunningApplication.forceTerminate"}), SizeIs(1));
     EXPECT_TRUE(switcher().isOpen());
@@ -172,6 +174,7 @@ TEST_F(SwitcherActivationTest, TheHandOffBringsTheLaunchedWindowToThePanelsDispl
     EXPECT_EQ(pinDepth(), 1);
     EXPECT_EQ(resolver_->pinnedScreenID, ScreenID("2"));
     EXPECT_TRUE(windowsOf("com.apple.TextEdit").empty());  // the launch waits for a later turn
+    mac_.displays().setMouseLocation({700, 450});          // the pin decides, not the pointer
 
     scheduler_.advance(5s);
     const auto windows = windowsOf("com.apple.TextEdit");
@@ -203,6 +206,8 @@ TEST_F(SwitcherActivationTest, WithoutAWindowTheHandOffTriesOnceMoreAndLogsTheAb
     open();
     switcher().perform(DockAction::launchOrActivate(item("TextEdit").itemID), true);
     scheduler_.advance(10s);
+    EXPECT_THAT(logLines("ensureVisibleWindow"),
+                ElementsAre("ensureVisibleWindow bundle=com.apple.TextEdit listEmpty=true"));
     EXPECT_THAT(logLines("referenceDisplayActivate"),
                 ElementsAre("referenceDisplayActivate abort no window bundle=com.apple.TextEdit liveAX=false"));
     EXPECT_EQ(pinDepth(), 0);
@@ -225,6 +230,7 @@ TEST_F(SwitcherActivationTest, AHandOffCancelledBeforeItStartsReleasesItsPin) {
     open();
     switcher().activateDockItemWithDisplayPolicy(item("Safari"), false, std::nullopt);
     switcher().activateDockItemWithDisplayPolicy(item("Safari"), false, std::nullopt);
+    EXPECT_TRUE(switcher().isOpen());  // closeAfter not set
     EXPECT_EQ(pinDepth(), 2);
     scheduler_.runUntilIdle();
     EXPECT_EQ(pinDepth(), 0);
@@ -256,6 +262,19 @@ TEST_F(SwitcherActivationTest, AFinishingHandOffLeavesTheNewerOnesHandle) {
     scheduler_.advance(5s);
     EXPECT_EQ(pinDepth(), 0);
     EXPECT_FALSE(switcher().hasActivationHandoff());
+}
+
+// A folder opens inside the hand-off, which then brings its Finder window to the panel's display.
+TEST_F(SwitcherActivationTest, AFolderOpensInsideTheHandOffAndItsWindowComesToThePanelsDisplay) {
+    open();
+    switcher().perform(DockAction::openFileOrURL(item("Downloads").itemID), true);
+    EXPECT_THAT(mac_.workspaceActions().openedURLs(), IsEmpty());
+    scheduler_.advance(10s);
+    EXPECT_THAT(mac_.workspaceActions().openedURLs(), ElementsAre(testing::EndsWith("/Downloads/")));
+    EXPECT_THAT(logLines("activate complete"), ElementsAre(testing::EndsWith(":Downloads")));
+    const auto windows = windowsOf("com.apple.finder");
+    ASSERT_THAT(windows, SizeIs(1));
+    EXPECT_GE(windows[0].bounds.x, 1440);
 }
 
 // A successful empty refreshes the Trash tile's icon at once; a failed one leaves it as it was.

@@ -66,6 +66,7 @@ TEST_F(SwitcherQuitTest, NoOfferForAnApplicationThatQuitOrWasLaunchedAgain) {
 TEST_F(SwitcherQuitTest, ASecondQuitRestartsTheWatchAndNoLeavesTheApplicationRunning) {
     quitDelay(std::nullopt);
     open();
+    switcher().runContextMenuRow({"context.showInFinder", DockAction::showInFinder(item("Safari").itemID)});
     switcher().runContextMenuRow({"context.quit", DockAction::quitApp(item("Safari").itemID)});
     scheduler_.advance(5s);
     switcher().runContextMenuRow({"context.quit", DockAction::quitApp(item("Safari").itemID)});

@@ -59,9 +59,9 @@ class SwitcherWindowCommandTest : public SwitcherActivationWorld {
 // else by a title no other window has, else kept (the pipeline then decides).
 TEST_F(SwitcherWindowCommandTest, AnActivationFollowsARecreatedWindow) {
     const auto list = fetchSafari();
-    const auto moved2 = recreate(list, 0, 2);
+    const auto moved3 = recreate(list, 0, 3);
     auto command = refreshed(activation(list, 0));
-    EXPECT_EQ(command.windowID, WindowID(std::to_string(moved2)));
+    EXPECT_EQ(command.windowID, WindowID(std::to_string(moved3)));
     EXPECT_GT(*command.expectedWindowListGeneration, list.listGeneration);
     EXPECT_THAT(actionLog_.lines(), IsEmpty());
 
@@ -69,8 +69,8 @@ TEST_F(SwitcherWindowCommandTest, AnActivationFollowsARecreatedWindow) {
     const auto moved10 = recreate(list2, 0, 10);
     command = refreshed(activation(list2, 0));
     EXPECT_EQ(command.windowID, WindowID(std::to_string(moved10)));
-    EXPECT_THAT(actionLog_.lines(), ElementsAre("activate remap by title id " + std::to_string(moved2) + " -> " +
-                                                std::to_string(moved10) + " title=Inbox"));
+    EXPECT_THAT(actionLog_.lines(), ElementsAre("activate remap by title id " + std::to_string(moved3) +
+                                                " -> " + std::to_string(moved10) + " title=Inbox"));
 }
 
 TEST_F(SwitcherWindowCommandTest, TwoWindowsWithTheTitleOrNoWindowIDKeepTheCommand) {
@@ -109,6 +109,7 @@ TEST_F(SwitcherWindowCommandTest, AWindowCommandPinsClosesAndReportsItsFailure) 
     EXPECT_EQ(pinDepth(), 0);  // a later turn
     scheduler_.advance(10s);
     EXPECT_EQ(out, CommandResultPayload::failure(ProtocolError::staleWindowRevision()));
+    EXPECT_EQ(windowList_->cachedListCount(), 0u);  // fetched again next time
     EXPECT_FALSE(switcher().isOpen());
     EXPECT_EQ(pinDepth(), 0);
     EXPECT_EQ(resolver_->pinnedScreenID, std::nullopt);

@@ -74,18 +74,27 @@ class SwitcherPanelViewsTest : public SwitcherWorld {
 // Five columns of 48-point icons in 300 points: gaps of 12, 6 at each edge; the grid stands 16 in and
 // 12 down; rows are 76 high and 12 apart.
 TEST_F(SwitcherPanelViewsTest, FullRowsThenAShortLastRowFromTheLeftAndTheAnchorsFollowTheCells) {
-    show(oneTier(apps(7)), {332, 188}, CellPath{0, 0}, 300);
+    show(oneTier(apps(7)), {332, 188}, CellPath{0, 5}, 300);
     for (std::int64_t k = 0; k < 7; ++k) {
         const double x = 16 + 6 + 60 * static_cast<double>(k % 5);
         const double y = k < 5 ? 12 : 12 + 76 + 12;
         EXPECT_EQ(cellFrame({0, k}), (Rect{x, y, 48, 76})) << k;
         EXPECT_EQ(switcher().cellAnchors().at(CellPath{0, k}), (Rect{x, y, 48, 76})) << k;
     }
-    // The badge lies over the grid and moves no cell.
+    // The selected cell is drawn over its row's neighbours, so that its label overhangs them.
+    const auto& drawn = host_->layout().displayList;
+    const auto label = std::ranges::find_if(
+        drawn, [](const ui::DrawOp& op) { return std::holds_alternative<ui::TextOp>(op); });
+    EXPECT_TRUE(std::none_of(label, drawn.end(), [](const ui::DrawOp& op) {
+        return std::holds_alternative<ui::ImageOp>(op) || std::holds_alternative<ui::SymbolOp>(op);
+    }));
+    // The badge lies over the grid and moves no cell; while searching every cell shows its name.
     switcher().filterText = "app";
     host_->update(environment_);
     EXPECT_EQ(cellFrame({0, 6}), (Rect{16 + 6 + 60, 100, 48, 76}));
-    EXPECT_EQ(ops<ui::TextOp>(host_->layout()).back().text, "app");
+    const auto texts = ops<ui::TextOp>(host_->layout());
+    ASSERT_EQ(texts.size(), 7u + 1);
+    EXPECT_EQ(texts.back().text, "app");
 }
 
 // Cells keep their views from one layout to the next, in one host or the next one, only while nothing
@@ -288,6 +297,15 @@ TEST_F(SwitcherPanelInputTest, RefusedDropsAndCellsThatTakeNoDrops) {
     EXPECT_FALSE(switcher().acceptDroppedFiles({}, safari, *switcher().cell(safari)));
     EXPECT_EQ(switcher().dropHighlightPath.value(), std::nullopt);
     EXPECT_EQ(switcher().uiTick.value(), tick + 1);
+    // The Trash takes them.
+    const auto cells = DockMainGrid::cells(switcher().navigator.value()->presentation());
+    const auto trash = std::ranges::find_if(cells, [](const DockMainGridEntry& entry) {
+        return entry.cell.asItem() && entry.cell.asItem()->kind == DockItemKind::trash;
+    });
+    ASSERT_NE(trash, cells.end());
+    EXPECT_TRUE(switcher().acceptDroppedFiles({}, trash->path, trash->cell));
+    scheduler_.runUntilIdle();
+    EXPECT_FALSE(fs::exists(file));
 }
 
 // The panel drawn: transparent outside its rounded corners, the material, the selection, the marks and
