@@ -12,6 +12,7 @@ using ::testing::IsEmpty;
 // The server as the container builds it, with a recorder of what it pushes to the sessions.
 class ServerCoordinatorTest : public AppWorld {
   protected:
+    using AppWorld::AppWorld;
     ServerCoordinator& server() { return *services().server; }
     void record() {
         recording_ = server().pushes().sink([this](const ServerPush& push) { pushes_.push_back(push); });
@@ -101,6 +102,31 @@ TEST_F(ServerCoordinatorTest, ANewSnapshotIsPushedWithItsIconsAndTheCurrentOneIs
     for (const auto& item : snapshot.items) tokens.push_back(*item.iconToken);
     ASSERT_EQ(icons.size(), tokens.size());
     for (std::size_t i = 0; i < icons.size(); ++i) EXPECT_EQ(icons[i].token, tokens[i]);
+}
+
+// Safari in the Dock twice: both tiles show one icon, which is sent once.
+class TwoSafariTiles : public ServerCoordinatorTest {
+  protected:
+    TwoSafariTiles()
+        : ServerCoordinatorTest([] {
+              auto desktop = standardDesktop();
+              desktop.dock->fixed.push_back({sim::DesktopDockTileKind::application, "com.apple.Safari"});
+              return desktop;
+          }()) {}
+};
+
+TEST_F(TwoSafariTiles, AnIconTwoTilesShareIsSentOnce) {
+    record();
+    mac().workspace().launch("com.apple.Notes");
+    scheduler_.advance(1s);
+    ASSERT_THAT(pushedTypes(), ElementsAre(MessageType::dockSnapshot, MessageType::iconData));
+    std::vector<IconToken> tokens;
+    for (const auto& item : std::get<DockSnapshot>(pushes_[0].payload).items) {
+        if (std::ranges::find(tokens, *item.iconToken) == tokens.end()) tokens.push_back(*item.iconToken);
+    }
+    std::vector<IconToken> sent;
+    for (const auto& icon : std::get<std::vector<IconData>>(pushes_[1].payload)) sent.push_back(icon.token);
+    EXPECT_EQ(sent, tokens);
 }
 
 TEST_F(ServerCoordinatorTest, NoIconIsRenderedForANewSnapshotThatNobodyReceives) {
