@@ -216,7 +216,7 @@ void FolderContentCache::store(FolderSnapshot listing, const ItemID& itemID, std
 
 void FolderContentCache::prefetchIcons(const FolderSnapshot& listing) {
     for (const auto& child : listing.children) {
-        if (child.path) (void)icons_.png128(child.path, std::nullopt);
+        if (child.path) (void)icons_.sharedPNG128(child.path, std::nullopt);
     }
 }
 

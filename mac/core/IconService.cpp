@@ -14,6 +14,11 @@ namespace {
 constexpr std::string_view kBundlePrefix = "bundle:";
 constexpr std::size_t kTokenBytes = 8;
 
+std::optional<Bytes> copied(const std::shared_ptr<const Bytes>& png) {
+    if (!png) return std::nullopt;
+    return *png;
+}
+
 bool isTrashToken(std::string_view token) {
     return token == kTrashToken || token == kTrashTokenEmpty || token == kTrashTokenFull;
 }
@@ -97,12 +102,13 @@ std::vector<IconData> IconService::iconData(const std::vector<IconToken>& tokens
 
     std::vector<IconData> records;
     for (const auto& token : tokens) {
-        std::optional<Bytes> png;
+        std::shared_ptr<const Bytes> png;
         if (isTrashToken(token.rawValue())) {
-            png = trashPNG128();  // the current state's picture, whatever state the token names
+            png = trashPicture(isTrashFull());  // the current state's picture, whatever state the token names
         } else if (const auto found = itemsByToken.find(token.rawValue()); found != itemsByToken.end()) {
             const DockItem& item = *found->second;
-            png = item.kind == DockItemKind::trash ? trashPNG128() : png128(item.path, item.bundleID);
+            png = item.kind == DockItemKind::trash ? trashPicture(isTrashFull())
+                                                   : sharedPNG128(item.path, item.bundleID);
         } else {
             std::optional<std::string> source;
             {
@@ -113,9 +119,9 @@ std::vector<IconData> IconService::iconData(const std::vector<IconToken>& tokens
             }
             if (!source) continue;
             if (source->starts_with(kBundlePrefix)) {
-                png = png128(std::nullopt, source->substr(kBundlePrefix.size()));
+                png = sharedPNG128(std::nullopt, source->substr(kBundlePrefix.size()));
             } else {
-                png = png128(source, std::nullopt);
+                png = sharedPNG128(source, std::nullopt);
             }
         }
         if (png) records.push_back(IconData{token, base64Encode(*png), kPixelSize});
@@ -125,9 +131,7 @@ std::vector<IconData> IconService::iconData(const std::vector<IconToken>& tokens
 
 std::optional<Bytes> IconService::png128(const std::optional<std::string>& path,
                                          const std::optional<std::string>& bundleID) {
-    const auto png = sharedPNG128(path, bundleID);
-    if (!png) return std::nullopt;
-    return *png;
+    return copied(sharedPNG128(path, bundleID));
 }
 
 std::shared_ptr<const Bytes> IconService::sharedPNG128(const std::optional<std::string>& path,
@@ -155,10 +159,9 @@ std::shared_ptr<const Bytes> IconService::sharedPNG128(const std::optional<std::
 
     auto png = pngData(*image);
     if (!png) return nullptr;
-    auto shared = std::make_shared<const Bytes>(std::move(*png));
     std::lock_guard lock(lock_);
-    cache_.store(key, shared);
-    return shared;
+    cache_.store(key, png);
+    return png;
 }
 
 IconSource IconService::resolvedIconSource(const std::optional<std::string>& path,
@@ -182,11 +185,7 @@ bool IconService::isTrashFull() const {
     return entries && !entries->empty();
 }
 
-std::optional<Bytes> IconService::trashPNG128() {
-    const auto png = trashPicture(isTrashFull());
-    if (!png) return std::nullopt;
-    return *png;
-}
+std::optional<Bytes> IconService::trashPNG128() { return copied(trashPicture(isTrashFull())); }
 
 std::shared_ptr<const Bytes> IconService::trashPicture(bool full) {
     {
@@ -194,12 +193,11 @@ std::shared_ptr<const Bytes> IconService::trashPicture(bool full) {
         if (const auto& cached = trashPictures_[full]) return cached;
     }
     const auto image = platform_.icons.namedImage(full ? NamedImage::trashFull : NamedImage::trashEmpty);
-    auto png = image ? pngData(*image) : std::nullopt;
+    auto png = image ? pngData(*image) : nullptr;
     if (!png) return nullptr;
-    auto shared = std::make_shared<const Bytes>(std::move(*png));
     std::lock_guard lock(lock_);
-    trashPictures_[full] = shared;
-    return shared;
+    trashPictures_[full] = png;
+    return png;
 }
 
 void IconService::invalidateTokens(const std::vector<IconToken>& tokens) {
@@ -219,10 +217,10 @@ void IconService::invalidateTokens(const std::vector<IconToken>& tokens) {
     postInvalidated(tokens);
 }
 
-std::optional<Bytes> IconService::pngData(const Bitmap& image) const {
+std::shared_ptr<const Bytes> IconService::pngData(const Bitmap& image) const {
     auto png = encodePNG(drawnInSquare(image, kPixelSize));
-    if (!png) return std::nullopt;
-    return Bytes{std::move(*png)};
+    if (!png) return nullptr;
+    return std::make_shared<const Bytes>(Bytes{std::move(*png)});
 }
 
 bool IconService::isTrashPath(const std::string& path) const {

@@ -121,7 +121,7 @@ class IconService {
   private:
     static IconToken digestToken(std::string_view source);
     void registerToken(const IconToken& token, const std::string& source);
-    std::optional<Bytes> pngData(const Bitmap& image) const;
+    std::shared_ptr<const Bytes> pngData(const Bitmap& image) const;  // null when it cannot be encoded
     std::shared_ptr<const Bytes> trashPicture(bool full);
     bool isTrashPath(const std::string& path) const;
     void postInvalidated(std::vector<IconToken> tokens);
