@@ -167,8 +167,8 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     // Shared with the notifications queued for posting, which may outlive the workspace.
     std::shared_ptr<NotificationCenter> notificationCenter_ = std::make_shared<NotificationCenter>();
     std::vector<SimApplication> installed_;
-    std::map<std::string, std::string, std::less<>>
-        schemeHandlers_;  // lower-case scheme to bundle identifier
+    // Lower-case scheme to bundle identifier.
+    std::map<std::string, std::string, std::less<>> schemeHandlers_;
     std::vector<RunningApplication> processes_;
     std::optional<std::int32_t> frontmost_;
     // Every process, the most recently active first; those never active in launch order behind.
