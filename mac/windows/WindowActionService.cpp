@@ -195,10 +195,14 @@ Task<CommandResultPayload> WindowActionService::moveWithoutAXWindow(const Comman
     const AXWindowSupport support(platform_.windows);
     const ScreenSupport screens(platform_.windows.screens);
     const auto number = validNumber(descriptor);
-    const auto targetID = command.targetScreenID ? command.targetScreenID : displayResolver_->referenceDisplayScreenID();
+    auto targetID = command.targetScreenID ? command.targetScreenID : displayResolver_->referenceDisplayScreenID();
     if (!number || !targetID) co_return missingWindow(command, descriptor);
     auto target = screens.screen(targetID);
-    if (!target) target = displayResolver_->referenceScreen();
+    if (!target) {
+        // A display that is gone: the screen standing in for it is where the window goes, as for activation.
+        target = displayResolver_->referenceScreen();
+        if (target) targetID = ScreenSupport::screenID(*target);
+    }
     if (!target || !support.queries().cgWindowOwnerPID(*number)) co_return missingWindow(command, descriptor);
 
     if (const auto window = support.findAXWindow(item, *number, std::nullopt)) {

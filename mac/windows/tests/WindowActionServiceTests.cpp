@@ -189,6 +189,16 @@ TEST_F(WindowActionServiceTest, AMoveWithoutElementGoesThroughSpacesAndWaitsForT
     EXPECT_EQ(stamped.stamp("move cg-resolved"), start + 960ms + 560ms);
 }
 
+TEST_F(WindowActionServiceTest, AMoveWithoutElementToADisplayThatIsGoneEndsOnTheScreenStandingInForIt) {
+    // The pinned display stands in: the window comes to its Space, and the move after that must not send
+    // it on to the display after its own.
+    resolver->pinReferenceScreen(ScreenID("2"));
+    auto command = this->command(CommandKind::windowMoveToScreen, "Front", safari, ScreenID("9"));
+    withoutElement("Front", 1500ms);
+    EXPECT_TRUE(perform(command, safari).isSuccess());
+    EXPECT_GE(bounds("Front").x, 1440);
+}
+
 TEST_F(WindowActionServiceTest, WithoutElementTheOtherKindsAndAMoveAlreadyOnTheTargetAreNotFound) {
     auto move = this->command(CommandKind::windowMoveToScreen, "Studio", safari, ScreenID("2"));
     auto close = move;
