@@ -1,6 +1,7 @@
 #include "runtime/WindowActionLog.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -37,10 +38,16 @@ void WindowActionFileLog::append(std::string_view message) {
     std::error_code ignored;
     std::filesystem::create_directories(logURL_.parent_path(), ignored);
     // Appending in one write keeps concurrent lines whole; creating with O_APPEND never truncates a file
-    // that another caller made a moment before.
-    const int file = ::open(logURL_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // that another caller made a moment before. A named pipe put there would hold up a blocking open until
+    // something read it, and the main thread with it: the open never waits, and only a regular file
+    // gets the line.
+    const int file =
+        ::open(logURL_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
     if (file < 0) return;
-    [[maybe_unused]] const auto written = ::write(file, line.data(), line.size());
+    struct stat info {};
+    if (::fstat(file, &info) == 0 && S_ISREG(info.st_mode)) {
+        [[maybe_unused]] const auto written = ::write(file, line.data(), line.size());
+    }
     ::close(file);
 }
 

@@ -38,7 +38,8 @@ std::string windowActionLogStamp(Timestamp time);
 // The log file "Library/Logs/Tavelin/window-actions.log" under a home folder, fixed when the log is
 // made. Every line is one open, one write and one close, so the file can be moved or deleted at any time
 // and a new one begins. The file is opened for appending: lines of several threads or processes land
-// whole and in the order of their writes.
+// whole and in the order of their writes. The open never waits, and anything at the path that is not a
+// regular file (a named pipe, a device) gets no line.
 class WindowActionFileLog final : public WindowActionLog {
   public:
     WindowActionFileLog(const std::filesystem::path& homeFolder, const Clock& clock);

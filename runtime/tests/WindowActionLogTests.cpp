@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -8,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/tests/NamedPipe.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/VirtualScheduler.h"
 #include "runtime/WindowActionLog.h"
@@ -64,6 +67,27 @@ TEST(WindowActionLogTest, AnUnwritableHomeLosesTheLineQuietly) {
     WindowActionFileLog log(home, scheduler.clock());
     log.append("space skip no cgWindowID");
     EXPECT_EQ(contents(home), "a file, not a folder");
+}
+
+// A named pipe at the log path would hold up the main thread at the first window action: no line waits on
+// it, none goes into it, and a file there again gets its line.
+TEST(WindowActionLogTest, ANamedPipeAtTheLogPathIsNeitherWaitedOnNorWrittenTo) {
+    TemporaryFolder home;
+    VirtualScheduler scheduler(exampleTime());
+    WindowActionFileLog log(home.path(), scheduler.clock());
+    testing::makeNamedPipe(log.logURL());
+    testing::writesWithoutWaiting(log.logURL(), [&] { log.append("activate start"); });
+
+    const int reader = ::open(log.logURL().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    log.append("activate start");
+    char buffer[256];
+    EXPECT_EQ(::read(reader, buffer, sizeof buffer), 0) << "a line went into the pipe";
+    ::close(reader);
+
+    std::filesystem::remove(log.logURL());
+    log.append("activate complete");
+    EXPECT_EQ(contents(log.logURL()), "2026-01-31T09:15:02.123Z activate complete\n");
 }
 
 // Many writers that all begin with the file missing: no line is lost, none is torn, and each thread's
