@@ -81,10 +81,7 @@ void WindowActionService::navigateSpacesForActivate(std::uint32_t cgID, const st
             log("space normal move-window-to-reference-space cgID=" + number +
                 " destSpace=" + std::to_string(*referenceCurrent));
             const std::uint32_t windows[] = {cgID};
-            if (spaces.moveWindows(windows, *referenceCurrent)) {
-                after();
-                return;
-            }
+            if (spaces.moveWindows(windows, *referenceCurrent)) return;  // nothing more is logged then
             if (windowSpace && !crossMonitor) {
                 log("space normal move failed; walk same display cgID=" + number);
                 walkToWindowSpace(*windowSpace, referenceScreen, windowDisplay);
