@@ -43,7 +43,7 @@ SwitcherController::SwitcherController(Private, Services services, Platform plat
       platform_(platform),
       folderPopover_(platform.windows),
       windowPopover_(platform.windows),
-      dockAnchoredMenu_(platform.windows) {
+      dockAnchoredMenu_(platform.windows, platform.scheduler.main()) {
     // A missing key reads as 0, which is out of range.
     const double saved = platform_.standardDefaults.doubleForKey(kPanelIconSizeKey);
     if (saved >= minPanelIconSize && saved <= maxPanelIconSize) panelIconSize = saved;
@@ -59,7 +59,7 @@ SwitcherController::SwitcherController(Private, Services services, Platform plat
     };
     dockAnchoredMenu_.onDidClose = [this] { setWindowsFilterText(""); };
     dockAnchoredMenu_.activateWindow = [this](const DockItem& item, const WindowDescriptor& window) {
-        activateListedWindow(item, window);
+        return activateListedWindow(item, window);
     };
 }
 

@@ -279,8 +279,9 @@ class SwitcherController : public ObservableObject,
     Task<Command> refreshedWindowActivateCommand(Command command, DockItem item);
     // The screen holding the panel's centre, else the one under the pointer, else the first (or main).
     std::optional<Screen> referenceScreenForWindowMove() const;
-    // A window of the item's windows list chosen: activated by the panel's window command.
-    void activateListedWindow(const DockItem& item, const WindowDescriptor& window);
+    // A window of the item's windows list chosen: its activation by the panel's window command, to be
+    // awaited.
+    Task<void> activateListedWindow(const DockItem& item, const WindowDescriptor& window);
     // A command of that kind for the window of the item, as the panel sends it: the current Dock
     // generation, a new nonce, the window's revision and the list generation it was read from.
     Command windowCommand(CommandKind kind, const DockItem& item, const WindowDescriptor& window,

@@ -42,11 +42,8 @@ void SwitcherController::confirmCurrentSelection() {
 // The focused window is read when the hand-off starts; the window command closes the panel itself.
 Task<void> SwitcherController::activateFocusedWindowThenClose(std::weak_ptr<SwitcherController> weak,
                                                               DockItem item) {
-    std::optional<Task<CommandResultPayload>> activation;
-    if (const auto self = weak.lock()) {
-        if (const auto window = self->dockAnchoredMenu_.focusedWindow())
-            activation = self->performWindowCommand(self->listedWindowActivation(item, *window), item);
-    }
+    std::optional<Task<void>> activation;
+    if (const auto self = weak.lock()) activation = self->dockAnchoredMenu_.activateFocusedWindow(item);
     if (activation) co_await std::move(*activation);
     if (const auto self = weak.lock()) self->close(true);
 }

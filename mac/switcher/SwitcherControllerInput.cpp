@@ -301,7 +301,8 @@ std::optional<InputEvent> SwitcherController::handleMiddleButtonOnPanel(const In
     const auto item = selectedDockItem();
     if (!dockAnchoredMenu_.showsWindowsList() || !item) return event;
     platform_.scheduler.main().async([weak = weak_from_this(), item = *item] {
-        if (const auto self = weak.lock()) self->dockAnchoredMenu_.activateFocusedWindow(item);
+        if (const auto self = weak.lock())
+            startTask(self->platform_.scheduler.main(), self->dockAnchoredMenu_.activateFocusedWindow(item));
     });
     return std::nullopt;
 }

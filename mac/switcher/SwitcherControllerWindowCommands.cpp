@@ -76,8 +76,8 @@ Command SwitcherController::listedWindowActivation(const DockItem& item, const W
                          shown ? std::optional(shown->listGeneration) : std::nullopt);
 }
 
-void SwitcherController::activateListedWindow(const DockItem& item, const WindowDescriptor& window) {
-    startTask(platform_.scheduler.main(), dropResult(performWindowCommand(listedWindowActivation(item, window), item)));
+Task<void> SwitcherController::activateListedWindow(const DockItem& item, const WindowDescriptor& window) {
+    return dropResult(performWindowCommand(listedWindowActivation(item, window), item));
 }
 
 Task<CommandResultPayload> SwitcherController::performWindowCommand(Command command, DockItem item) {

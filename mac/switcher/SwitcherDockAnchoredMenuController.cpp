@@ -16,6 +16,8 @@ constexpr double kContextRows = 4;
 constexpr double kActionMenuWidth = 200;
 constexpr double kActionMenuRows = 8;
 
+Task<void> nothingToDo() { co_return; }
+
 }  // namespace
 
 void SwitcherDockAnchoredMenuModel::reset() {
@@ -102,9 +104,10 @@ std::optional<WindowDescriptor> SwitcherDockAnchoredMenuController::focusedWindo
     return shown[static_cast<std::size_t>(index)];
 }
 
-void SwitcherDockAnchoredMenuController::activateFocusedWindow(const DockItem& dockItem) {
+Task<void> SwitcherDockAnchoredMenuController::activateFocusedWindow(const DockItem& dockItem) {
     const auto window = focusedWindow();
-    if (window && activateWindow) activateWindow(dockItem, *window);
+    if (!window || !activateWindow) return nothingToDo();
+    return activateWindow(dockItem, *window);
 }
 
 void SwitcherDockAnchoredMenuController::keepFocus(const std::optional<WindowDescriptor>& focused) {
@@ -131,7 +134,7 @@ bool SwitcherDockAnchoredMenuController::handleWindowsListLeftMouseDown(const In
     const auto index = windowCellAt(event.location);
     if (!index) return false;
     model.focusedWindowIndex = static_cast<std::int64_t>(*index);
-    activateFocusedWindow(dockItem);
+    startTask(main_, activateFocusedWindow(dockItem));
     return true;
 }
 

@@ -4,7 +4,8 @@
 // list of a running application (windowsOnly), with a keyboard focus among the listed windows, its own
 // search text and, on a right click of a window, the window action menu. Made once by the switcher
 // controller and reused for every panel; it holds state and its popover windows (its views come with the
-// panel's views, which report where each listed window is drawn). Main thread.
+// panel's views, which report where each listed window is drawn). Main thread: a click's activation runs
+// as a task on the main queue.
 
 #include <functional>
 #include <memory>
@@ -18,6 +19,8 @@
 #include "protocol/WindowListSnapshot.h"
 #include "runtime/ObservableObject.h"
 #include "runtime/Published.h"
+#include "runtime/Queue.h"
+#include "runtime/Task.h"
 
 namespace tavelin {
 
@@ -37,10 +40,10 @@ class SwitcherDockAnchoredMenuModel : public ObservableObject {
 class SwitcherDockAnchoredMenuController {
   public:
     using ContentMode = SwitcherDockAnchoredMenuModel::ContentMode;
-    // Activates one window of a Dock item: the panel's window command.
-    using WindowActivation = std::function<void(const DockItem& item, const WindowDescriptor& window)>;
+    // Activates one window of a Dock item: the panel's window command, once the task is started.
+    using WindowActivation = std::function<Task<void>(const DockItem& item, const WindowDescriptor& window)>;
 
-    explicit SwitcherDockAnchoredMenuController(AppWindows& windows) : windows_(windows) {}
+    SwitcherDockAnchoredMenuController(AppWindows& windows, Queue& main) : windows_(windows), main_(main) {}
     SwitcherDockAnchoredMenuController(const SwitcherDockAnchoredMenuController&) = delete;
     SwitcherDockAnchoredMenuController& operator=(const SwitcherDockAnchoredMenuController&) = delete;
 
@@ -60,7 +63,9 @@ class SwitcherDockAnchoredMenuController {
     void enterWindowFocusFromTop();
     void moveWindowFocus(bool next);
     std::optional<WindowDescriptor> focusedWindow() const;
-    void activateFocusedWindow(const DockItem& dockItem);
+    // The activation of the window focused now, to be awaited; it ends when the window command has. Without
+    // a focused window there is nothing to do.
+    Task<void> activateFocusedWindow(const DockItem& dockItem);
 
     // Where the windows list draws each displayed window (screen coordinates), as its view reports it.
     void setWindowCellFrames(std::vector<Rect> frames) { windowCellFrames_ = std::move(frames); }
@@ -82,6 +87,7 @@ class SwitcherDockAnchoredMenuController {
     void resize();
 
     AppWindows& windows_;
+    Queue& main_;
     std::unique_ptr<AppPopover> actionMenu_;
     const AppPanel* panel_ = nullptr;  // while shown
     std::string windowFilter_;

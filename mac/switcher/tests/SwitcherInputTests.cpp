@@ -308,14 +308,14 @@ TEST_F(SwitcherInputTest, TheMiddleButtonOnThePanelConfirmsARetainedPanelElseAct
     EXPECT_EQ(mac_.input().applicationDeliveries().back().event.type, EventType::otherMouseDown);
 
     std::vector<std::string> activated;
-    menu().activateWindow = [&](const DockItem&, const WindowDescriptor& window) { activated.push_back(window.title); };
+    menu().activateWindow = notingActivations(activated);
     showWindows("Safari", {"One", "Two"});
     menu().enterWindowFocusFromTop();
     pointAtMiddleOf(panelFrame());
     const auto deliveries = mac_.input().applicationDeliveries().size();
     mac_.input().mouseDown(2);
     scheduler_.runUntilIdle();
-    EXPECT_THAT(activated, ::testing::ElementsAre("One"));
+    EXPECT_THAT(activated, ::testing::ElementsAre("Safari One"));
     EXPECT_EQ(mac_.input().applicationDeliveries().size(), deliveries);  // consumed
 
     switcher().autoModePanelRetained = true;

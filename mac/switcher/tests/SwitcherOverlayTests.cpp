@@ -225,12 +225,11 @@ TEST_F(SwitcherOverlayTest, WindowsListClicksHitTheReportedCells) {
     showWindows("Safari", {"Inbox", "News"});
     menu().setWindowCellFrames({Rect{100, 500, 260, 28}, Rect{100, 472, 260, 28}});
     std::vector<std::string> activated;
-    menu().activateWindow = [&](const DockItem& item, const WindowDescriptor& window) {
-        activated.push_back(item.title + " " + window.title);
-    };
+    menu().activateWindow = notingActivations(activated);
     const auto safari = itemAt(*pathTitled("Safari"));
     InputEvent click{.type = EventType::leftMouseDown, .location = Point{150, 480}};
     EXPECT_TRUE(menu().handleWindowsListLeftMouseDown(click, safari));
+    scheduler_.runUntilIdle();
     EXPECT_THAT(activated, ElementsAre("Safari News"));
     click.location = Point{150, 400};
     EXPECT_FALSE(menu().handleWindowsListLeftMouseDown(click, safari));

@@ -156,7 +156,7 @@ TEST_F(SwitcherWindowCommandTest, AListedWindowIsActivatedThroughTheWindowComman
     const auto path = *pathTitled("Safari");
     switcher().presentDockAnchoredMenu(item("Safari"), path, SwitcherController::ContentMode::windowsOnly, list);
     switcher().dockAnchoredMenu().enterWindowFocusFromTop();
-    switcher().dockAnchoredMenu().activateFocusedWindow(item("Safari"));
+    startTask(scheduler_.main(), switcher().dockAnchoredMenu().activateFocusedWindow(item("Safari")));
     scheduler_.advance(10s);
     EXPECT_THAT(logLines("performWindowCommand"),
                 ElementsAre(testing::MatchesRegex("performWindowCommand kind=windowActivate window=" +

@@ -114,6 +114,18 @@ class SwitcherWorld : public ::testing::Test {
     }
     DockItem itemAt(CellPath path) { return *switcher().cell(path)->asItem(); }
 
+    // In place of the panel's window command: notes "<item> <window>" when its task runs.
+    static SwitcherDockAnchoredMenuController::WindowActivation notingActivations(
+        std::vector<std::string>& noted) {
+        return [&noted](const DockItem& item, const WindowDescriptor& window) {
+            return note(noted, item.title + " " + window.title);
+        };
+    }
+    static Task<void> note(std::vector<std::string>& noted, std::string entry) {
+        noted.push_back(std::move(entry));
+        co_return;
+    }
+
     const sim::SimAppWindows::PanelState& lastPanel() {
         panels_ = mac_.appWindows().panels();
         return panels_.back();
