@@ -304,6 +304,8 @@ std::int32_t SimPrivateWindowServer::postEventRecordTo(const ProcessSerialNumber
         posted_.push_back(PostedRecord{process, record});
     }
     if (const auto given = result("SLPSPostEventRecordTo")) return static_cast<std::int32_t>(*given);
+    if (const auto given = result("SLPSPostEventRecordTo type=" + std::to_string(record[0x08])))
+        return static_cast<std::int32_t>(*given);
     const auto pid = processOf(process);
     if (!pid) return kProcessNotFound;
     const auto read = readMakeKeyRecord(record);

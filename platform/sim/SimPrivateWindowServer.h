@@ -18,7 +18,8 @@
 //
 // Every call is recorded in the world's call trace with its arguments, in order, under its platform
 // name ("SLSManagedDisplaySetCurrentSpace cid=7427 display=... space=3"). A test may set any call's
-// result: the call then answers that and changes nothing. Any thread for the Spaces calls; the process
+// result: the call then answers that and changes nothing; the posts of one record type alone answer what
+// is set for "SLPSPostEventRecordTo type=1" or "type=2". Any thread for the Spaces calls; the process
 // calls on the main thread, as the workspace lives there.
 
 #include <map>

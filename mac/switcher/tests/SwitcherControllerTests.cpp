@@ -175,8 +175,14 @@ TEST_F(SwitcherControllerTest, IdleForThirtySecondsClosesWithOneLogLine) {
     EXPECT_THAT(actionLog_.lines(), ElementsAre("switcher idleTimer close 30s"));
 }
 
-TEST_F(SwitcherControllerTest, ResettingTheIdleTimerMovesTheCloseAndAHoverResetsIt) {
+// Each restart moves the close 30 s on: someone typing a long search or stepping with the wheel keeps
+// the panel.
+TEST_F(SwitcherControllerTest, AKeyAWheelStepAndAHoverEachRestartTheIdleTimer) {
     switcher().openPanel(true);
+    scheduler_.advance(20s);
+    switcher().handlePanelEvent(InputEvent{.type = EventType::keyDown, .keyCode = 0});
+    scheduler_.advance(20s);
+    switcher().applyWheelStep(true);
     scheduler_.advance(20s);
     switcher().hoverCell(CellPath{0, 0}, DockPresentation::Cell::spacer(SeparatorKind::spacer));
     scheduler_.advance(29999ms);

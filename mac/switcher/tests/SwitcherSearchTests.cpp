@@ -127,14 +127,21 @@ TEST_F(SwitcherSearchTest, DeletionTakesOneGraphemeClusterAndReportsAnEmptyText)
     EXPECT_FALSE(switcher().deleteSearchCharacter());
 }
 
-TEST_F(SwitcherSearchTest, TheFirstCharacterOfASearchClosesTheWindowsListAndVoidsItsFetch) {
+// No windows list opens over the search either: the keyboard dwell pending when it began is cancelled.
+TEST_F(SwitcherSearchTest, TheFirstCharacterOfASearchClosesTheWindowListsAndVoidsTheirFetchAndDwell) {
     openAnchored();
+    switcher().selectPath(*pathTitled("Safari"));
     showWindows("Safari", {"Inbox"});
+    auto& windowPopover = switcher().windowPopover().popover;
+    windowPopover = mac_.appWindows().makePopover();
+    windowPopover->show(Rect{100, 100, 10, 10}, switcher().panel()->window());
+    switcher().scheduleSelectionDwellOverlay();
     pointAway();
     const auto epoch = switcher().windowsFetchEpoch;
     const auto tick = switcher().uiTick.value();
     switcher().appendSearchText("s");
     EXPECT_FALSE(menu().isShown());
+    EXPECT_FALSE(switcher().windowPopover().isShown());
     EXPECT_EQ(switcher().windowsFetchEpoch, epoch + 1);
     EXPECT_EQ(switcher().uiTick.value(), tick + 1);
     EXPECT_EQ(switcher().navigator.value()->options().filterText, "s");
@@ -143,6 +150,9 @@ TEST_F(SwitcherSearchTest, TheFirstCharacterOfASearchClosesTheWindowsListAndVoid
     // Every assignment is handled, an unchanged one too; the other texts only on a change.
     switcher().setFilterText("sa");
     EXPECT_EQ(switcher().uiTick.value(), tick + 3);
+    scheduler_.advance(std::chrono::milliseconds(500));
+    EXPECT_FALSE(menu().isShown());
+    EXPECT_FALSE(folder().isShown());
 }
 
 TEST_F(SwitcherSearchTest, FieldReportsWithinOneTurnApplyTheLastTextToItsSurface) {
@@ -204,7 +214,7 @@ TEST_F(SwitcherSearchTest, TypedAndComposedTextReachesTheSearchThroughTheHiddenF
     EXPECT_EQ(switcher().filterText.value(), "a日a");
 }
 
-TEST_F(SwitcherSearchTest, TheFieldRefusesWhitespaceAndTheJisKeysAndHandsAnEmptyDeleteOn) {
+TEST_F(SwitcherSearchTest, TheFieldRefusesWhitespaceJisAndFunctionKeysAndHandsAnEmptyDeleteOn) {
     openAnchored();
     auto& field = *switcher().searchField();
     std::vector<std::string> published;
@@ -216,9 +226,9 @@ TEST_F(SwitcherSearchTest, TheFieldRefusesWhitespaceAndTheJisKeysAndHandsAnEmpty
 
     field.insertText(" \n\t", TextRange{});
     EXPECT_EQ(field.string(), "");
-    field.keyDown(key(102));
-    field.keyDown(key(104));
-    field.keyDown(key(102));
+    // The JIS keys type nothing, nor do the function keys' private-use characters (F5, the arrows).
+    for (const auto code : {std::int64_t{102}, std::int64_t{104}, std::int64_t{102}, kF5, kLeft})
+        field.keyDown(key(code));
     EXPECT_EQ(field.string(), "");
     EXPECT_TRUE(plain.empty());
     field.keyDown(key(kDelete));

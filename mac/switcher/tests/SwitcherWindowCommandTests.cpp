@@ -149,21 +149,34 @@ TEST_F(SwitcherWindowCommandTest, ThePanelsCentreOnABoundaryPicksOneScreen) {
     }
 }
 
-// The windows list activates through the panel's window command, with the shown list's generation.
-TEST_F(SwitcherWindowCommandTest, AListedWindowIsActivatedThroughTheWindowCommand) {
-    open();
-    const auto list = fetchSafari();
-    const auto path = *pathTitled("Safari");
-    switcher().presentDockAnchoredMenu(item("Safari"), path, SwitcherController::ContentMode::windowsOnly, list);
-    switcher().dockAnchoredMenu().enterWindowFocusFromTop();
-    startTask(scheduler_.main(), switcher().dockAnchoredMenu().activateFocusedWindow(item("Safari")));
-    scheduler_.advance(10s);
-    EXPECT_THAT(logLines("performWindowCommand"),
-                ElementsAre(testing::MatchesRegex("performWindowCommand kind=windowActivate window=" +
-                                                  list.windows[0].windowID.rawValue() + " nonce=.* listGen=" +
-                                                  std::to_string(list.listGeneration))));
-    EXPECT_FALSE(switcher().isOpen());
-    EXPECT_EQ(pinDepth(), 0);
+// The windows list activates through the panel's window command, with the shown list's generation. The
+// panel opens on the second display and the pointer then rests on the first, by Safari's window: the
+// pinned panel's display is the reference, and Shift inverts the setting.
+TEST_F(SwitcherWindowCommandTest, AListedWindowIsActivatedThroughTheWindowCommandOnThePanelsDisplay) {
+    holdShift(true);
+    const auto activateListed = [&](bool setting) {
+        setReferenceSetting(setting);
+        mac_.displays().setMouseLocation({2400, 540});
+        open();
+        const auto list = fetchSafari();
+        switcher().presentDockAnchoredMenu(item("Safari"), *pathTitled("Safari"),
+                                           SwitcherController::ContentMode::windowsOnly, list);
+        switcher().dockAnchoredMenu().enterWindowFocusFromTop();
+        mac_.displays().setMouseLocation({700, 450});
+        actionLog_.clear();
+        startTask(scheduler_.main(), switcher().dockAnchoredMenu().activateFocusedWindow(item("Safari")));
+        scheduler_.advance(10s);
+        EXPECT_THAT(
+            logLines("performWindowCommand"),
+            ElementsAre(testing::MatchesRegex(
+                "performWindowCommand kind=windowActivate window=" + list.windows[0].windowID.rawValue() +
+                " nonce=.* listGen=" + std::to_string(list.listGeneration))));
+        EXPECT_FALSE(switcher().isOpen());
+        EXPECT_EQ(pinDepth(), 0);
+        return windowsOf("com.apple.Safari").at(0).bounds.x;
+    };
+    EXPECT_LT(activateListed(true), 1440);
+    EXPECT_GE(activateListed(false), 1440);
 }
 
 }  // namespace

@@ -216,11 +216,12 @@ TEST_F(WindowActionServiceTest, WithoutElementTheOtherKindsAndAMoveAlreadyOnTheT
                                             n + " title=Studio state=normal");
 }
 
+// Safari shows no window any more: it gets the reopen event, as a click on its Dock tile would send.
 TEST_F(WindowActionServiceTest, AWindowGoneFromTheWindowServerFallsBackOnItsApplication) {
     const auto safariPid = pid("com.apple.Safari");
     auto command = this->command(CommandKind::windowActivate, "Front", safari);
     const auto l = label("Front");
-    mac->windowWorld().removeWindow(key("Front"));
+    for (const auto* title : {"Front", "Elsewhere", "Studio"}) mac->windowWorld().removeWindow(key(title));
     mac->workspace().hide(safariPid);
     stamped.entries.clear();
     mac->calls().clear();
@@ -230,6 +231,9 @@ TEST_F(WindowActionServiceTest, AWindowGoneFromTheWindowServerFallsBackOnItsAppl
         ElementsAre("unhide pid=" + std::to_string(safariPid) + " wasHidden=true ok=true itemHidden=false",
                     "activate fallback app-only window=" + l));
     EXPECT_FALSE(mac->workspace().process("com.apple.Safari")->isHidden);
+    ASSERT_EQ(mac->appleEvents().sentEvents().size(), 1u);
+    EXPECT_EQ(mac->appleEvents().sentEvents()[0].eventID, kAEReopenApplication);
+    EXPECT_EQ(mac->appleEvents().sentEvents()[0].processIdentifier, safariPid);
     EXPECT_GE(std::ranges::count(mac->calls().calls(),
                                  "RunningApplication.activate " + std::to_string(safariPid) + " options=2"),
               1);

@@ -190,6 +190,17 @@ TEST_F(WindowActivationTest, ThePointerGoesToTheWindowsCentreOnlyWhenItIsNeeded)
                             "pointer skip already inside window=odd again"));
 }
 
+// With no reference screen for the Space step, the window is moved over by Accessibility afterwards;
+// having moved, it does not draw the pointer after it.
+TEST_F(WindowActivationTest, AWindowMovedToTheReferenceDoesNotDrawThePointerAfterIt) {
+    const auto result = service.activate(element("Notes"), app("com.apple.Notes"), notes, descriptor("Notes"),
+                                         true, ScreenID("2"), std::nullopt);
+    EXPECT_TRUE(result.isSuccess());
+    EXPECT_GE(bounds("Notes").x, 1440);
+    EXPECT_THAT(stamped.lines({"pointer"}),
+                ElementsAre("pointer skip window already moved window=" + n("Notes") + ":Notes"));
+}
+
 TEST_F(WindowActivationTest, HiddenApplicationsAmongTheCandidatesAreUnhidden) {
     const auto safariApp = app("com.apple.Safari");
     const auto notesPid = pid("com.apple.Notes");

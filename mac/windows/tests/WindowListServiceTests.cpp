@@ -186,6 +186,13 @@ TEST_F(WindowListServiceTest, AFoldersListIsTheFindersAndAnEmptyOneUsesAGenerati
     const auto pid = std::to_string(finder);
     EXPECT_EQ(world.actionLog.lines().back(), "windowList fetch empty bundle=com.apple.finder pid=" + pid);
     EXPECT_EQ(world.systemLog.lines().back(), "Tavelin windowList: no windows for pid=" + pid + " item=item-documents");
+
+    // Finder's rule holds for the folder: a titled dialog is listed, though any other application's
+    // would be a phantom.
+    world.add(finder, "Copy", Rect{100, 100, 400, 200}, [](sim::SimWindow& w) { w.ax.subrole = "AXDialog"; });
+    const auto withDialog = fetch(folder);
+    ASSERT_EQ(withDialog.windows.size(), 1u);
+    EXPECT_EQ(withDialog.windows[0].title, "Copy");
 }
 
 }  // namespace

@@ -88,9 +88,12 @@ TEST_F(WindowSLPSFocusTest, EitherRoadIsEnough) {
 
     server().setResult("_SLPSSetFrontProcessWithOptions", -600);
     EXPECT_TRUE(focus.focusWindow(window, 0));
+    // One refused record of the two is enough to fail the key-window road.
     server().setResult("_SLPSSetFrontProcessWithOptions", std::nullopt);
-    server().setResult("SLPSPostEventRecordTo", 1000);
+    server().setResult("SLPSPostEventRecordTo type=2", 1000);
     EXPECT_TRUE(focus.focusWindow(window, 0));
+    server().setResult("SLPSPostEventRecordTo type=2", std::nullopt);
+    server().setResult("SLPSPostEventRecordTo type=1", 1000);
     server().setResult("_SLPSSetFrontProcessWithOptions", -600);
     EXPECT_FALSE(focus.focusWindow(window, 0));
     EXPECT_THAT(

@@ -236,10 +236,11 @@ TEST_F(SwitcherPanelInputTest, ADragHighlightsAFolderProposesCopyWithOptionAndDr
     EXPECT_EQ(switcher().dropHighlightPath.value(), std::nullopt);
 
     drag.moveTo(onScreen(downloads));
+    mac_.input().releaseModifiers(kEventFlagOption);
     EXPECT_TRUE(drag.drop());
     scheduler_.runUntilIdle();
     EXPECT_TRUE(fs::exists(home_.path() / "Downloads/notes.txt"));
-    EXPECT_TRUE(fs::exists(file));  // copied: Option was held when the files were ready
+    EXPECT_FALSE(fs::exists(file));  // moved: Option was let go before the files were ready
     EXPECT_EQ(switcher().dropHighlightPath.value(), std::nullopt);
     EXPECT_TRUE(switcher().isOpen());
 }
