@@ -91,7 +91,8 @@ class SwitcherDrivingTest : public AppWorld {
     std::optional<PanelPictureWriter> pictures_;
     InputLineInterpreter interpreter_{mac(), scheduler_, application(),
                                       [this](const std::string& line) { lines_.push_back(line); },
-                                      [this](const std::string& line) { messages_.push_back(line); }};
+                                      [this](const std::string& line) { messages_.push_back(line); },
+                                      [this] { report_->flush(); }};
 };
 
 // Without the trigger's session the keys reach the frontmost application, as the keyboard made them.
@@ -217,7 +218,7 @@ TEST_F(SwitcherDrivingTest, TheWorldsCallsAreReportedOnTheNextTurn) {
 TEST_F(SwitcherDrivingTest, OptionTabOpensThePanelAndAQuickReleaseKeepsIt) {
     type({"down option", "tab", "tab", "wait 0.1", "up option"});
     EXPECT_THAT(take({"panel:", "selected:", "search:"}),
-                ElementsAre("panel: open on screen 1, 1040x124", "selected: Notes at 0.3"));
+                ElementsAre("panel: open on screen 1, 1040x124", "selected: Mail at 0.2", "selected: Notes at 0.3"));
     EXPECT_TRUE(switcher().isOpen());
     EXPECT_TRUE(switcher().autoModePanelRetained);
     EXPECT_EQ(mac().input().modifierFlags(), 0u);
@@ -263,8 +264,9 @@ TEST_F(SwitcherHandOffTest, OptionTabTabHeldAndReleasedActivatesOnThePanelsScree
     EXPECT_EQ(frontmost(), "com.apple.Notes");
     expectNotesKeyWindowOnTheSecondScreen();
     EXPECT_FALSE(switcher().isOpen());
-    auto expected = std::vector<std::string>{"panel: open on screen 2, 1040x124", "selected: Notes at 0.3",
-                                             "picture: " + picture_.string() + " 2080x248"};
+    const auto picture = "picture: " + picture_.string() + " 2080x248";
+    auto expected = std::vector<std::string>{"panel: open on screen 2, 1040x124", "selected: Mail at 0.2", picture,
+                                             "selected: Notes at 0.3", picture};
     for (auto& line : handOffLines()) expected.push_back(line);
     EXPECT_EQ(take({"panel:", "selected:", "search:", "world:", "picture:", "error:"}), expected);
 }
@@ -275,7 +277,7 @@ TEST_F(SwitcherHandOffTest, AQuickReleaseKeepsThePanelAndReturnActivates) {
     EXPECT_TRUE(switcher().isOpen());
     EXPECT_EQ(frontmost(), "jp.fenwold.lomaret");
     EXPECT_THAT(take({"panel:", "selected:", "world:"}),
-                ElementsAre("panel: open on screen 2, 1040x124", "selected: Notes at 0.3"));
+                ElementsAre("panel: open on screen 2, 1040x124", "selected: Mail at 0.2", "selected: Notes at 0.3"));
     type({"key return"}, 3s);
     EXPECT_EQ(frontmost(), "com.apple.Notes");
     expectNotesKeyWindowOnTheSecondScreen();
