@@ -162,15 +162,22 @@ TEST_F(SwitcherDrivingTest, TypingIntoTheOpenPanelSearchesAndEachChangeIsDrawn) 
     ASSERT_TRUE(searched.has_value());
     EXPECT_EQ(searched->width, int(frame.width * 2));
     EXPECT_EQ(searched->height, int(frame.height * 2));
-    // The search badge's dark grey text at the middle of the top edge, which the plain panel does not
-    // have there.
+    // The search badge's dark grey text on its white pill at the middle of the top edge, which the plain
+    // panel does not have there (a dark icon may be).
     const auto badgeTextPixels = [](const Bitmap& bitmap) {
+        const auto white = [&](int x, int y) {
+            const Rgba p = bitmap.pixel(x, y);
+            return p.a > 200 && std::min({p.r, p.g, p.b}) > 250;
+        };
         int count = 0;
         for (int y = 0; y < 60; ++y) {
             for (int x = bitmap.width / 2 - 80; x < bitmap.width / 2 + 80; ++x) {
                 const Rgba p = bitmap.pixel(x, y);
                 const int spread = std::max({p.r, p.g, p.b}) - std::min({p.r, p.g, p.b});
-                if (p.a > 200 && p.r < 90 && spread < 12) ++count;
+                if (p.a <= 200 || p.r >= 90 || spread >= 12) continue;
+                bool left = false, right = false;
+                for (int step = 1; step <= 10; ++step) left = left || white(x - step, y), right = right || white(x + step, y);
+                if (left && right) ++count;
             }
         }
         return count;
