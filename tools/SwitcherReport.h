@@ -6,7 +6,7 @@
 //     panel: closed
 //     selected: Safari at 0.1          the selection's title and cell path (tier.cell)
 //     search: "saf"                    the search text of the open panel
-//     folder: Applications, 4 items, focused Safari.app    the folder popover's top level
+//     folder: Applications, 3 items, focused Safari        the folder popover's top level
 //     folder: closed
 //     windows: Safari, 2 windows, focused Apple            the windows list under a cell
 //     windows: closed
