@@ -66,12 +66,13 @@ std::string_view trimmed(std::string_view text) {
 }  // namespace
 
 InputLineInterpreter::InputLineInterpreter(sim::SimMac& mac, Scheduler& scheduler, TavelinApplication& application,
-                                           Print report, Print message)
+                                           Print report, Print message, std::function<void()> keysHandled)
     : mac_(mac),
       scheduler_(scheduler),
       application_(application),
       report_(std::move(report)),
-      message_(std::move(message)) {}
+      message_(std::move(message)),
+      keysHandled_(std::move(keysHandled)) {}
 
 void InputLineInterpreter::take(std::string line) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -116,10 +117,12 @@ bool InputLineInterpreter::runKeyLine(std::string_view line) {
                                 : std::nullopt;
         if (!script) return report_("error: no modifier \"" + name + "\" (option, command, control, shift)"), true;
         script->play(mac_.input());
+        afterKeysHandled([this] { resume(); });
         return true;
     }
     if (verb == "tab" && rest.empty()) {
         scriptStep("tab", {Action::keyDown, Action::keyUp})->play(mac_.input());
+        afterKeysHandled([this] { resume(); });
         return true;
     }
     if (verb == "key") {
@@ -129,6 +132,7 @@ bool InputLineInterpreter::runKeyLine(std::string_view line) {
                                 : scriptStep(name, {Action::keyDown, Action::keyUp});
         if (!script) return report_("error: no key \"" + name + "\" (" + std::string(kKeyNames) + ")"), true;
         script->play(mac_.input());
+        afterKeysHandled([this] { resume(); });
         return true;
     }
     if (verb == "type") {
@@ -142,7 +146,6 @@ bool InputLineInterpreter::runKeyLine(std::string_view line) {
             strokes.push_back(*stroke);
         }
         if (strokes.empty()) return true;
-        waiting_ = true;
         typeFrom(std::move(strokes), 0);
         return true;
     }
@@ -157,11 +160,23 @@ void InputLineInterpreter::typeFrom(std::vector<Stroke> strokes, std::size_t ind
     input.keyDown(stroke.keyCode);
     input.keyUp(stroke.keyCode);
     if (pressShift) input.releaseModifiers(kEventFlagShift);
-    // Queued behind the keys' delivery, so what that delivery queues runs before the next key arrives.
-    scheduler_.main().async([this, alive = std::weak_ptr<int>(alive_), strokes = std::move(strokes), index]() mutable {
-        if (alive.expired()) return;
+    afterKeysHandled([this, strokes = std::move(strokes), index]() mutable {
         if (index + 1 < strokes.size()) return typeFrom(std::move(strokes), index + 1);
         resume();
+    });
+}
+
+// The keys' delivery is queued on the main queue; what it hands on runs on the turn after it.
+void InputLineInterpreter::afterKeysHandled(std::function<void()> next) {
+    waiting_ = true;
+    const auto alive = std::weak_ptr<int>(alive_);
+    scheduler_.main().async([this, alive, next = std::move(next)]() mutable {
+        if (alive.expired()) return;
+        scheduler_.main().async([this, alive, next = std::move(next)] {
+            if (alive.expired()) return;
+            if (keysHandled_) keysHandled_();
+            next();
+        });
     });
 }
 

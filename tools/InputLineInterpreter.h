@@ -12,6 +12,8 @@
 //                          on a main-queue turn after what the one before set off, as when a person
 //                          types, and the lines after it wait for the last one
 //     wait SECONDS         the lines after it run that much later
+// The lines after a key line wait until what its keys set off has run; then `keysHandled` is told (the
+// program prints its report there, so each key line gets its own lines).
 // "show" opens the switcher's panel from the status item and prints it; every other line is a world
 // command (see WorldCommands.h). A key line that does not parse changes nothing and gives one
 // "error: ..." report line.
@@ -41,7 +43,7 @@ class InputLineInterpreter {
     // `report` takes the report lines (standard output in the program), `message` the world commands'
     // replies (standard error).
     InputLineInterpreter(sim::SimMac& mac, Scheduler& scheduler, TavelinApplication& application, Print report,
-                         Print message);
+                         Print message, std::function<void()> keysHandled = {});
     InputLineInterpreter(const InputLineInterpreter&) = delete;
     InputLineInterpreter& operator=(const InputLineInterpreter&) = delete;
     ~InputLineInterpreter() { resume_.cancel(); }
@@ -63,14 +65,17 @@ class InputLineInterpreter {
     // The lines taken from now on run after the duration.
     void hold(Duration duration);
     void resume();
-    // Presses the stroke at the index, and the next one on a later turn.
+    // Presses the stroke at the index, and the next one once it has been handled.
     void typeFrom(std::vector<Stroke> strokes, std::size_t index);
+    // Holds the lines after it until the keys just entered have been handled, then runs `next`.
+    void afterKeysHandled(std::function<void()> next);
 
     sim::SimMac& mac_;
     Scheduler& scheduler_;
     TavelinApplication& application_;
     Print report_;
     Print message_;
+    std::function<void()> keysHandled_;
     std::deque<std::string> held_;  // lines behind a wait
     bool waiting_ = false;
     WorkItem resume_;

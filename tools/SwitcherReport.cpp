@@ -1,7 +1,9 @@
 #include "tools/SwitcherReport.h"
 
+#include <array>
 #include <charconv>
 
+#include "platform/FileURL.h"
 #include "platform/sim/SimMac.h"
 #include "tools/SwitcherPanelView.h"
 
@@ -31,6 +33,14 @@ std::string_view field(std::string_view words, std::string_view key) {
     return words.substr(0, words.find(' '));
 }
 
+// "3 items", "1 item".
+std::string counted(std::size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// The folders at the top of the simulated Mac's disk; everything else there is the user's.
+constexpr std::array<std::string_view, 5> kSystemFolders = {"Applications", "Library", "System", "Users", "Volumes"};
+
 }  // namespace
 
 SwitcherReport::SwitcherReport(sim::SimMac& mac, Scheduler& scheduler, Print print)
@@ -41,6 +51,8 @@ SwitcherReport::SwitcherReport(sim::SimMac& mac, Scheduler& scheduler, Print pri
       opensSeen_(mac.workspaceActions().openRequests().size()),
       urlsSeen_(mac.workspaceActions().openedURLs().size()),
       revealsSeen_(mac.workspaceActions().revealed().size()) {
+    rememberProcesses();
+    windows_ = listedWindows();
     mac_.calls().setObserver([this, weak = std::weak_ptr<Shared>(shared_)] {
         if (const auto shared = weak.lock(); shared && !shared->queued.exchange(true)) flushSoon();
     });
@@ -53,9 +65,12 @@ SwitcherReport::~SwitcherReport() {
 
 void SwitcherReport::follow(SwitcherController& switcher) {
     switcher_ = &switcher;
-    changes_ = switcher.objectWillChange().sink([this](const std::monostate&) {
+    const auto changed = [this](const std::monostate&) {
         if (!shared_->queued.exchange(true)) flushSoon();
-    });
+    };
+    changes_ = switcher.objectWillChange().sink(changed);
+    // A windows list's content arrives after its popover shows.
+    menuChanges_ = switcher.dockAnchoredMenu().model.objectWillChange().sink(changed);
 }
 
 // From any thread: `this` is only touched on the main queue, once the report is known to be there.
@@ -87,8 +102,11 @@ void SwitcherReport::flushSwitcher() {
                             std::to_string(path->cellIndex);
         }
         now.search = switcher_->filterText.value();
+        now.folder = folderLine();
+        now.windows = windowsLine();
     }
     if (!now.open) {
+        flushOverlays(now);
         if (last_.open) print_("panel: closed");
         last_ = now;
         return;
@@ -100,17 +118,78 @@ void SwitcherReport::flushSwitcher() {
     }
     if (now.search != last_.search) print_("search: \"" + now.search + "\"");
     if (!now.selection.empty() && now.selection != last_.selection) print_("selected: " + now.selection);
+    flushOverlays(now);
     last_ = now;
 }
 
-void SwitcherReport::flushWorld() {
+void SwitcherReport::flushOverlays(const PanelState& now) {
+    if (now.folder != last_.folder) print_(now.folder.empty() ? "folder: closed" : "folder: " + now.folder);
+    if (now.windows != last_.windows) print_(now.windows.empty() ? "windows: closed" : "windows: " + now.windows);
+}
+
+// "Applications, 4 items, focused Safari.app": the level on top, as filtered.
+std::string SwitcherReport::folderLine() const {
+    const auto& popover = switcher_->folderPopover();
+    if (!popover.isShown() || popover.model.levels.empty()) return {};
+    const auto& top = popover.model.levels.back();
+    const auto visible = popover.model.visibleChildren(top);
+    std::string line = top.title + ", " + counted(visible.size(), "item");
+    const auto focus = popover.model.focusIndex;
+    if (focus && *focus >= 0 && static_cast<std::size_t>(*focus) < visible.size())
+        line += ", focused " + visible[static_cast<std::size_t>(*focus)].title;
+    return line;
+}
+
+// "Safari, 2 windows, focused Apple", once the list has been read.
+std::string SwitcherReport::windowsLine() const {
+    const auto& menu = switcher_->dockAnchoredMenu();
+    const auto& presented = menu.model.presentedItemID.value();
+    if (!menu.showsWindowsList() || !menu.model.snapshot.value() || !presented) return {};
+    const auto navigator = switcher_->navigator.value();
+    const auto path = switcher_->pathFor(*presented);
+    const auto title = path && navigator ? SwitcherController::title(*path, navigator->presentation()) : std::nullopt;
+    std::string line = title.value_or("(untitled)") + ", " + counted(menu.displayedWindows().size(), "window");
+    if (const auto focused = menu.focusedWindow()) line += ", focused " + focused->title;
+    return line;
+}
+
+void SwitcherReport::rememberProcesses() {
+    for (const auto& process : mac_.workspace().processes()) {
+        if (process.bundleIdentifier) bundles_.insert_or_assign(process.processIdentifier, *process.bundleIdentifier);
+    }
+}
+
+std::string SwitcherReport::bundle(std::int64_t processIdentifier) {
     // Process identifiers are positive; 0 stands for one that could not be read.
-    const auto bundle = [this](std::int64_t id) -> std::string {
-        if (id <= 0) return "an unknown process";
-        const auto process = mac_.workspace().process(static_cast<std::int32_t>(id));
-        const std::string fallback = "process " + std::to_string(id);
-        return process ? process->bundleIdentifier.value_or(fallback) : fallback;
-    };
+    if (processIdentifier <= 0) return "an unknown process";
+    const auto known = bundles_.find(static_cast<std::int32_t>(processIdentifier));
+    return known != bundles_.end() ? known->second : "process " + std::to_string(processIdentifier);
+}
+
+// The windows of applications that the window server lists, by number.
+std::map<std::uint32_t, SwitcherReport::WindowSeen> SwitcherReport::listedWindows() const {
+    std::map<std::uint32_t, WindowSeen> listed;
+    const auto own = mac_.windowWorld().ownProcess();
+    for (const auto& state : mac_.windowWorld().windows()) {
+        const auto& window = state.window;
+        if (window.number == 0 || window.ownerPID <= 0 || window.ownerPID == own) continue;
+        listed.emplace(window.number, WindowSeen{window.ownerPID, window.ax.minimized});
+    }
+    return listed;
+}
+
+// "~/Documents/a.pdf" for HOME/Documents/a.pdf, "/Applications/Safari.app" for HOME/Applications/....
+std::string SwitcherReport::macPath(const std::filesystem::path& path) const {
+    const auto text = droppingTrailingSlash(path.string());
+    const auto home = mac_.homeFolder().string();
+    if (!text.starts_with(home + "/")) return text;
+    const auto inside = text.substr(home.size() + 1);
+    const auto top = std::string_view(inside).substr(0, inside.find('/'));
+    return (std::ranges::find(kSystemFolders, top) != kSystemFolders.end() ? "/" : "~/") + inside;
+}
+
+void SwitcherReport::flushWorld() {
+    rememberProcesses();
     const auto calls = mac_.calls().calls(callsSeen_);
     callsSeen_ += calls.size();
     for (const auto& call : calls) {
@@ -134,12 +213,7 @@ void SwitcherReport::flushWorld() {
             print_("world: move a window");
         }
     }
-    // Paths on the simulated Mac's disk as the Mac names them.
-    const auto macPath = [this](const std::filesystem::path& path) {
-        const auto text = path.string();
-        const auto home = mac_.homeFolder().string();
-        return text.starts_with(home + "/") ? text.substr(home.size()) : text;
-    };
+    flushWindows();
     const auto& actions = mac_.workspaceActions();
     for (; opensSeen_ < actions.openRequests().size(); ++opensSeen_) {
         const auto& request = actions.openRequests()[opensSeen_];
@@ -151,10 +225,30 @@ void SwitcherReport::flushWorld() {
             print_("world: open " + macPath(file) + " with " + macPath(request.application));
         }
     }
-    for (; urlsSeen_ < actions.openedURLs().size(); ++urlsSeen_) print_("world: open " + actions.openedURLs()[urlsSeen_]);
+    for (; urlsSeen_ < actions.openedURLs().size(); ++urlsSeen_) {
+        const auto& url = actions.openedURLs()[urlsSeen_];
+        // A file or folder opens with the application the Mac picks for it, as the Dock opens it.
+        const auto path = filePathFromURL(url);
+        const auto application = path ? mac_.workspace().urlForApplicationToOpen(*path) : std::nullopt;
+        print_("world: open " + (path ? macPath(*path) : url) + (application ? " with " + macPath(*application) : ""));
+    }
     for (; revealsSeen_ < actions.revealed().size(); ++revealsSeen_) {
         for (const auto& item : actions.revealed()[revealsSeen_]) print_("world: reveal " + macPath(item));
     }
+}
+
+void SwitcherReport::flushWindows() {
+    auto now = listedWindows();
+    for (const auto& [number, seen] : windows_) {
+        const auto still = now.find(number);
+        // The windows of an application that quit go with it.
+        if (still == now.end() && mac_.workspace().process(seen.owner)) {
+            print_("world: close window " + std::to_string(number) + " of " + bundle(seen.owner));
+        } else if (still != now.end() && still->second.minimized && !seen.minimized) {
+            print_("world: minimise window " + std::to_string(number) + " of " + bundle(seen.owner));
+        }
+    }
+    windows_ = std::move(now);
 }
 
 }  // namespace tavelin

@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,6 +42,15 @@ std::optional<std::filesystem::path> makeFreshHome() {
     return std::filesystem::path(pattern);
 }
 
+// A Mac always has a default browser: here the first installed application that opens web pages.
+void setDefaultBrowser(sim::SimWorkspace& workspace) {
+    for (const auto& application : workspace.installedApplications()) {
+        if (std::ranges::find(application.opens, "html") == application.opens.end()) continue;
+        for (const auto* scheme : {"http", "https"}) workspace.setDefaultApplication(scheme, application.bundleIdentifier);
+        return;
+    }
+}
+
 void printLine(const std::string& text) { std::cout << text << '\n' << std::flush; }
 
 int run(const TavelinOptions& options) {
@@ -68,6 +78,7 @@ int run(const TavelinOptions& options) {
         return 1;
     }
     auto& mac = **loaded;
+    setDefaultBrowser(mac.workspace());
     std::cerr << "tavelin: the simulated Mac of " << desktop.string() << " in the home folder "
               << home.string() << "; type help for commands\n";
 
@@ -102,8 +113,11 @@ int run(const TavelinOptions& options) {
     if (options.exitAfter) {
         scheduler.main().asyncAfter(*options.exitAfter, [&mac] { mac.application().terminate(); });
     }
-    InputLineInterpreter interpreter(mac, scheduler, application, printLine,
-                                     [](const std::string& reply) { std::cerr << reply << '\n'; });
+    InputLineInterpreter interpreter(
+        mac, scheduler, application, printLine, [](const std::string& reply) { std::cerr << reply << '\n'; },
+        [&report] {
+            if (report) report->flush();
+        });
     StandardInputLines input(
         STDIN_FILENO,
         [&scheduler, &interpreter](std::string line) {

@@ -120,8 +120,9 @@ TEST(Tavelin, KeyLinesDriveTheSwitcherAndItsPanelIsDrawnToAPicture) {
                                     " --exit-after 3.5",
                                 "down option\ntab\ntab\nwait 1.2\nup option\nwait 0.3\nkey f13\n");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("\npanel: open on screen 1, 1040x124\nselected: Safari at 0.1\npicture: " +
-                                   png.string() + " 2080x248\n"));
+    EXPECT_THAT(run.out, HasSubstr("\npanel: open on screen 1, 1040x124\nselected: Finder at 0.0\n"));
+    EXPECT_THAT(run.out, HasSubstr("\nselected: Safari at 0.1\n"));
+    EXPECT_THAT(run.out, HasSubstr("\npicture: " + png.string() + " 2080x248\n"));
     EXPECT_THAT(run.out, HasSubstr("\npanel: closed\nworld: activate com.apple.Safari\n"));
     EXPECT_THAT(run.out, HasSubstr("\nerror: no key \"f13\""));
     std::ifstream in(png, std::ios::binary);
