@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "platform/sim/SimMac.h"
+#include "tools/EscapedText.h"
 #include "tools/SwitcherPanelView.h"
 
 namespace tavelin {
@@ -83,7 +84,7 @@ void SwitcherReport::flushSwitcher() {
         }
         if (const auto& path = navigator->selection()) {
             const auto title = SwitcherController::title(*path, navigator->presentation());
-            now.selection = title.value_or("(untitled)") + " at " + std::to_string(path->tierIndex) + "." +
+            now.selection = escapedText(title.value_or("(untitled)")) + " at " + std::to_string(path->tierIndex) + "." +
                             std::to_string(path->cellIndex);
         }
         now.search = switcher_->filterText.value();
@@ -98,7 +99,7 @@ void SwitcherReport::flushSwitcher() {
         print_("panel: open on screen " + (now.screen ? std::to_string(*now.screen) : std::string("none")) + ", " +
                readableNumber(frame.width) + "x" + readableNumber(frame.height));
     }
-    if (now.search != last_.search) print_("search: \"" + now.search + "\"");
+    if (now.search != last_.search) print_("search: \"" + escapedText(now.search) + "\"");
     if (!now.selection.empty() && now.selection != last_.selection) print_("selected: " + now.selection);
     last_ = now;
 }
@@ -109,7 +110,7 @@ void SwitcherReport::flushWorld() {
         if (id <= 0) return "an unknown process";
         const auto process = mac_.workspace().process(static_cast<std::int32_t>(id));
         const std::string fallback = "process " + std::to_string(id);
-        return process ? process->bundleIdentifier.value_or(fallback) : fallback;
+        return process ? escapedText(process->bundleIdentifier.value_or(fallback)) : fallback;
     };
     const auto calls = mac_.calls().calls(callsSeen_);
     callsSeen_ += calls.size();
@@ -138,7 +139,7 @@ void SwitcherReport::flushWorld() {
     const auto macPath = [this](const std::filesystem::path& path) {
         const auto text = path.string();
         const auto home = mac_.homeFolder().string();
-        return text.starts_with(home + "/") ? text.substr(home.size()) : text;
+        return escapedText(text.starts_with(home + "/") ? text.substr(home.size()) : text);
     };
     const auto& actions = mac_.workspaceActions();
     for (; opensSeen_ < actions.openRequests().size(); ++opensSeen_) {
@@ -151,7 +152,7 @@ void SwitcherReport::flushWorld() {
             print_("world: open " + macPath(file) + " with " + macPath(request.application));
         }
     }
-    for (; urlsSeen_ < actions.openedURLs().size(); ++urlsSeen_) print_("world: open " + actions.openedURLs()[urlsSeen_]);
+    for (; urlsSeen_ < actions.openedURLs().size(); ++urlsSeen_) print_("world: open " + escapedText(actions.openedURLs()[urlsSeen_]));
     for (; revealsSeen_ < actions.revealed().size(); ++revealsSeen_) {
         for (const auto& item : actions.revealed()[revealsSeen_]) print_("world: reveal " + macPath(item));
     }
