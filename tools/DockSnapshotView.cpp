@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "mac/core/IconService.h"
+#include "tools/EscapedText.h"
 
 namespace tavelin {
 namespace {
@@ -40,7 +41,7 @@ std::string readableDockSnapshot(const DockSnapshot& snapshot) {
         text += "  ";
         text += label;
         for (const auto& item : snapshot.items) {
-            if (item.region == region) text += "  " + item.title + marks(item);
+            if (item.region == region) text += "  " + escapedText(item.title) + marks(item);
         }
         text += "\n";
     }

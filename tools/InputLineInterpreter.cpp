@@ -11,6 +11,7 @@
 #include "platform/KeyboardLayout.h"
 #include "platform/sim/SimInputScript.h"
 #include "platform/sim/SimMac.h"
+#include "tools/EscapedText.h"
 #include "tools/SwitcherPanelView.h"
 #include "tools/TavelinOptions.h"
 #include "tools/WorldCommands.h"
@@ -19,6 +20,26 @@ namespace tavelin {
 namespace {
 
 constexpr std::string_view kKeyNames = "return, escape, left, right, up, down, space, delete, tab, or a letter";
+
+constexpr std::string_view kHelp =
+    "commands:\n"
+    "  launch BUNDLE_ID     start an installed application\n"
+    "  quit BUNDLE_ID       quit a running application\n"
+    "  activate BUNDLE_ID   bring a running application to the front\n"
+    "  hide BUNDLE_ID       hide a running application\n"
+    "  unhide BUNDLE_ID     show a hidden application again\n"
+    "  trash-add NAME       put a new file NAME in the Trash\n"
+    "  trash-remove NAME    delete the file NAME from the Trash\n"
+    "  show                 open the switcher's panel from the status item and print it\n"
+    "  help                 this list\n"
+    "  quit                 end the program\n"
+    "key lines, as a keyboard would type them:\n"
+    "  down MOD, up MOD     press or release a modifier (option, command, control, shift)\n"
+    "  tab                  press and release Tab, with the modifiers held\n"
+    "  key NAME             press and release a key: return, escape, left, right, up, down, space,\n"
+    "                       delete, tab, or a letter\n"
+    "  type TEXT            one key press per character, with the modifiers held\n"
+    "  wait SECONDS         run the lines after it that much later";
 
 // One step of an input script at time 0 that is one of the kinds given; none for any other.
 std::optional<sim::SimInputScript> scriptStep(const std::string& step,
@@ -99,13 +120,18 @@ void InputLineInterpreter::run(const std::string& line) {
     const auto [verb, rest] = verbAndRest(line);
     if (verb == "wait") {
         const auto seconds = parseSeconds(trimmed(rest));
-        if (!seconds) return report_("error: wait needs a number of seconds, not \"" + std::string(rest) + "\"");
+        if (!seconds) return refuse("wait needs a number of seconds, not \"" + std::string(rest) + "\"");
         return hold(*seconds);
     }
     if (verb == "show" && rest.empty()) return show();
+    if (verb == "help" && rest.empty()) return message_(std::string(kHelp));
     if (runKeyLine(line)) return;
-    if (auto reply = runWorldCommand(line, mac_); !reply.empty()) message_(reply);
+    const auto reply = runWorldCommand(line, mac_);
+    if (!reply) return refuse(reply.error());
+    if (!reply->empty()) message_(escapedText(*reply));
 }
+
+void InputLineInterpreter::refuse(const std::string& why) { report_("error: " + escapedText(why)); }
 
 bool InputLineInterpreter::runKeyLine(std::string_view line) {
     const auto [verb, rest] = verbAndRest(line);
@@ -115,7 +141,7 @@ bool InputLineInterpreter::runKeyLine(std::string_view line) {
         const auto script = name.find(' ') == std::string::npos
                                 ? scriptStep((verb == "down" ? "press " : "release ") + name, {Action::press, Action::release})
                                 : std::nullopt;
-        if (!script) return report_("error: no modifier \"" + name + "\" (option, command, control, shift)"), true;
+        if (!script) return refuse("no modifier \"" + name + "\" (option, command, control, shift)"), true;
         script->play(mac_.input());
         afterKeysHandled([this] { resume(); });
         return true;
@@ -130,7 +156,7 @@ bool InputLineInterpreter::runKeyLine(std::string_view line) {
         const auto script = name.empty() || name.find(' ') != std::string::npos
                                 ? std::nullopt
                                 : scriptStep(name, {Action::keyDown, Action::keyUp});
-        if (!script) return report_("error: no key \"" + name + "\" (" + std::string(kKeyNames) + ")"), true;
+        if (!script) return refuse("no key \"" + name + "\" (" + std::string(kKeyNames) + ")"), true;
         script->play(mac_.input());
         afterKeysHandled([this] { resume(); });
         return true;
@@ -140,7 +166,8 @@ bool InputLineInterpreter::runKeyLine(std::string_view line) {
         for (const char character : rest) {
             const auto stroke = strokeFor(character);
             if (!stroke) {
-                report_("error: \"" + std::string(rest) + "\" holds a character that is not on the keyboard; nothing was typed");
+                refuse("\"" + std::string(rest) +
+                       "\" holds a character that is not on the keyboard; nothing was typed");
                 return true;
             }
             strokes.push_back(*stroke);
@@ -184,7 +211,7 @@ void InputLineInterpreter::afterKeysHandled(std::function<void()> next) {
 void InputLineInterpreter::show() {
     const auto& switcher = application_.delegate().switcher();
     if (!switcher || !mac_.statusBar().choose(0, StatusItemController::kShowSwitcherTitle)) {
-        return message_("tavelin: no status item to show the switcher from");
+        return refuse("no status item to show the switcher from");
     }
     report_(readableSwitcherPanel(*switcher));
 }

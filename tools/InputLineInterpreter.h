@@ -12,11 +12,12 @@
 //                          on a main-queue turn after what the one before set off, as when a person
 //                          types, and the lines after it wait for the last one
 //     wait SECONDS         the lines after it run that much later
+// "show" opens the switcher's panel from the status item and prints it, "help" lists the lines; every
+// other line is a world command (see WorldCommands.h). A line that is refused (a key line that does not
+// parse, an unknown command, one the world cannot carry out) changes nothing and gives one "error: ..."
+// report line. Input echoed back has its control characters escaped.
 // The lines after a key line wait until what its keys set off has run; then `keysHandled` is told (the
 // program prints its report there, so each key line gets its own lines).
-// "show" opens the switcher's panel from the status item and prints it; every other line is a world
-// command (see WorldCommands.h). A key line that does not parse changes nothing and gives one
-// "error: ..." report line.
 //
 // Main thread.
 
@@ -40,8 +41,8 @@ class InputLineInterpreter {
   public:
     using Print = std::function<void(const std::string& line)>;
 
-    // `report` takes the report lines (standard output in the program), `message` the world commands'
-    // replies (standard error).
+    // `report` takes the report lines and the errors (standard output in the program), `message` the
+    // world commands' replies and the help (standard error).
     InputLineInterpreter(sim::SimMac& mac, Scheduler& scheduler, TavelinApplication& application, Print report,
                          Print message, std::function<void()> keysHandled = {});
     InputLineInterpreter(const InputLineInterpreter&) = delete;
@@ -62,6 +63,8 @@ class InputLineInterpreter {
     // False when the line is no key line; a key line that does not parse reports its error.
     bool runKeyLine(std::string_view line);
     void show();
+    // The one form of a refused line.
+    void refuse(const std::string& why);
     // The lines taken from now on run after the duration.
     void hold(Duration duration);
     void resume();

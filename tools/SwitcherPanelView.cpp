@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "tools/EscapedText.h"
+
 namespace tavelin {
 std::string readableNumber(double value) {
     char buffer[32];
@@ -44,13 +46,13 @@ std::string readableSwitcherPanel(SwitcherController& switcher) {
         for (std::size_t c = 0; c < tiers[t].cells.size(); ++c) {
             const bool selected = selection && selection->tierIndex == static_cast<std::int64_t>(t) &&
                                   selection->cellIndex == static_cast<std::int64_t>(c);
-            const auto cell = cellText(tiers[t].cells[c]);
+            const auto cell = escapedText(cellText(tiers[t].cells[c]));
             text += "  " + (selected ? "[" + cell + "]" : cell);
         }
         text += "\n";
     }
     const auto title = selection ? SwitcherController::title(*selection, navigator->presentation()) : std::nullopt;
-    return text + "  selected: " + title.value_or("none") + "\n";
+    return text + "  selected: " + (title ? escapedText(*title) : "none") + "\n";
 }
 
 }  // namespace tavelin

@@ -5,6 +5,7 @@
 
 #include "platform/FileURL.h"
 #include "platform/sim/SimMac.h"
+#include "tools/EscapedText.h"
 #include "tools/SwitcherPanelView.h"
 
 namespace tavelin {
@@ -98,7 +99,7 @@ void SwitcherReport::flushSwitcher() {
         }
         if (const auto& path = navigator->selection()) {
             const auto title = SwitcherController::title(*path, navigator->presentation());
-            now.selection = title.value_or("(untitled)") + " at " + std::to_string(path->tierIndex) + "." +
+            now.selection = escapedText(title.value_or("(untitled)")) + " at " + std::to_string(path->tierIndex) + "." +
                             std::to_string(path->cellIndex);
         }
         now.search = switcher_->filterText.value();
@@ -116,7 +117,7 @@ void SwitcherReport::flushSwitcher() {
         print_("panel: open on screen " + (now.screen ? std::to_string(*now.screen) : std::string("none")) + ", " +
                readableNumber(frame.width) + "x" + readableNumber(frame.height));
     }
-    if (now.search != last_.search) print_("search: \"" + now.search + "\"");
+    if (now.search != last_.search) print_("search: \"" + escapedText(now.search) + "\"");
     if (!now.selection.empty() && now.selection != last_.selection) print_("selected: " + now.selection);
     flushOverlays(now);
     last_ = now;
@@ -133,10 +134,10 @@ std::string SwitcherReport::folderLine() const {
     if (!popover.isShown() || popover.model.levels.empty()) return {};
     const auto& top = popover.model.levels.back();
     const auto visible = popover.model.visibleChildren(top);
-    std::string line = top.title + ", " + counted(visible.size(), "item");
+    std::string line = escapedText(top.title) + ", " + counted(visible.size(), "item");
     const auto focus = popover.model.focusIndex;
     if (focus && *focus >= 0 && static_cast<std::size_t>(*focus) < visible.size())
-        line += ", focused " + visible[static_cast<std::size_t>(*focus)].title;
+        line += ", focused " + escapedText(visible[static_cast<std::size_t>(*focus)].title);
     return line;
 }
 
@@ -148,8 +149,8 @@ std::string SwitcherReport::windowsLine() const {
     const auto navigator = switcher_->navigator.value();
     const auto path = switcher_->pathFor(*presented);
     const auto title = path && navigator ? SwitcherController::title(*path, navigator->presentation()) : std::nullopt;
-    std::string line = title.value_or("(untitled)") + ", " + counted(menu.displayedWindows().size(), "window");
-    if (const auto focused = menu.focusedWindow()) line += ", focused " + focused->title;
+    std::string line = escapedText(title.value_or("(untitled)")) + ", " + counted(menu.displayedWindows().size(), "window");
+    if (const auto focused = menu.focusedWindow()) line += ", focused " + escapedText(focused->title);
     return line;
 }
 
@@ -163,7 +164,7 @@ std::string SwitcherReport::bundle(std::int64_t processIdentifier) {
     // Process identifiers are positive; 0 stands for one that could not be read.
     if (processIdentifier <= 0) return "an unknown process";
     const auto known = bundles_.find(static_cast<std::int32_t>(processIdentifier));
-    return known != bundles_.end() ? known->second : "process " + std::to_string(processIdentifier);
+    return known != bundles_.end() ? escapedText(known->second) : "process " + std::to_string(processIdentifier);
 }
 
 // The windows of applications that the window server lists, by number.
@@ -182,10 +183,10 @@ std::map<std::uint32_t, SwitcherReport::WindowSeen> SwitcherReport::listedWindow
 std::string SwitcherReport::macPath(const std::filesystem::path& path) const {
     const auto text = droppingTrailingSlash(path.string());
     const auto home = mac_.homeFolder().string();
-    if (!text.starts_with(home + "/")) return text;
+    if (!text.starts_with(home + "/")) return escapedText(text);
     const auto inside = text.substr(home.size() + 1);
     const auto top = std::string_view(inside).substr(0, inside.find('/'));
-    return (std::ranges::find(kSystemFolders, top) != kSystemFolders.end() ? "/" : "~/") + inside;
+    return escapedText((std::ranges::find(kSystemFolders, top) != kSystemFolders.end() ? "/" : "~/") + inside);
 }
 
 void SwitcherReport::flushWorld() {
@@ -230,7 +231,7 @@ void SwitcherReport::flushWorld() {
         // A file or folder opens with the application the Mac picks for it, as the Dock opens it.
         const auto path = filePathFromURL(url);
         const auto application = path ? mac_.workspace().urlForApplicationToOpen(*path) : std::nullopt;
-        print_("world: open " + (path ? macPath(*path) : url) + (application ? " with " + macPath(*application) : ""));
+        print_("world: open " + (path ? macPath(*path) : escapedText(url)) + (application ? " with " + macPath(*application) : ""));
     }
     for (; revealsSeen_ < actions.revealed().size(); ++revealsSeen_) {
         for (const auto& item : actions.revealed()[revealsSeen_]) print_("world: reveal " + macPath(item));

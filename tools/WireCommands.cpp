@@ -38,7 +38,8 @@ std::expected<std::string, std::string> reencodeEnvelope(std::string_view json) 
     if (!messageType) return std::unexpected("Envelope.messageType: unknown message type \"" + any->messageType + "\"");
     return visitMessageType(*messageType, [&]<MessageType type>() -> std::expected<std::string, std::string> {
         using Payload = MessagePayloadType<type>;
-        auto payload = any->decode<Payload>();
+        // Its errors read as those of the envelope read whole.
+        auto payload = any->decode<Payload>("Envelope.payload");
         if (!payload) return std::unexpected(payload.error().message);
         const Envelope<Payload> envelope{.protocolVersion = any->protocolVersion,
                                          .messageType = type,

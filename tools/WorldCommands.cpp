@@ -6,19 +6,6 @@
 
 namespace tavelin {
 
-const char* const kWorldCommandsHelp =
-    "commands:\n"
-    "  launch BUNDLE_ID     start an installed application\n"
-    "  quit BUNDLE_ID       quit a running application\n"
-    "  activate BUNDLE_ID   bring a running application to the front\n"
-    "  hide BUNDLE_ID       hide a running application\n"
-    "  unhide BUNDLE_ID     show a hidden application again\n"
-    "  trash-add NAME       put a new file NAME in the Trash\n"
-    "  trash-remove NAME    delete the file NAME from the Trash\n"
-    "  show                 open the switcher's panel from the status item and print it\n"
-    "  help                 this list\n"
-    "  quit                 end the program";
-
 namespace {
 
 std::vector<std::string_view> words(std::string_view line) {
@@ -41,51 +28,62 @@ bool isPlainFileName(std::string_view name) {
            name.find('\0') == std::string_view::npos;
 }
 
-std::string applicationCommand(std::string_view verb, const std::string& bundleID,
-                               sim::SimWorkspace& workspace) {
+using Reply = std::expected<std::string, std::string>;
+
+// A reply that refuses the line.
+Reply refused(std::string why) { return std::unexpected(std::move(why)); }
+
+// `done` when the world did it, else a refusal.
+Reply outcome(bool succeeded, std::string done, std::string failed) {
+    return succeeded ? Reply(std::move(done)) : refused(std::move(failed));
+}
+
+Reply applicationCommand(std::string_view verb, const std::string& bundleID, sim::SimWorkspace& workspace) {
     if (verb == "launch") {
-        if (workspace.process(bundleID)) return bundleID + " is running already";
+        if (workspace.process(bundleID)) return refused(bundleID + " is running already");
         const auto process = workspace.launch(bundleID);
-        if (!process) return "no application " + bundleID + " is installed";
+        if (!process) return refused("no application " + bundleID + " is installed");
         return "launched " + bundleID + " (process " + std::to_string(*process) + ")";
     }
     const auto process = workspace.process(bundleID);
-    if (!process) return bundleID + " is not running";
+    if (!process) return refused(bundleID + " is not running");
     const auto pid = process->processIdentifier;
-    if (verb == "quit") return workspace.terminate(pid) ? "quit " + bundleID : "could not quit " + bundleID;
-    if (verb == "activate")
-        return workspace.activate(pid) ? "activated " + bundleID : "could not activate " + bundleID;
-    if (verb == "hide") return workspace.hide(pid) ? "hid " + bundleID : "could not hide " + bundleID;
-    return workspace.unhide(pid) ? "unhid " + bundleID : "could not unhide " + bundleID;
+    if (verb == "quit")
+        return outcome(workspace.terminate(pid), "quit " + bundleID, "could not quit " + bundleID);
+    if (verb == "activate") {
+        return outcome(workspace.activate(pid), "activated " + bundleID, "could not activate " + bundleID);
+    }
+    if (verb == "hide") return outcome(workspace.hide(pid), "hid " + bundleID, "could not hide " + bundleID);
+    return outcome(workspace.unhide(pid), "unhid " + bundleID, "could not unhide " + bundleID);
 }
 
-std::string trashCommand(std::string_view verb, std::string_view name, sim::SimMac& mac) {
-    if (!isPlainFileName(name)) return "\"" + std::string(name) + "\" is not a plain file name";
+Reply trashCommand(std::string_view verb, std::string_view name, sim::SimMac& mac) {
+    if (!isPlainFileName(name)) return refused("\"" + std::string(name) + "\" is not a plain file name");
     const auto file = *mac.folders().trashDirectory() / std::string(name);
     std::error_code error;
     const bool exists = std::filesystem::exists(std::filesystem::symlink_status(file, error));
     if (verb == "trash-add") {
-        if (exists) return std::string(name) + " is in the Trash already";
-        std::ofstream created(file);
-        if (!created) return "could not put " + std::string(name) + " in the Trash";
-        return "put " + std::string(name) + " in the Trash";
+        if (exists) return refused(std::string(name) + " is in the Trash already");
+        const bool created = static_cast<bool>(std::ofstream(file));
+        return outcome(created, "put " + std::string(name) + " in the Trash",
+                       "could not put " + std::string(name) + " in the Trash");
     }
-    if (!exists) return std::string(name) + " is not in the Trash";
+    if (!exists) return refused(std::string(name) + " is not in the Trash");
     if (std::filesystem::is_directory(std::filesystem::symlink_status(file, error))) {
-        return std::string(name) + " is a folder; only files are removed";
+        return refused(std::string(name) + " is a folder; only files are removed");
     }
-    if (!std::filesystem::remove(file, error))
-        return "could not remove " + std::string(name) + ": " + error.message();
+    if (!std::filesystem::remove(file, error)) {
+        return refused("could not remove " + std::string(name) + ": " + error.message());
+    }
     return "removed " + std::string(name) + " from the Trash";
 }
 
 }  // namespace
 
-std::string runWorldCommand(std::string_view line, sim::SimMac& mac) {
+std::expected<std::string, std::string> runWorldCommand(std::string_view line, sim::SimMac& mac) {
     const auto parts = words(line);
     if (parts.empty()) return "";
     const auto verb = parts[0];
-    if (verb == "help" && parts.size() == 1) return kWorldCommandsHelp;
     if (verb == "quit" && parts.size() == 1) {
         mac.application().terminate();
         return "quitting";
@@ -101,7 +99,7 @@ std::string runWorldCommand(std::string_view line, sim::SimMac& mac) {
         const auto end = static_cast<std::size_t>(parts.back().data() + parts.back().size() - line.data());
         return trashCommand(verb, line.substr(start, end - start), mac);
     }
-    return "unknown command \"" + std::string(line) + "\"; type help";
+    return refused("unknown command \"" + std::string(line) + "\"; type help");
 }
 
 }  // namespace tavelin

@@ -3,11 +3,11 @@
 // The commands a person types into the tavelin program to act on the simulated Mac, one per line:
 //     launch BUNDLE_ID, quit BUNDLE_ID, activate BUNDLE_ID, hide BUNDLE_ID, unhide BUNDLE_ID
 //     trash-add NAME, trash-remove NAME   (a file in the Trash; NAME is a plain file name, blanks allowed)
-//     help
-// (The program itself takes "show", which opens the switcher's panel.)
 //     quit                                (ends the program)
-// Each gives one line to show (empty for an empty line). Main thread.
+// Each gives one line to show (empty for an empty line), or why the line was refused: an unknown
+// command, or one the world could not carry out. Main thread.
 
+#include <expected>
 #include <string>
 #include <string_view>
 
@@ -15,8 +15,6 @@
 
 namespace tavelin {
 
-std::string runWorldCommand(std::string_view line, sim::SimMac& mac);
-
-extern const char* const kWorldCommandsHelp;
+std::expected<std::string, std::string> runWorldCommand(std::string_view line, sim::SimMac& mac);
 
 }  // namespace tavelin

@@ -1,16 +1,20 @@
 // tavelin-wire: reads and writes the wire protocol on the command line.
 
 #include <iostream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "tools/EscapedText.h"
 #include "tools/WireCommands.h"
 #include "tools/WireTypes.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
+
+// The protocol's largest frame: no message a device sends is longer.
+constexpr std::size_t kMaxInputBytes = 4 * 1024 * 1024;
 
 void printUsage(std::ostream& out) {
     out << "usage: tavelin-wire decode TYPE    read one JSON text on standard input, decode it as TYPE\n"
@@ -28,14 +32,31 @@ void printUsage(std::ostream& out) {
 
 int finish(const std::expected<std::string, std::string>& result) {
     if (!result) {
-        std::cerr << "error: " << result.error() << '\n';
+        std::cerr << "error: " << tavelin::escapedText(result.error()) << '\n';
         return 1;
     }
     std::cout << *result << '\n';
     return 0;
 }
 
-std::string readAll(std::istream& in) { return {std::istreambuf_iterator<char>(in), {}}; }
+// All of the input, or none when it is longer than a frame; what lies beyond the bound is not read.
+std::optional<std::string> readInput(std::istream& in) {
+    std::string text(kMaxInputBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxInputBytes) return std::nullopt;
+    return text;
+}
+
+// Runs the command on the whole input.
+int finishOnInput(std::expected<std::string, std::string> (*command)(std::string_view json)) {
+    const auto input = readInput(std::cin);
+    if (!input) {
+        return finish(std::unexpected("the input is longer than the largest frame (" +
+                                      std::to_string(kMaxInputBytes) + " bytes)"));
+    }
+    return finish(command(*input));
+}
 
 }  // namespace
 
@@ -48,14 +69,14 @@ int main(int argc, char** argv) {
     if (command == "decode" && argc == 3) {
         const auto* type = tavelin::wire::findWireType(argv[2]);
         if (type == nullptr) {
-            std::cerr << "tavelin-wire: unknown type \"" << argv[2] << "\"\n";
+            std::cerr << "tavelin-wire: unknown type \"" << tavelin::escapedText(argv[2]) << "\"\n";
             printUsage(std::cerr);
             return kUsageError;
         }
-        return finish(type->reencode(readAll(std::cin)));
+        return finishOnInput(type->reencode);
     }
-    if (command == "apply-diff" && argc == 2) return finish(tavelin::wire::applyDiff(readAll(std::cin)));
-    if (command == "describe" && argc == 2) return finish(tavelin::wire::describeError(readAll(std::cin)));
+    if (command == "apply-diff" && argc == 2) return finishOnInput(&tavelin::wire::applyDiff);
+    if (command == "describe" && argc == 2) return finishOnInput(&tavelin::wire::describeError);
     printUsage(std::cerr);
     return kUsageError;
 }

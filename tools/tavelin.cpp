@@ -24,6 +24,7 @@
 #include "runtime/LiveScheduler.h"
 #include "runtime/SystemLog.h"
 #include "tools/DockSnapshotView.h"
+#include "tools/EscapedText.h"
 #include "tools/InputLineInterpreter.h"
 #include "tools/PanelPictureWriter.h"
 #include "tools/PreferenceFileFollower.h"
@@ -53,9 +54,21 @@ void setDefaultBrowser(sim::SimWorkspace& workspace) {
 
 void printLine(const std::string& text) { std::cout << text << '\n' << std::flush; }
 
+// The picture goes into a folder that is there: none is made for it.
+bool hasPictureFolder(const std::filesystem::path& picture) {
+    const auto folder = picture.parent_path();
+    std::error_code error;
+    return folder.empty() || std::filesystem::is_directory(folder, error);
+}
+
 int run(const TavelinOptions& options) {
     const auto desktop =
         options.desktop.value_or(std::filesystem::path(TAVELIN_EXAMPLES_DIR) / "desktop.json");
+    if (options.panelPNG && !hasPictureFolder(*options.panelPNG)) {
+        std::cerr << "tavelin: --panel-png: no folder "
+                  << escapedText(options.panelPNG->parent_path().string()) << '\n';
+        return 1;
+    }
     std::filesystem::path home;
     if (options.home) {
         home = *options.home;
@@ -74,13 +87,16 @@ int run(const TavelinOptions& options) {
     InotifyFileWatcher watcher;
     auto loaded = sim::SimMac::load(desktop, home, scheduler, log);
     if (!loaded) {
-        std::cerr << "tavelin: " << loaded.error().message << '\n';
+        std::cerr << "tavelin: " << escapedText(loaded.error().message) << '\n';
+        // A fresh home is the program's own; one named with --home is the user's.
+        std::error_code error;
+        if (!options.home) std::filesystem::remove_all(home, error);
         return 1;
     }
     auto& mac = **loaded;
     setDefaultBrowser(mac.workspace());
-    std::cerr << "tavelin: the simulated Mac of " << desktop.string() << " in the home folder "
-              << home.string() << "; type help for commands\n";
+    std::cerr << "tavelin: the simulated Mac of " << escapedText(desktop.string()) << " in the home folder "
+              << escapedText(home.string()) << "; type help for commands\n";
 
     WindowActionFileLog windowActionLog(home, scheduler.clock());
     TavelinApplication application(simAppPlatform(mac, scheduler, log, windowActionLog, watcher));
@@ -125,8 +141,8 @@ int run(const TavelinOptions& options) {
         },
         [&scheduler] {
             scheduler.main().async([] {
-                std::cerr << "tavelin: a line longer than " << StandardInputLines::kMaxLineBytes
-                          << " bytes was ignored\n";
+                printLine("error: a line longer than " + std::to_string(StandardInputLines::kMaxLineBytes) +
+                          " bytes was ignored");
             });
         });
 
@@ -142,7 +158,7 @@ int run(const TavelinOptions& options) {
 int main(int argc, char** argv) {
     const auto options = tavelin::parseTavelinOptions(std::span<const char* const>(argv + 1, argc - 1));
     if (!options) {
-        std::cerr << "tavelin: " << options.error() << '\n' << tavelin::kTavelinUsage;
+        std::cerr << "tavelin: " << tavelin::escapedText(options.error()) << '\n' << tavelin::kTavelinUsage;
         return 2;
     }
     if (options->help) {

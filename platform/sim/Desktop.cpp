@@ -50,6 +50,29 @@ bool requiredBundleIdentifier(ObjectReader& r, std::string_view key, std::string
     return valid || failField(r, key, "expected a bundle identifier, found \"" + out + "\"");
 }
 
+// No text of the file holds a NUL: names and paths end up in file names and plists, which end a text
+// at the first one or cannot hold it.
+bool holdsNoNul(const JsonValue& v) {
+    const auto element = v.element();
+    if (std::string_view text; !element.get_string().get(text)) {
+        return text.find('\0') == std::string_view::npos || v.fail("must not hold a NUL character");
+    }
+    if (simdjson::dom::array array; !element.get_array().get(array)) {
+        std::size_t index = 0;
+        for (const auto item : array) {
+            const DecodePath path(v.path(), index++);
+            if (!holdsNoNul(v.at(item, path))) return false;
+        }
+    }
+    if (simdjson::dom::object object; !element.get_object().get(object)) {
+        for (const auto field : object) {
+            const DecodePath path(v.path(), field.key);
+            if (!holdsNoNul(v.at(field.value, path))) return false;
+        }
+    }
+    return true;
+}
+
 bool stepsOut(const std::filesystem::path& path) {
     return std::ranges::any_of(path, [](const std::filesystem::path& part) { return part == ".."; });
 }
@@ -298,7 +321,7 @@ bool fromJSON(const JsonValue& v, DesktopFile& file) {
     if (!requiredMacPath(r, "path", file.path) || !requiredText(r, "from", from)) return false;
     file.from = from;
     if (file.from.is_absolute()) return failField(r, "from", "expected a path relative to the desktop file");
-    return true;
+    return !stepsOut(file.from) || failField(r, "from", "must not step out with \"..\"");
 }
 
 namespace {
@@ -359,6 +382,7 @@ bool fromJSON(const JsonValue& v, DesktopPrivacy& privacy) {
 }
 
 bool fromJSON(const JsonValue& v, Desktop& desktop) {
+    if (!holdsNoNul(v)) return false;
     if (!onlyKeys(v, {"host", "program", "applications", "frontmost", "dock", "screens", "mouseLocation", "windows",
                       "files", "privacy"}))
         return false;

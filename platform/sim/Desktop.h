@@ -37,7 +37,7 @@
 //
 // Paths are the simulated Mac's: its disk is its home folder, so "/Applications/Safari.app" lies at
 // "<home>/Applications/Safari.app", and "~/Downloads" at "<home>/Downloads". No path may step out
-// with "..".
+// with "..", and no text of the file may hold a NUL character.
 
 #include <cstdint>
 #include <expected>
@@ -135,8 +135,9 @@ struct DesktopWindow {
 };
 
 // A file the simulated Mac holds from the start, such as a desktop picture: "path" is where (a path of
-// the simulated Mac), "from" the file that gives its content, relative to the desktop file's folder
-// (made absolute when the desktop file is loaded). It is copied only when nothing lies there yet.
+// the simulated Mac), "from" the file that gives its content, relative to the desktop file's folder and
+// inside it (made absolute when the desktop file is loaded). It is copied only when nothing lies there
+// yet.
 struct DesktopFile {
     std::string path;
     std::filesystem::path from;

@@ -76,7 +76,11 @@ class WorldCommandsTest : public ::testing::Test {
             .applications = {{"com.apple.finder", "Finder", "/System/Library/CoreServices/Finder.app", true},
                              {"com.apple.Notes", "Notes", "/System/Applications/Notes.app"}}};
     }
-    std::string run(std::string_view line) { return runWorldCommand(line, mac_); }
+    // The reply, or the refusal as the program shows it.
+    std::string run(std::string_view line) {
+        const auto reply = runWorldCommand(line, mac_);
+        return reply ? *reply : "error: " + reply.error();
+    }
     std::filesystem::path trash() { return *mac_.folders().trashDirectory(); }
 
     TemporaryFolder home_;
@@ -88,7 +92,7 @@ class WorldCommandsTest : public ::testing::Test {
 TEST_F(WorldCommandsTest, ApplicationCommandsActOnTheWorkspace) {
     EXPECT_THAT(run("launch com.apple.Notes"), HasSubstr("launched com.apple.Notes (process "));
     ASSERT_TRUE(mac_.workspace().process("com.apple.Notes"));
-    EXPECT_EQ(run("launch com.apple.Notes"), "com.apple.Notes is running already");
+    EXPECT_EQ(run("launch com.apple.Notes"), "error: com.apple.Notes is running already");
     EXPECT_EQ(run("  activate   com.apple.Notes "), "activated com.apple.Notes");
     EXPECT_EQ(mac_.workspace().frontmostApplication()->bundleIdentifier, "com.apple.Notes");
     EXPECT_EQ(run("hide com.apple.Notes"), "hid com.apple.Notes");
@@ -98,34 +102,33 @@ TEST_F(WorldCommandsTest, ApplicationCommandsActOnTheWorkspace) {
     EXPECT_EQ(run("quit com.apple.Notes"), "quit com.apple.Notes");
     EXPECT_FALSE(mac_.workspace().process("com.apple.Notes"));
 
-    EXPECT_EQ(run("launch com.example.none"), "no application com.example.none is installed");
-    EXPECT_EQ(run("hide com.apple.Notes"), "com.apple.Notes is not running");
-    EXPECT_EQ(run("launch"), "unknown command \"launch\"; type help");
-    EXPECT_EQ(run("fly away"), "unknown command \"fly away\"; type help");
+    EXPECT_EQ(run("launch com.example.none"), "error: no application com.example.none is installed");
+    EXPECT_EQ(run("hide com.apple.Notes"), "error: com.apple.Notes is not running");
+    EXPECT_EQ(run("launch"), "error: unknown command \"launch\"; type help");
+    EXPECT_EQ(run("fly away"), "error: unknown command \"fly away\"; type help");
     EXPECT_EQ(run("   "), "");
-    EXPECT_THAT(run("help"), HasSubstr("trash-remove NAME"));
     EXPECT_FALSE(mac_.application().isTerminated());
 }
 
 TEST_F(WorldCommandsTest, TrashCommandsTouchOnlyPlainNamesInTheTrash) {
     EXPECT_EQ(run("trash-add Old Notes.txt"), "put Old Notes.txt in the Trash");
     EXPECT_TRUE(std::filesystem::is_regular_file(trash() / "Old Notes.txt"));
-    EXPECT_EQ(run("trash-add Old Notes.txt"), "Old Notes.txt is in the Trash already");
+    EXPECT_EQ(run("trash-add Old Notes.txt"), "error: Old Notes.txt is in the Trash already");
     EXPECT_EQ(run("trash-remove Old Notes.txt"), "removed Old Notes.txt from the Trash");
     EXPECT_FALSE(std::filesystem::exists(trash() / "Old Notes.txt"));
-    EXPECT_EQ(run("trash-remove Old Notes.txt"), "Old Notes.txt is not in the Trash");
+    EXPECT_EQ(run("trash-remove Old Notes.txt"), "error: Old Notes.txt is not in the Trash");
 
     // Nothing outside the Trash is reached.
     std::ofstream(home_ / "keep.txt") << "mine";
     for (const auto* name : {"../keep.txt", "..", ".", "a/b"}) {
         EXPECT_EQ(run(std::string("trash-remove ") + name),
-                  "\"" + std::string(name) + "\" is not a plain file name");
+                  "error: \"" + std::string(name) + "\" is not a plain file name");
         EXPECT_EQ(run(std::string("trash-add ") + name),
-                  "\"" + std::string(name) + "\" is not a plain file name");
+                  "error: \"" + std::string(name) + "\" is not a plain file name");
     }
     EXPECT_TRUE(std::filesystem::exists(home_ / "keep.txt"));
     std::filesystem::create_directories(trash() / "Folder" / "inside");
-    EXPECT_EQ(run("trash-remove Folder"), "Folder is a folder; only files are removed");
+    EXPECT_EQ(run("trash-remove Folder"), "error: Folder is a folder; only files are removed");
     EXPECT_TRUE(std::filesystem::exists(trash() / "Folder" / "inside"));
 }
 

@@ -133,6 +133,60 @@ TEST(Tavelin, KeyLinesDriveTheSwitcherAndItsPanelIsDrawnToAPicture) {
     EXPECT_EQ(picture->height, 248);
 }
 
+// Every refused line is one "error: ..." line on standard output, and what came in is echoed with its
+// control characters escaped: typed lines, and names from the desktop file in the report and the views.
+TEST(Tavelin, RefusedLinesAreOneErrorFormAndEchoedInputIsEscaped) {
+    const TemporaryFolder scratch;
+    const TemporaryFolder home;
+    std::filesystem::copy(std::filesystem::path(TAVELIN_EXAMPLES_DIR) / "pictures", scratch / "pictures");
+    auto desktop = slurp(std::filesystem::path(TAVELIN_EXAMPLES_DIR) / "desktop.json");
+    desktop.replace(desktop.find(R"("name": "Safari")"), 16, R"("name": "Saf\u001bari")");
+    std::ofstream(scratch / "desktop.json") << desktop;
+    const auto run = runTavelin(
+        scratch,
+        "--home " + home.path().string() + " --desktop " + (scratch / "desktop.json").string() +
+            " --exit-after 2",
+        "fly\nlaunch com.example.none\nkey \x1b[2J\ntrash-add a\x1b]0;x\x07-b\nhelp\nshow\nkey right\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("\nerror: unknown command \"fly\"; type help\n"
+                                   "error: no application com.example.none is installed\n"
+                                   "error: no key \"\\x1b[2J\" (return, "));
+    EXPECT_THAT(run.err, Not(HasSubstr("unknown command")));
+    EXPECT_THAT(run.err, HasSubstr("put a\\x1b]0;x\\x07-b in the Trash\n"));
+    // The help lists the key lines too.
+    EXPECT_THAT(run.err, HasSubstr("\n  down MOD, up MOD "));
+    EXPECT_THAT(run.out, HasSubstr("  fixed apps:    [Finder]  Saf\\x1bari  Mail"));
+    EXPECT_THAT(run.out, HasSubstr("\nselected: Saf\\x1bari at 0.1\n"));
+    EXPECT_EQ(run.out.find_first_of("\x1b\x07"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err.find_first_of("\x1b\x07"), std::string::npos) << run.err;
+}
+
+// A start that is refused makes nothing: no picture folder, no home folder named with --home, and a
+// fresh home in the temporary folder is removed again.
+TEST(Tavelin, RefusedStartsMakeNothing) {
+    const TemporaryFolder scratch;
+    std::filesystem::create_directory(scratch / "tmp");
+    const auto program = "TMPDIR=" + (scratch / "tmp").string() + " " + std::string(TAVELIN_PATH);
+    auto run = runProgram(program + " --exit-after 1 --home " + (scratch / "home").string() +
+                              " --panel-png " + (scratch / "none" / "panel.png").string(),
+                          "", scratch.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "tavelin: --panel-png: no folder " + (scratch / "none").string() + "\n");
+    EXPECT_FALSE(std::filesystem::exists(scratch / "none"));
+    EXPECT_FALSE(std::filesystem::exists(scratch / "home"));
+
+    // A NUL would end Safari's name in the Dock's preference file.
+    std::ofstream(scratch / "desktop.json")
+        << R"({"applications": [{"bundleIdentifier": "com.apple.Safari",)"
+           R"( "name": "Saf\u0000ari", "path": "/Applications/Safari.app"}]})";
+    run = runProgram(program + " --exit-after 1 --desktop " + (scratch / "desktop.json").string(), "",
+                     scratch.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err,
+                HasSubstr("desktop.json: Desktop.applications[0].name: must not hold a NUL character\n"));
+    EXPECT_TRUE(std::filesystem::is_empty(scratch / "tmp"));
+}
+
 // Without a writer, opening a named pipe waits for ever: a program that did would neither read its
 // commands nor end; `timeout` ends it then, and the run fails.
 TEST(Tavelin, NamedPipesInPlaceOfItsFilesAreErrorsAndOverlongLinesRunNothing) {
@@ -144,8 +198,8 @@ TEST(Tavelin, NamedPipesInPlaceOfItsFilesAreErrorsAndOverlongLinesRunNothing) {
                           std::string(4096, 'x') + "quit\nlaunch com.apple.Notes\n", scratch.path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.err, HasSubstr("jp.fenwold.lomaret.plist: not a regular file"));
-    EXPECT_THAT(run.err,
-                HasSubstr("tavelin: a line longer than 4096 bytes was ignored\nlaunched com.apple.Notes"));
+    EXPECT_THAT(run.out, HasSubstr("\nerror: a line longer than 4096 bytes was ignored\n"));
+    EXPECT_THAT(run.err, HasSubstr("launched com.apple.Notes"));
 
     const auto desktop = scratch / "desktop.json";
     testing::makeNamedPipe(desktop);

@@ -91,15 +91,29 @@ TEST(TavelinWire, DecodeEnvelopeRefusesUnknownTypesAndPayloadsThatDoNotFit) {
     EXPECT_EQ(unknown.status, 1);
     EXPECT_EQ(unknown.err, "error: Envelope.messageType: unknown message type \"dock.Snapshot\"\n");
 
-    const auto misfit = runWire("decode Envelope", R"({"protocolVersion":1,"messageType":"icon.data","requestID":"R",)"
-                                                   R"("payload":{"token":"a","pngBase64":"","pixelSize":1}})");
+    // A payload's error has the path from the envelope, as it has in an envelope read whole.
+    const auto misfit = runWire(
+        "decode Envelope", R"({"protocolVersion":1,"messageType":"error","requestID":"R","payload":{}})");
     EXPECT_EQ(misfit.status, 1);
-    EXPECT_EQ(misfit.err, "error: IconData: expected an array, found an object\n");
+    EXPECT_EQ(misfit.err, "error: Envelope.payload: Invalid number of keys found, expected one.\n");
 
     // Messages that carry nothing read without a payload.
     const auto ping = runWire("decode Envelope", R"({"protocolVersion":1,"messageType":"ping","requestID":"R"})");
     EXPECT_EQ(ping.status, 0);
     EXPECT_EQ(ping.out, "{\"protocolVersion\":1,\"messageType\":\"ping\",\"requestID\":\"R\",\"payload\":{}}\n");
+}
+
+// No message is longer than the protocol's largest frame, 4 MiB.
+TEST(TavelinWire, InputLongerThanTheLargestFrameIsRefused) {
+    const std::string frame = "\"" + std::string(4 * 1024 * 1024 - 2, 'a') + "\"";
+    const auto largest = runWire("decode JSONValue", frame);
+    EXPECT_EQ(largest.status, 0) << largest.err;
+    EXPECT_EQ(largest.out.size(), frame.size() + 1);
+
+    const auto longer = runWire("decode JSONValue", frame + " ");
+    EXPECT_EQ(longer.status, 1);
+    EXPECT_EQ(longer.out, "");
+    EXPECT_EQ(longer.err, "error: the input is longer than the largest frame (4194304 bytes)\n");
 }
 
 TEST(TavelinWire, DecodeAnyEnvelopeWritesHeaderAndPayload) {
