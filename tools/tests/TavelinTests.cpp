@@ -138,7 +138,8 @@ TEST(Tavelin, KeyLinesDriveTheSwitcherAndItsPanelIsDrawnToAPicture) {
 TEST(Tavelin, RefusedLinesAreOneErrorFormAndEchoedInputIsEscaped) {
     const TemporaryFolder scratch;
     const TemporaryFolder home;
-    std::filesystem::copy(std::filesystem::path(TAVELIN_EXAMPLES_DIR) / "pictures", scratch / "pictures");
+    for (const auto* folder : {"pictures", "icons"})
+        std::filesystem::copy(std::filesystem::path(TAVELIN_EXAMPLES_DIR) / folder, scratch / folder);
     auto desktop = slurp(std::filesystem::path(TAVELIN_EXAMPLES_DIR) / "desktop.json");
     desktop.replace(desktop.find(R"("name": "Safari")"), 16, R"("name": "Saf\u001bari")");
     std::ofstream(scratch / "desktop.json") << desktop;
