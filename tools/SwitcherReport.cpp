@@ -1,5 +1,6 @@
 #include "tools/SwitcherReport.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -189,6 +190,12 @@ std::string SwitcherReport::macPath(const std::filesystem::path& path) const {
     return escapedText((std::ranges::find(kSystemFolders, top) != kSystemFolders.end() ? "/" : "~/") + inside);
 }
 
+bool SwitcherReport::isInstalledApplication(const std::filesystem::path& path) const {
+    const std::filesystem::path bundle = droppingTrailingSlash(path.string());
+    return std::ranges::any_of(mac_.workspace().installedApplications(),
+                               [&](const auto& application) { return application.path == bundle; });
+}
+
 void SwitcherReport::flushWorld() {
     rememberProcesses();
     const auto calls = mac_.calls().calls(callsSeen_);
@@ -228,10 +235,13 @@ void SwitcherReport::flushWorld() {
     }
     for (; urlsSeen_ < actions.openedURLs().size(); ++urlsSeen_) {
         const auto& url = actions.openedURLs()[urlsSeen_];
-        // A file or folder opens with the application the Mac picks for it, as the Dock opens it.
+        // A file or folder opens with the application the Mac picks for it, as the Dock opens it; an
+        // application opens by itself.
         const auto path = filePathFromURL(url);
-        const auto application = path ? mac_.workspace().urlForApplicationToOpen(*path) : std::nullopt;
-        print_("world: open " + (path ? macPath(*path) : escapedText(url)) + (application ? " with " + macPath(*application) : ""));
+        auto application = path ? mac_.workspace().urlForApplicationToOpen(*path) : std::nullopt;
+        if (path && isInstalledApplication(*path)) application.reset();
+        print_("world: open " + (path ? macPath(*path) : escapedText(url)) +
+               (application ? " with " + macPath(*application) : ""));
     }
     for (; revealsSeen_ < actions.revealed().size(); ++revealsSeen_) {
         for (const auto& item : actions.revealed()[revealsSeen_]) print_("world: reveal " + macPath(item));

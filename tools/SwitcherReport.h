@@ -82,6 +82,7 @@ class SwitcherReport {
     void rememberProcesses();
     std::map<std::uint32_t, WindowSeen> listedWindows() const;
     std::string macPath(const std::filesystem::path& path) const;
+    bool isInstalledApplication(const std::filesystem::path& path) const;
 
     sim::SimMac& mac_;
     Scheduler& scheduler_;

@@ -12,7 +12,10 @@ bool isWebLink(std::string_view url) { return url.starts_with("http://") || url.
 
 bool SimWorkspaceActions::openURL(std::string_view url) {
     if (openURLRefused_ || !isValidURL(url)) return false;
-    if (const auto path = filePathFromURL(url)) {
+    if (const auto path = filePathFromURL(url); path && installed(droppingTrailingSlash(*path))) {
+        // An application opened by itself starts and comes to the front, as a double click does.
+        if (launch(droppingTrailingSlash(*path), true)) return false;
+    } else if (path) {
         const auto application = files_.itemType(*path) == ItemType::missing
                                      ? std::nullopt
                                      : workspace_.urlForApplicationToOpen(*path);

@@ -1,6 +1,7 @@
 #pragma once
 
-// What the simulated workspace does when asked: a link is recorded as opened; a file URL starts the
+// What the simulated workspace does when asked: a link is recorded as opened; the URL of an installed
+// application starts it and brings it to the front; another file URL starts the
 // application that opens the file (a folder: the Finder), brings it to the front and shows a window
 // named after the file once the application has finished launching; a web link does the same with the
 // default browser (the application set for its scheme), its window named after the link; files opened with an

@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "platform/FileURL.h"
 #include "platform/sim/SimMac.h"
 #include "platform/tests/TemporaryFolder.h"
 #include "runtime/VirtualScheduler.h"
@@ -135,6 +136,16 @@ TEST_F(SimWorkspaceTest, ApplicationsAreFoundByBundleIDAndByTheFilesTheyOpen) {
                 Optional(home_ / "System/Library/CoreServices/Finder.app"));
     EXPECT_EQ(workspace().urlForApplicationToOpen(home_ / "Docs/notes.txt"), std::nullopt);
     EXPECT_EQ(workspace().urlForApplicationToOpen(home_ / "Docs/README"), std::nullopt);
+}
+
+// Opening an application's bundle starts that application; it is a folder on disk, but not the Finder's to open.
+TEST_F(SimWorkspaceTest, OpeningAnApplicationsURLStartsItInFront) {
+    const auto notes = home_ / "System/Applications/Notes.app";
+    std::filesystem::create_directories(notes);
+    EXPECT_TRUE(mac_.workspaceActions().openURL(fileURL(notes, true)));
+    ASSERT_TRUE(workspace().process("com.apple.Notes"));
+    EXPECT_EQ(workspace().frontmostApplication()->bundleIdentifier, "com.apple.Notes");
+    EXPECT_FALSE(workspace().process("com.apple.finder")->isActive);
 }
 
 std::vector<std::string> windowTitles(SimMac& mac, std::int32_t processIdentifier) {
