@@ -131,6 +131,7 @@ std::unique_ptr<AppleScript> SimAppleScripts::make(std::string source) {
 }
 
 std::optional<std::string> SimAppleScripts::run(const std::string& source) {
+    mainThread_.check();
     trace_.record("AppleScript.execute " + source);
     executed_.push_back(source);
     if (const auto to = target(source)) {
