@@ -38,7 +38,7 @@ namespace {
 struct TapWorld {
     VirtualScheduler scheduler;
     CapturedSystemLog log;
-    sim::SimAccessibility accessibility;
+    sim::SimAccessibility accessibility{sim::SimMainThread(scheduler.main())};
     sim::SimCallTrace trace;
     sim::SimEventTaps taps{accessibility, scheduler.main(), trace};
     std::shared_ptr<TriggerEventTap> tap = std::make_shared<TriggerEventTap>(

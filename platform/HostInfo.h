@@ -2,7 +2,8 @@
 
 // What the program knows about the machine it runs on and about itself: the computer's name as the
 // user sees it, the operating system's version text and the program's own bundle. Read on the main
-// thread; the answers may change while the program runs (the user renames the computer).
+// thread, but for operatingSystemVersion(), which any thread may read; the answers may change while the
+// program runs (the user renames the computer).
 
 #include <filesystem>
 #include <optional>

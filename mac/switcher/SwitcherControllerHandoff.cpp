@@ -136,6 +136,7 @@ Task<void> SwitcherController::referenceDisplayHandoff(std::weak_ptr<SwitcherCon
         }
         co_await services.windowList->invalidate(item.itemID);
         list = co_await services.windowList->fetch(item, screenRecording);
+        co_await windows.scheduler.main().hop();
         activatable = ax.activatableWindowsForDockActivate(list.windows, activationItem);
         if (!activatable.empty()) break;
     }

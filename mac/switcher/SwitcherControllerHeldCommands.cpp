@@ -105,14 +105,17 @@ Task<void> SwitcherController::commandFrontOrFocusedWindow(std::weak_ptr<Switche
 Task<std::optional<SwitcherController::WindowTarget>> SwitcherController::resolvedWindowTarget(
     std::weak_ptr<SwitcherController> weak, DockItem item) {
     std::shared_ptr<WindowListService> lists;
+    Queue* main = nullptr;
     bool screenRecording = false;
     if (const auto self = weak.lock()) {
         if (auto focused = self->focusedWindowTarget()) co_return focused;
         lists = self->services_.windowList;
+        main = &self->platform_.scheduler.main();
         screenRecording = self->services_.permissions->screenRecordingGranted.value();
     }
     if (!lists) co_return std::nullopt;
     const auto snapshot = co_await lists->fetch(item, screenRecording);
+    co_await main->hop();
     const auto self = weak.lock();
     if (!self) co_return std::nullopt;
     const auto processes = DockItemWindowHost(self->platform_.workspace, self->platform_.files).processIDs(item);
@@ -157,12 +160,14 @@ Task<CommandResultPayload> SwitcherController::performWindowCommandKeepingPanel(
     const auto command = self->windowCommand(kind, item, window, generation);
     const WindowActionService actions = self->services_.windowActions;
     const auto lists = self->services_.windowList;
+    Queue& main = self->platform_.scheduler.main();
     const bool screenRecording = self->services_.permissions->screenRecordingGranted.value();
     auto result = co_await actions.perform(command, item, false, std::nullopt);
     const bool removesWindow = kind == CommandKind::windowClose || kind == CommandKind::windowHide ||
                                kind == CommandKind::windowMinimize;
     if (result.isSuccess() && removesWindow) {
         auto fresh = co_await lists->fetch(item, screenRecording);
+        co_await main.hop();
         if (const auto alive = weak.lock()) alive->dockAnchoredMenu_.replaceWindowsSnapshotIfShowing(item, std::move(fresh));
     }
     co_return result;

@@ -40,13 +40,16 @@ void SwitcherController::presentDockAnchoredMenu(const DockItem& item, CellPath 
 Task<void> SwitcherController::fetchWindowList(std::weak_ptr<SwitcherController> weak, DockItem item,
                                                std::int64_t epoch) {
     std::shared_ptr<WindowListService> service;
+    Queue* main = nullptr;
     bool screenRecording = false;
     if (auto self = weak.lock()) {
         service = self->services_.windowList;
+        main = &self->platform_.scheduler.main();
         screenRecording = self->services_.permissions->screenRecordingGranted.value();
     }
     if (!service) co_return;
     auto snapshot = co_await service->fetch(item, screenRecording);
+    co_await main->hop();
     if (auto self = weak.lock()) self->applyFetchedWindowList(item, epoch, std::move(snapshot));
 }
 

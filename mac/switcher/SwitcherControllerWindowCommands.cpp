@@ -95,6 +95,7 @@ Task<CommandResultPayload> SwitcherController::runWindowCommand(std::weak_ptr<Sw
     // The services belong to the container, which outlives the controller's tasks.
     const Services services = self->services_;
     WindowActionLog& actionLog = self->platform_.windowActionLog;
+    Queue& main = self->platform_.scheduler.main();
     const auto& actions = services.windowActions;
     const std::string kind(toString(command.kind));
 
@@ -122,6 +123,7 @@ Task<CommandResultPayload> SwitcherController::runWindowCommand(std::weak_ptr<Sw
 
     auto result = co_await actions.perform(command, item, false, moveToReferenceDisplay);
     co_await services.windowList->invalidate(item.itemID);
+    co_await main.hop();
     pin.release();
     if (const auto* error = std::get_if<ProtocolError>(&result.value)) {
         services.executor.platform().windows.log.log("Tavelin window command " + kind +
@@ -135,9 +137,11 @@ Task<Command> SwitcherController::refreshActivation(std::weak_ptr<SwitcherContro
     if (command.kind != CommandKind::windowActivate || !command.windowID) co_return command;
     std::optional<Services> found;
     WindowActionLog* actionLog = nullptr;
+    Queue* main = nullptr;
     if (auto self = weak.lock()) {
         found.emplace(self->services_);
         actionLog = &self->platform_.windowActionLog;
+        main = &self->platform_.scheduler.main();
     }
     if (!found) co_return command;
     const Services services = *found;
@@ -147,6 +151,7 @@ Task<Command> SwitcherController::refreshActivation(std::weak_ptr<SwitcherContro
     const auto cached = co_await services.windowList->descriptor(item.itemID, windowID);
     const auto fresh =
         co_await services.windowList->fetch(item, services.permissions->screenRecordingGranted.value());
+    co_await main->hop();
     if (auto self = weak.lock()) self->dockAnchoredMenu_.replaceWindowsSnapshotIfShowing(item, fresh);
 
     const auto& windows = fresh.windows;

@@ -145,8 +145,9 @@ Task<std::optional<WindowDescriptor>> WindowListService::descriptor(ItemID appIt
 }
 
 Task<WindowListSnapshot> WindowListService::fetch(DockItem item, bool screenRecordingGranted) {
-    co_await queue_.hop();
     const auto itemID = item.itemID;
+    // Trust, the host item and its processes are asked on the main queue, like the windows themselves.
+    co_await platform_.scheduler.main().hop();
     const bool trusted = platform_.accessibility.isProcessTrusted();
     const DockItemWindowHost host(platform_.workspace, platform_.files);
     DockItem hostItem = item;
@@ -154,16 +155,16 @@ Task<WindowListSnapshot> WindowListService::fetch(DockItem item, bool screenReco
         if (auto hostBundleID = host.hostBundleID(item)) hostItem.bundleID = std::move(hostBundleID);
     }
     const auto running = trusted ? host.runningApps(hostItem) : std::vector<RunningApplication>{};
-    if (!trusted || running.empty()) {
+    const bool listed = trusted && !running.empty();
+    auto windows = listed ? WindowListPipeline(platform_).windows(hostItem, screenRecordingGranted)
+                          : std::vector<WindowDescriptor>{};
+    co_await queue_.hop();
+    if (!listed) {
         const auto found = cache_.find(itemID);
         co_return WindowListSnapshot{itemID, found == cache_.end() ? 0 : found->second.generation, trusted,
                                      screenRecordingGranted, {}, std::nullopt};
     }
     const auto pid = running.front().processIdentifier;
-
-    co_await platform_.scheduler.main().hop();
-    auto windows = WindowListPipeline(platform_).windows(hostItem, screenRecordingGranted);
-    co_await queue_.hop();
     if (windows.empty()) {
         platform_.actionLog.append("windowList fetch empty bundle=" + bundleText(hostItem.bundleID) +
                                    " pid=" + std::to_string(pid));

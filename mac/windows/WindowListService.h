@@ -4,13 +4,15 @@
 // WindowListSnapshot per dock item, each stamped with a list generation that rises with every new
 // list, so that a window command can tell whether it was made against the current list.
 //
-// A fetch builds the list on the main queue (Accessibility windows made descriptors, joined to the
-// window server's, filtered: see WindowListMerge), keeps it under a new generation and lists the
-// displays, again on the main queue. Its operations run one at a time on its own serial queue, which
-// alone touches the cache and the next generation; while a fetch waits on the main queue the others
-// run, so of two overlapping fetches of one item the later to finish keeps its list. Callers await the
-// operations from any queue. It starts with no list and the next generation 1. Owned by the service
-// container and shared with the window-action service and the server.
+// A fetch asks for Accessibility trust and the item's running processes on the main queue and builds
+// the list there (Accessibility windows made descriptors, joined to the window server's, filtered: see
+// WindowListMerge), keeps it under a new generation and lists the displays, again on the main queue.
+// Its operations run one at a time on its own serial queue, which alone touches the cache and the next
+// generation; while a fetch waits on the main queue the others run, so of two overlapping fetches of
+// one item the later to finish keeps its list. Callers await the operations from any queue and go on
+// on the service's queue: a caller on the main queue hops back to it. It starts with no list and the
+// next generation 1. Owned by the service container and shared with the window-action service and the
+// server.
 
 #include <cstdint>
 #include <memory>

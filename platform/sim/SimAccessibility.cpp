@@ -55,6 +55,7 @@ std::expected<void, AXError> SimAccessibility::reach(const AXElement& element) c
 
 std::expected<AXValue, AXError> SimAccessibility::copyAttributeValue(const AXElement& element,
                                                                      std::string_view attribute) const {
+    mainThread_.check();
     if (auto reached = reach(element); !reached) return std::unexpected(reached.error());
     if (element.element >= kWindowElements) return worldAttribute(element, attribute);
     if (element.element == 0 && !roots_.contains(element.processIdentifier)) {
@@ -148,6 +149,7 @@ std::expected<AXValue, AXError> SimAccessibility::worldAttribute(const AXElement
 
 std::expected<void, AXError> SimAccessibility::setAttributeValue(const AXElement& element, std::string_view attribute,
                                                                  const AXValue& value) const {
+    mainThread_.check();
     if (trace_) trace_->record("Accessibility.set " + std::string(attribute));
     if (auto reached = reach(element); !reached) return reached;
     if (element.element < kWindowElements || partOf(element.element) != Part::window) {
@@ -201,6 +203,7 @@ std::expected<void, AXError> SimAccessibility::setAttributeValue(const AXElement
 }
 
 std::expected<void, AXError> SimAccessibility::performAction(const AXElement& element, std::string_view action) const {
+    mainThread_.check();
     if (trace_) trace_->record("Accessibility.perform " + std::string(action));
     if (auto reached = reach(element); !reached) return reached;
     if (element.element < kWindowElements) return std::unexpected(AXError::actionUnsupported);
@@ -231,12 +234,14 @@ std::expected<void, AXError> SimAccessibility::performAction(const AXElement& el
 }
 
 std::expected<void, AXError> SimAccessibility::setMessagingTimeout(const AXElement& element, double seconds) const {
+    mainThread_.check();
     if (!(seconds >= 0)) return std::unexpected(AXError::illegalArgument);
     if (world_ != nullptr) world_->setMessagingTimeout(element, seconds);
     return {};
 }
 
 std::expected<std::uint32_t, AXError> SimAccessibility::windowNumber(const AXElement& element) const {
+    mainThread_.check();
     if (auto reached = reach(element); !reached) return std::unexpected(reached.error());
     if (element.element < kWindowElements || partOf(element.element) != Part::window) {
         return std::unexpected(AXError::failure);

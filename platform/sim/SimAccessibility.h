@@ -29,6 +29,7 @@
 
 #include "platform/Accessibility.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimMainThread.h"
 #include "platform/sim/SimWindowWorld.h"
 
 namespace tavelin::sim {
@@ -47,11 +48,15 @@ struct SimAXNode {
 
 class SimAccessibility final : public Accessibility {
   public:
+    explicit SimAccessibility(SimMainThread mainThread) : mainThread_(mainThread) {}
+
     bool isProcessTrusted() const override {
+        mainThread_.check();
         if (trace_) trace_->record("Accessibility.isProcessTrusted");
         return trusted_;
     }
     bool isProcessTrustedWithOptions(bool prompt) const override {
+        mainThread_.check();
         if (trace_) trace_->record(prompt ? "Accessibility.isProcessTrustedWithOptions prompt"
                                           : "Accessibility.isProcessTrustedWithOptions");
         if (prompt && !trusted_) ++prompts_;
@@ -95,6 +100,7 @@ class SimAccessibility final : public Accessibility {
     std::expected<AXValue, AXError> worldAttribute(const AXElement& element, std::string_view attribute) const;
     std::expected<SimWindowState, AXError> worldWindow(const AXElement& element) const;
 
+    SimMainThread mainThread_;
     bool trusted_ = false;
     mutable int prompts_ = 0;  // the request is the system's, asked through a query
     SimCallTrace* trace_ = nullptr;

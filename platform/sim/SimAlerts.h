@@ -9,16 +9,21 @@
 #include <vector>
 
 #include "platform/Alerts.h"
+#include "platform/sim/SimMainThread.h"
 #include "runtime/Scheduler.h"
 
 namespace tavelin::sim {
 
 class SimAlerts final : public Alerts {
   public:
-    explicit SimAlerts(Scheduler& scheduler) : scheduler_(scheduler) {}
+    explicit SimAlerts(Scheduler& scheduler) : scheduler_(scheduler), mainThread_(scheduler.main()) {}
 
-    void runInformationalAlert(std::string messageKey) override { shown_.push_back(std::move(messageKey)); }
+    void runInformationalAlert(std::string messageKey) override {
+        mainThread_.check();
+        shown_.push_back(std::move(messageKey));
+    }
     ModalAlertResponse runModal(ModalAlert alert) override {
+        mainThread_.check();
         questions_.push_back(std::move(alert));
         if (answers_.empty()) return {};
         const auto answer = answers_.front();
@@ -42,6 +47,7 @@ class SimAlerts final : public Alerts {
     };
 
     Scheduler& scheduler_;
+    SimMainThread mainThread_;
     std::vector<std::string> shown_;
     std::vector<ModalAlert> questions_;
     std::deque<Answer> answers_;

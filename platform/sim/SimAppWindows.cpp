@@ -61,6 +61,7 @@ class SimAppWindows::Window final : public AppWindow {
 };
 
 std::unique_ptr<AppWindow> SimAppWindows::makeWindow(AppWindowConfiguration configuration) {
+    mainThread_.check();
     trace_.record("Windows.make " + configuration.title);
     auto state = std::make_shared<WindowState>();
     state->configuration = std::move(configuration);
@@ -107,6 +108,7 @@ void SimAppWindows::hide(WindowState& state) {
 }
 
 std::optional<KeyWindow> SimAppWindows::keyWindow() const {
+    mainThread_.check();
     if (!key_) return std::nullopt;
     for (const auto& popover : popovers_) {
         if (popover->number == *key_) return KeyWindow{*key_, popover->parent};
@@ -329,6 +331,7 @@ class SimAppWindows::Popover final : public AppPopover {
 };
 
 std::unique_ptr<AppPanel> SimAppWindows::makePanel(PanelConfiguration configuration) {
+    mainThread_.check();
     trace_.record("Panel.make " + text(configuration.contentRect.width) + "x" +
                   text(configuration.contentRect.height) + " style=" + hex(configuration.styleMask));
     auto state = std::make_shared<PanelState>();
@@ -340,6 +343,7 @@ std::unique_ptr<AppPanel> SimAppWindows::makePanel(PanelConfiguration configurat
 }
 
 std::unique_ptr<AppPopover> SimAppWindows::makePopover() {
+    mainThread_.check();
     auto state = std::make_shared<PopoverState>();
     state->number = newNumber();
     popovers_.push_back(state);

@@ -24,6 +24,7 @@
 
 #include "platform/AppWindows.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimMainThread.h"
 #include "platform/sim/SimWindowWorld.h"
 
 namespace tavelin::sim {
@@ -71,7 +72,8 @@ class SimAppWindows final : public AppWindows {
         bool released = false;
     };
 
-    SimAppWindows(SimCallTrace& trace, SimWindowWorld& world) : trace_(trace), world_(world) {}
+    SimAppWindows(SimCallTrace& trace, SimWindowWorld& world, SimMainThread mainThread)
+        : trace_(trace), world_(world), mainThread_(mainThread) {}
 
     std::unique_ptr<AppWindow> makeWindow(AppWindowConfiguration configuration) override;
     std::unique_ptr<AppPanel> makePanel(PanelConfiguration configuration) override;
@@ -125,6 +127,7 @@ class SimAppWindows final : public AppWindows {
 
     SimCallTrace& trace_;
     SimWindowWorld& world_;
+    SimMainThread mainThread_;
     std::vector<std::shared_ptr<WindowState>> windows_;
     std::vector<std::shared_ptr<PanelState>> panels_;
     std::vector<std::shared_ptr<PopoverState>> popovers_;

@@ -15,6 +15,7 @@ constexpr OSStatus kErrAEEventNotHandled = -1708;
 
 std::expected<AEDesc, OSStatus> SimAppleEvents::createDesc(FourCharCode type,
                                                            std::vector<std::uint8_t> data) {
+    mainThread_.check();
     return make(Descriptor{type, std::move(data), {}});
 }
 
@@ -22,6 +23,7 @@ std::expected<AEDesc, OSStatus> SimAppleEvents::createAppleEvent(FourCharCode ev
                                                                  FourCharCode eventID, const AEDesc& target,
                                                                  std::int16_t returnID,
                                                                  std::int32_t transactionID) {
+    mainThread_.check();
     const auto address = descriptors_.find(target.handle);
     if (address == descriptors_.end() || address->second.type != kTypeKernelProcessID ||
         address->second.data.size() != sizeof(std::int32_t)) {
@@ -34,6 +36,7 @@ std::expected<AEDesc, OSStatus> SimAppleEvents::createAppleEvent(FourCharCode ev
 
 OSStatus SimAppleEvents::sendMessage(const AEDesc& event, AEDesc& reply, std::int32_t sendMode,
                                      std::int64_t timeoutTicks) {
+    mainThread_.check();
     reply = make(Descriptor{kTypeNull, {}, {}});
     const auto found = descriptors_.find(event.handle);
     if (found == descriptors_.end() || found->second.type != kTypeAppleEvent) return kErrAENotAEDesc;
@@ -67,6 +70,7 @@ OSStatus SimAppleEvents::deliver(const SentEvent& event) {
 }
 
 void SimAppleEvents::disposeDesc(AEDesc& desc) {
+    mainThread_.check();
     descriptors_.erase(desc.handle);
     desc = AEDesc{};
 }

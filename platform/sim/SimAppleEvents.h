@@ -30,7 +30,8 @@ class SimAppleEvents final : public AppleEvents {
         friend bool operator==(const SentEvent&, const SentEvent&) = default;
     };
 
-    explicit SimAppleEvents(SimWorkspace& workspace) : workspace_(workspace) {}
+    explicit SimAppleEvents(SimWorkspace& workspace)
+        : workspace_(workspace), mainThread_(workspace.mainThread()) {}
 
     std::expected<AEDesc, OSStatus> createDesc(FourCharCode type, std::vector<std::uint8_t> data) override;
     std::expected<AEDesc, OSStatus> createAppleEvent(FourCharCode eventClass, FourCharCode eventID,
@@ -57,6 +58,7 @@ class SimAppleEvents final : public AppleEvents {
     OSStatus deliver(const SentEvent& event);
 
     SimWorkspace& workspace_;
+    SimMainThread mainThread_;
     std::map<std::uint64_t, Descriptor> descriptors_;
     std::uint64_t nextHandle_ = 1;
     std::vector<SentEvent> sent_;

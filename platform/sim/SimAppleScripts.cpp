@@ -123,6 +123,7 @@ std::optional<std::string> SimAppleScripts::target(const std::string& source) {
 }
 
 std::unique_ptr<AppleScript> SimAppleScripts::make(std::string source) {
+    mainThread_.check();
     trace_.record("AppleScript.make " + source);
     made_.push_back(source);
     if (const auto to = target(source); to && makeFails_.contains(*to)) return nullptr;
@@ -130,6 +131,7 @@ std::unique_ptr<AppleScript> SimAppleScripts::make(std::string source) {
 }
 
 std::optional<std::string> SimAppleScripts::run(const std::string& source) {
+    mainThread_.check();
     trace_.record("AppleScript.execute " + source);
     executed_.push_back(source);
     if (const auto to = target(source)) {

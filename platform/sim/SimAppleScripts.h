@@ -48,7 +48,12 @@ class SimAppleScripts final : public AppleScripts {
 
     SimAppleScripts(SimInputStream& input, SimCallTrace& trace, SimWorkspace& workspace,
                     SimWindowWorld& windows, const UserFolders& folders)
-        : input_(input), trace_(trace), workspace_(workspace), windows_(windows), folders_(folders) {}
+        : input_(input),
+          trace_(trace),
+          workspace_(workspace),
+          mainThread_(workspace.mainThread()),
+          windows_(windows),
+          folders_(folders) {}
 
     std::unique_ptr<AppleScript> make(std::string source) override;
 
@@ -79,6 +84,7 @@ class SimAppleScripts final : public AppleScripts {
     SimInputStream& input_;
     SimCallTrace& trace_;
     SimWorkspace& workspace_;
+    SimMainThread mainThread_;
     SimWindowWorld& windows_;
     const UserFolders& folders_;
     std::vector<std::string> made_;

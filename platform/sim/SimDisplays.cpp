@@ -74,7 +74,11 @@ std::string displayUUID(const DesktopScreen& screen, std::uint64_t identity) {
 SimDisplays::SimDisplays(std::vector<DesktopScreen> screens, std::optional<Point> mouseLocation,
                          std::filesystem::path homeFolder, SimWindowWorld& world, Queue& mainQueue,
                          NotificationCenters centers, SystemLog& log)
-    : homeFolder_(std::move(homeFolder)), world_(world), mainQueue_(mainQueue), centers_(centers) {
+    : homeFolder_(std::move(homeFolder)),
+      world_(world),
+      mainQueue_(mainQueue),
+      mainThread_(mainQueue),
+      centers_(centers) {
     makeDefaultDesktopPicture(defaultDesktopImageURL(), log);
     for (auto& screen : screens) displays_.push_back(Display{nextIdentity_++, std::move(screen)});
     placeWallpaperWindows();
@@ -98,6 +102,7 @@ const SimDisplays::Display* SimDisplays::find(std::uint64_t identity) const {
 }
 
 std::vector<Screen> SimDisplays::screens() const {
+    mainThread_.check();
     if (trace_) trace_->record("Screens.screens");
     std::vector<Screen> screens;
     for (const auto& display : displays_) screens.push_back(screenOf(display));
@@ -117,6 +122,7 @@ std::optional<Rect> SimDisplays::keyWindowFrame() const {
 }
 
 std::optional<Screen> SimDisplays::mainScreen() const {
+    mainThread_.check();
     if (displays_.empty()) return std::nullopt;
     if (const auto frame = mainForced_ ? std::nullopt : keyWindowFrame()) {
         const Point centre{frame->x + frame->width / 2, frame->y + frame->height / 2};
@@ -130,12 +136,14 @@ std::optional<Screen> SimDisplays::mainScreen() const {
 }
 
 std::optional<std::filesystem::path> SimDisplays::desktopImageURL(const Screen& screen) const {
+    mainThread_.check();
     const auto* display = find(screen.identity);
     if (display == nullptr || !display->screen.desktopPicture) return std::nullopt;
     return diskPath(homeFolder_, *display->screen.desktopPicture);
 }
 
 std::filesystem::path SimDisplays::defaultDesktopImageURL() const {
+    mainThread_.check();
     return diskPath(homeFolder_, kDefaultDesktopPicture);
 }
 

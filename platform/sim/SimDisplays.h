@@ -28,6 +28,7 @@
 #include "platform/Screens.h"
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimMainThread.h"
 #include "platform/sim/SimWindowServer.h"
 #include "platform/sim/SimWindowWorld.h"
 #include "runtime/NotificationCenter.h"
@@ -56,7 +57,10 @@ class SimDisplays final : public Screens, public DesktopPictures {
     // window (the program's own key window when the program is in front); without one the screen set as
     // main, else the first. A screen made main by setMainScreen stays main.
     std::optional<Screen> mainScreen() const override;
-    Point mouseLocation() const override { return world_.pointer(); }
+    Point mouseLocation() const override {
+        mainThread_.check();
+        return world_.pointer();
+    }
 
     std::optional<std::filesystem::path> desktopImageURL(const Screen& screen) const override;
     std::filesystem::path defaultDesktopImageURL() const override;
@@ -111,6 +115,7 @@ class SimDisplays final : public Screens, public DesktopPictures {
     const std::filesystem::path homeFolder_;
     SimWindowWorld& world_;
     Queue& mainQueue_;
+    SimMainThread mainThread_;
     NotificationCenters centers_;
     std::vector<Display> displays_;
     std::uint64_t nextIdentity_ = 1;

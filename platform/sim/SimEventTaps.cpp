@@ -13,6 +13,7 @@ std::string locationName(EventTapLocation location) {
 }  // namespace
 
 std::optional<EventTapPort> SimEventTaps::createTap(EventTapLocation location, EventMask mask, Callback callback) {
+    mainThread_.check();
     const bool refused = !accessibility_.isTrustedNow() || (location == EventTapLocation::hid && refuseHID_);
     trace_.record("EventTaps.create " + locationName(location) + (refused ? " refused" : ""));
     if (refused) return std::nullopt;
@@ -22,18 +23,22 @@ std::optional<EventTapPort> SimEventTaps::createTap(EventTapLocation location, E
 }
 
 void SimEventTaps::addToMainRunLoop(EventTapPort port) {
+    mainThread_.check();
     if (auto* tap = find(port)) tap->state.onRunLoop = true;
 }
 
 void SimEventTaps::removeFromMainRunLoop(EventTapPort port) {
+    mainThread_.check();
     if (auto* tap = find(port)) tap->state.onRunLoop = false;
 }
 
 void SimEventTaps::enableTap(EventTapPort port, bool enable) {
+    mainThread_.check();
     if (auto* tap = find(port)) tap->state.enabled = enable;
 }
 
 void SimEventTaps::releaseTap(EventTapPort port) {
+    mainThread_.check();
     trace_.record("EventTaps.release");
     taps_.erase(port.id);
 }

@@ -15,6 +15,7 @@
 #include "platform/EventTaps.h"
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimMainThread.h"
 #include "runtime/Queue.h"
 
 namespace tavelin::sim {
@@ -22,14 +23,17 @@ namespace tavelin::sim {
 class SimEventTaps final : public EventTaps {
   public:
     SimEventTaps(const SimAccessibility& accessibility, Queue& mainQueue, SimCallTrace& trace)
-        : accessibility_(accessibility), mainQueue_(mainQueue), trace_(trace) {}
+        : accessibility_(accessibility), mainQueue_(mainQueue), mainThread_(mainQueue), trace_(trace) {}
 
     std::optional<EventTapPort> createTap(EventTapLocation location, EventMask mask, Callback callback) override;
     void addToMainRunLoop(EventTapPort port) override;
     void removeFromMainRunLoop(EventTapPort port) override;
     void enableTap(EventTapPort port, bool enable) override;
     void releaseTap(EventTapPort port) override;
-    bool isSecureEventInputEnabled() const override { return secureEventInput_; }
+    bool isSecureEventInputEnabled() const override {
+        mainThread_.check();
+        return secureEventInput_;
+    }
 
     // --- The input stream's side ---
 
@@ -66,6 +70,7 @@ class SimEventTaps final : public EventTaps {
 
     const SimAccessibility& accessibility_;
     Queue& mainQueue_;
+    SimMainThread mainThread_;
     SimCallTrace& trace_;
     std::map<std::uint64_t, Tap> taps_;
     std::uint64_t nextPort_ = 1;

@@ -7,6 +7,7 @@ namespace tavelin::sim {
 
 OSStatus SimHotKeys::installEventHandler(std::uint32_t eventClass, std::uint32_t eventKind, Handler handler,
                                          EventHandlerRef& out) {
+    mainThread_.check();
     trace_.record("HotKeys.installEventHandler");
     if (installFailure_) return *installFailure_;
     out = EventHandlerRef{nextRef_++};
@@ -15,6 +16,7 @@ OSStatus SimHotKeys::installEventHandler(std::uint32_t eventClass, std::uint32_t
 }
 
 OSStatus SimHotKeys::removeEventHandler(EventHandlerRef handler) {
+    mainThread_.check();
     trace_.record("HotKeys.removeEventHandler");
     std::erase_if(handlers_, [&](const InstalledHandler& installed) { return installed.ref == handler.id; });
     return kNoErr;
@@ -22,6 +24,7 @@ OSStatus SimHotKeys::removeEventHandler(EventHandlerRef handler) {
 
 OSStatus SimHotKeys::registerEventHotKey(std::uint32_t keyCode, std::uint32_t modifiers, EventHotKeyID identifier,
                                          std::uint32_t, HotKeyRef& out) {
+    mainThread_.check();
     char call[64];
     std::snprintf(call, sizeof call, "HotKeys.register key=%u mods=0x%x", keyCode, modifiers);
     trace_.record(call);
@@ -36,6 +39,7 @@ OSStatus SimHotKeys::registerEventHotKey(std::uint32_t keyCode, std::uint32_t mo
 }
 
 OSStatus SimHotKeys::unregisterEventHotKey(HotKeyRef hotKey) {
+    mainThread_.check();
     trace_.record("HotKeys.unregister");
     std::erase_if(hotKeys_, [&](const Entry& entry) { return entry.ref == hotKey.id && !entry.registration.foreign; });
     return kNoErr;

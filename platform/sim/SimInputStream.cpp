@@ -27,11 +27,13 @@ bool isButtonUp(EventType type) {
 }  // namespace
 
 EventMonitorToken SimInputStream::addLocalMonitor(EventMask mask, LocalHandler handler) {
+    mainThread_.check();
     world_.trace.record(monitorCall("addLocal", mask));
     return EventMonitorToken{addMonitor(Monitor{0, {true, mask}, std::move(handler), nullptr})};
 }
 
 EventMonitorToken SimInputStream::addGlobalMonitor(EventMask mask, GlobalHandler handler) {
+    mainThread_.check();
     world_.trace.record(monitorCall("addGlobal", mask));
     return EventMonitorToken{addMonitor(Monitor{0, {false, mask}, nullptr, std::move(handler)})};
 }
@@ -43,6 +45,7 @@ std::uint64_t SimInputStream::addMonitor(Monitor monitor) {
 }
 
 void SimInputStream::removeMonitor(EventMonitorToken token) {
+    mainThread_.check();
     world_.trace.record("EventMonitors.remove");
     std::erase_if(monitors_, [&](const Monitor& monitor) { return monitor.token == token.id; });
 }

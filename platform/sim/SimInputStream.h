@@ -72,13 +72,20 @@ class SimInputStream final : public EventMonitors {
         SimWindowWorld& windowWorld;  // its Spaces
     };
 
-    explicit SimInputStream(World world) : world_(std::move(world)) {}
+    explicit SimInputStream(World world)
+        : world_(std::move(world)), mainThread_(world_.workspace.mainThread()) {}
 
     EventMonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) override;
     EventMonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
     void removeMonitor(EventMonitorToken token) override;
-    std::uint64_t modifierFlags() const override { return flags_; }
-    std::uint64_t pressedMouseButtons() const override { return buttons_; }
+    std::uint64_t modifierFlags() const override {
+        mainThread_.check();
+        return flags_;
+    }
+    std::uint64_t pressedMouseButtons() const override {
+        mainThread_.check();
+        return buttons_;
+    }
 
     // --- Input, each `after` from now ---
 
@@ -156,6 +163,7 @@ class SimInputStream final : public EventMonitors {
     std::uint64_t addMonitor(Monitor monitor);
 
     World world_;
+    SimMainThread mainThread_;
     std::uint64_t flags_ = 0;
     std::uint64_t buttons_ = 0;
     std::vector<Monitor> monitors_;

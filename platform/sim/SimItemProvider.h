@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/ItemProvider.h"
+#include "platform/sim/SimMainThread.h"
 #include "runtime/Queue.h"
 
 namespace tavelin::sim {
@@ -16,12 +17,18 @@ class SimItemProvider final : public ItemProvider {
     // `url` none: the load fails.
     SimItemProvider(Queue& main, std::string typeIdentifier, std::optional<std::string> url,
                     Duration delay = {})
-        : main_(main), typeIdentifier_(std::move(typeIdentifier)), url_(std::move(url)), delay_(delay) {}
+        : main_(main),
+          mainThread_(main),
+          typeIdentifier_(std::move(typeIdentifier)),
+          url_(std::move(url)),
+          delay_(delay) {}
 
     bool hasItemConformingToTypeIdentifier(std::string_view typeIdentifier) const override {
+        mainThread_.check();
         return typeIdentifier == typeIdentifier_;
     }
     void loadURL(std::function<void(std::optional<std::string>)> completion) const override {
+        mainThread_.check();
         ++loads_;
         main_.asyncAfter(delay_, [completion = std::move(completion), url = url_] { completion(url); });
     }
@@ -31,6 +38,7 @@ class SimItemProvider final : public ItemProvider {
 
   private:
     Queue& main_;
+    SimMainThread mainThread_;
     std::string typeIdentifier_;
     std::optional<std::string> url_;
     Duration delay_;

@@ -10,8 +10,9 @@ std::vector<std::filesystem::path> SimLaunchServices::applicationURLsForURL(cons
     if (roleMask == 0) return {};
     std::error_code error;
     if (std::filesystem::is_directory(file, error)) {
-        auto finder = workspace_.urlForApplication("com.apple.finder");
-        return finder ? std::vector{*finder} : std::vector<std::filesystem::path>{};
+        // The world's own table: the workspace's answer is for the main thread only.
+        const auto* finder = workspace_.installedApplication("com.apple.finder");
+        return finder ? std::vector{finder->path} : std::vector<std::filesystem::path>{};
     }
     auto extension = file.extension().string();
     if (extension.size() < 2) return {};

@@ -30,7 +30,8 @@ std::expected<std::unique_ptr<SimMac>, SimMacError> SimMac::load(const std::file
 SimMac::SimMac(Desktop desktop, std::filesystem::path homeFolder, Scheduler& scheduler, SystemLog& log)
     : homeFolder_(std::move(homeFolder)),
       log_(log),
-      host_(std::move(desktop.host), onDisk(homeFolder_, std::move(desktop.program))),
+      mainThread_(scheduler.main()),
+      host_(std::move(desktop.host), onDisk(homeFolder_, std::move(desktop.program)), mainThread_),
       userDefaults_(homeFolder_, log),
       folders_(homeFolder_),
       workspace_(scheduler),

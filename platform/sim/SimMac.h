@@ -35,6 +35,7 @@
 #include "platform/sim/SimHost.h"
 #include "platform/sim/SimKeychain.h"
 #include "platform/sim/SimLaunchServices.h"
+#include "platform/sim/SimMainThread.h"
 #include "platform/sim/SimMouseCursor.h"
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPasteboard.h"
@@ -154,21 +155,23 @@ class SimMac {
 
     const std::filesystem::path homeFolder_;
     SystemLog& log_;
+    // The services the platform keeps on the main thread check their callers against it.
+    const SimMainThread mainThread_;
     SimCallTrace calls_;
     SimHost host_;
     UserDefaultsDomains userDefaults_;
     SimUserFolders folders_;
     SimWorkspace workspace_;
-    SimAccessibility accessibility_;
+    SimAccessibility accessibility_{mainThread_};
     std::unique_ptr<SimDock> dock_;
     // The system's own queue, on which the platform's asynchronous answers arrive.
     Queue& systemQueue_;
     SimFileSystem files_;
-    SimPrivacy privacy_;
+    SimPrivacy privacy_{mainThread_};
     SimUserNotificationCenter notifications_{systemQueue_};
     SimLaunchServices launchServices_{workspace_};
     SimWorkspaceActions workspaceActions_{workspace_, files_, folders_, systemQueue_};
-    SimPasteboard dragPasteboard_;
+    SimPasteboard dragPasteboard_{mainThread_};
     SimAlerts alerts_{workspace_.scheduler()};
     NotificationCenter notificationCenter_;
     SimWindowWorld windowWorld_;
@@ -180,21 +183,21 @@ class SimMac {
     SimWorkspaceIcons workspaceIcons_{host_.mainBundle().path};
     SimAppleEvents appleEvents_{workspace_};
     SimProgram application_{workspace_, host_.mainBundle().identifier, calls_};
-    SimAppWindows appWindows_{calls_, windowWorld_};
+    SimAppWindows appWindows_{calls_, windowWorld_, mainThread_};
     SimPointerRouter pointerRouter_{appWindows_};
-    SimStatusBar statusBar_{calls_};
-    SimWindowServerConnection windowServerConnection_{calls_};
-    SimLoginItems loginItems_{calls_};
-    SimSymbolicHotKeys symbolicHotKeys_{calls_};
-    SimSoftwareUpdater softwareUpdater_{calls_};
+    SimStatusBar statusBar_{calls_, mainThread_};
+    SimWindowServerConnection windowServerConnection_{calls_, mainThread_};
+    SimLoginItems loginItems_{calls_, mainThread_};
+    SimSymbolicHotKeys symbolicHotKeys_{calls_, mainThread_};
+    SimSoftwareUpdater softwareUpdater_{calls_, mainThread_};
     SimKeychain keychain_{calls_};
     SimNetwork network_{calls_};
     SimEventTaps eventTaps_;
-    SimHotKeys hotKeys_{calls_};
+    SimHotKeys hotKeys_{calls_, mainThread_};
     SimInputStream input_;
     SimAppleScripts appleScripts_{input_, calls_, workspace_, windowWorld_, folders_};
     SimProcesses processes_{appleScripts_};
-    SimTextInput textInput_;
+    SimTextInput textInput_{mainThread_};
     // Tells the program that it became active when its process comes to the front; another application
     // coming to the front resigns the program's key window.
     ObserverToken programActivation_;

@@ -4,12 +4,16 @@
 
 #include "platform/FileURL.h"
 #include "platform/Pasteboard.h"
+#include "platform/sim/SimMainThread.h"
 
 namespace tavelin::sim {
 
 class SimPasteboard final : public Pasteboard {
   public:
+    explicit SimPasteboard(SimMainThread mainThread) : mainThread_(mainThread) {}
+
     std::optional<std::vector<std::string>> readURLs(PasteboardURLs which) const override {
+        mainThread_.check();
         if (!readable_) return std::nullopt;
         if (which == PasteboardURLs::all) return urls_;
         std::vector<std::string> files;
@@ -23,6 +27,7 @@ class SimPasteboard final : public Pasteboard {
     void setReadable(bool readable) { readable_ = readable; }
 
   private:
+    SimMainThread mainThread_;
     std::vector<std::string> urls_;
     bool readable_ = true;
 };

@@ -3,6 +3,7 @@
 namespace tavelin::sim {
 
 bool SimPrivacy::requestScreenCaptureAccess() {
+    mainThread_.check();
     if (++screenCaptureRequests_ == 1 && !screenCaptureGranted_) {
         switch (screenCaptureAnswer_) {
             case ScreenCaptureAnswer::deny:
@@ -19,6 +20,7 @@ bool SimPrivacy::requestScreenCaptureAccess() {
 }
 
 std::optional<int> SimPrivacy::tccAccessPreflight(std::string_view serviceConstant) const {
+    mainThread_.check();
     if (!tccFrameworkPresent_) return std::nullopt;
     const auto found = tccAnswers_.find(serviceConstant);
     return found == tccAnswers_.end() ? std::nullopt : std::optional(found->second);

@@ -2,13 +2,16 @@
 
 // The simulated Mac's privacy state beyond Accessibility trust. A test sets what holds and how the
 // user answers the screen-capture request; the request is counted, and shown only the first time, as
-// the system shows it. Main thread.
+// the system shows it. Main thread, but for screenCaptureAccessNow(): the window server and the
+// screen-capture framework, which any thread may call, read the permission through it.
 
+#include <atomic>
 #include <map>
 #include <string>
 
 #include "platform/Privacy.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimMainThread.h"
 
 namespace tavelin::sim {
 
@@ -21,7 +24,10 @@ class SimPrivacy final : public Privacy {
         grantAfterRelaunch,  // the grant is recorded, but this process sees it only after a relaunch
     };
 
+    explicit SimPrivacy(SimMainThread mainThread) : mainThread_(mainThread) {}
+
     bool preflightScreenCaptureAccess() const override {
+        mainThread_.check();
         if (trace_) trace_->record("Privacy.preflightScreenCaptureAccess");
         return screenCaptureVisible_;
     }
@@ -35,6 +41,8 @@ class SimPrivacy final : public Privacy {
         screenCaptureVisible_ = granted;
     }
     void setScreenCaptureAnswer(ScreenCaptureAnswer answer) { screenCaptureAnswer_ = answer; }
+    // What this process sees of the permission; asking here records nothing. Any thread.
+    bool screenCaptureAccessNow() const { return screenCaptureVisible_; }
     int screenCaptureRequestCount() const { return screenCaptureRequests_; }
     // The system's record, whatever this process sees.
     bool screenCaptureGranted() const { return screenCaptureGranted_; }
@@ -48,9 +56,10 @@ class SimPrivacy final : public Privacy {
     }
 
   private:
+    SimMainThread mainThread_;
     SimCallTrace* trace_ = nullptr;
     bool screenCaptureGranted_ = false;
-    bool screenCaptureVisible_ = false;
+    std::atomic<bool> screenCaptureVisible_ = false;
     ScreenCaptureAnswer screenCaptureAnswer_ = ScreenCaptureAnswer::deny;
     int screenCaptureRequests_ = 0;
     bool tccFrameworkPresent_ = false;

@@ -19,13 +19,25 @@ namespace tavelin::sim {
 class SimProgram final : public Application {
   public:
     SimProgram(SimWorkspace& workspace, std::string bundleIdentifier, SimCallTrace& trace)
-        : workspace_(workspace), bundleIdentifier_(std::move(bundleIdentifier)), trace_(trace) {}
+        : workspace_(workspace),
+          mainThread_(workspace.mainThread()),
+          bundleIdentifier_(std::move(bundleIdentifier)),
+          trace_(trace) {}
 
-    RawActivationPolicy activationPolicy() const override { return policy_; }
+    RawActivationPolicy activationPolicy() const override {
+        mainThread_.check();
+        return policy_;
+    }
     void setActivationPolicy(RawActivationPolicy policy) override;
     void activate(bool ignoringOtherApps) override;
-    void setDelegate(ApplicationDelegate* delegate) override { delegate_ = delegate; }
-    ApplicationDelegate* delegate() const override { return delegate_; }
+    void setDelegate(ApplicationDelegate* delegate) override {
+        mainThread_.check();
+        delegate_ = delegate;
+    }
+    ApplicationDelegate* delegate() const override {
+        mainThread_.check();
+        return delegate_;
+    }
     void terminate() override;
     void relaunch(const std::filesystem::path& bundlePath) override;
 
@@ -41,6 +53,7 @@ class SimProgram final : public Application {
 
   private:
     SimWorkspace& workspace_;
+    SimMainThread mainThread_;
     const std::string bundleIdentifier_;
     SimCallTrace& trace_;
     RawActivationPolicy policy_ = RawActivationPolicy::accessory;

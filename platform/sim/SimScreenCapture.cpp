@@ -30,7 +30,7 @@ void SimScreenCapture::captureImage(WindowScreenshotRequest request, ScreenCaptu
 
 std::expected<ShareableContent, ScreenCaptureError> SimScreenCapture::shareableContent(
     bool excludingDesktopWindows, bool onScreenWindowsOnly) const {
-    if (!privacy_.preflightScreenCaptureAccess()) {
+    if (!privacy_.screenCaptureAccessNow()) {
         return std::unexpected(ScreenCaptureError{"Screen recording is not allowed"});
     }
     if (shareableContentError_) return std::unexpected(ScreenCaptureError{*shareableContentError_});
@@ -44,7 +44,7 @@ std::expected<ShareableContent, ScreenCaptureError> SimScreenCapture::shareableC
 }
 
 std::expected<Bitmap, ScreenCaptureError> SimScreenCapture::screenshot(const WindowScreenshotRequest& request) const {
-    if (!privacy_.preflightScreenCaptureAccess()) {
+    if (!privacy_.screenCaptureAccessNow()) {
         return std::unexpected(ScreenCaptureError{"Screen recording is not allowed"});
     }
     if (screenshotError_) return std::unexpected(ScreenCaptureError{*screenshotError_});

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Privacy.h"
 #include "platform/ScreenCapture.h"
+#include "platform/sim/SimPrivacy.h"
 #include "platform/sim/SimWindowServer.h"
 #include "runtime/Scheduler.h"
 
@@ -20,7 +20,7 @@ namespace tavelin::sim {
 
 class SimScreenCapture final : public ScreenCapture {
   public:
-    SimScreenCapture(SimWindowWorld& world, const Privacy& privacy, Scheduler& scheduler)
+    SimScreenCapture(SimWindowWorld& world, const SimPrivacy& privacy, Scheduler& scheduler)
         : world_(world), privacy_(privacy), scheduler_(scheduler) {}
 
     void getShareableContent(bool excludingDesktopWindows, bool onScreenWindowsOnly,
@@ -48,7 +48,7 @@ class SimScreenCapture final : public ScreenCapture {
     void answerLater(ScreenCaptureCompletion<T> completion, Answer answer);
 
     SimWindowWorld& world_;
-    const Privacy& privacy_;
+    const SimPrivacy& privacy_;
     Scheduler& scheduler_;
     Duration responseDelay_ = std::chrono::milliseconds(50);
     std::optional<std::string> shareableContentError_;

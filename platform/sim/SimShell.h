@@ -14,15 +14,18 @@
 #include "platform/SoftwareUpdater.h"
 #include "platform/WindowServerConnection.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimMainThread.h"
 #include "platform/sim/SimSymbolicHotKeys.h"
 
 namespace tavelin::sim {
 
 class SimWindowServerConnection final : public WindowServerConnection {
   public:
-    explicit SimWindowServerConnection(SimCallTrace& trace) : trace_(trace) {}
+    SimWindowServerConnection(SimCallTrace& trace, SimMainThread mainThread)
+        : trace_(trace), mainThread_(mainThread) {}
 
     std::int32_t mainConnectionID() override {
+        mainThread_.check();
         trace_.record("WindowServer.mainConnectionID");
         return kConnectionID;
     }
@@ -31,11 +34,13 @@ class SimWindowServerConnection final : public WindowServerConnection {
 
   private:
     SimCallTrace& trace_;
+    SimMainThread mainThread_;
 };
 
 class SimLoginItems final : public LoginItems {
   public:
-    explicit SimLoginItems(SimCallTrace& trace) : trace_(trace) {}
+    SimLoginItems(SimCallTrace& trace, SimMainThread mainThread)
+        : trace_(trace), mainThread_(mainThread) {}
 
     std::expected<void, LoginItemError> registerMainApp() override { return change("register", true); }
     std::expected<void, LoginItemError> unregisterMainApp() override { return change("unregister", false); }
@@ -48,6 +53,7 @@ class SimLoginItems final : public LoginItems {
 
   private:
     std::expected<void, LoginItemError> change(const char* call, bool registered) {
+        mainThread_.check();
         trace_.record(std::string("LoginItems.") + call);
         if (failure_) return std::unexpected(*failure_);
         registered_ = registered;
@@ -55,19 +61,23 @@ class SimLoginItems final : public LoginItems {
     }
 
     SimCallTrace& trace_;
+    SimMainThread mainThread_;
     bool registered_ = false;
     std::optional<LoginItemError> failure_;
 };
 
 class SimSoftwareUpdater final : public SoftwareUpdater {
   public:
-    explicit SimSoftwareUpdater(SimCallTrace& trace) : trace_(trace) {}
+    SimSoftwareUpdater(SimCallTrace& trace, SimMainThread mainThread)
+        : trace_(trace), mainThread_(mainThread) {}
 
     void start() override {
+        mainThread_.check();
         trace_.record("Updater.start");
         ++starts_;
     }
     void checkForUpdates() override {
+        mainThread_.check();
         trace_.record("Updater.checkForUpdates");
         ++checks_;
     }
@@ -79,6 +89,7 @@ class SimSoftwareUpdater final : public SoftwareUpdater {
 
   private:
     SimCallTrace& trace_;
+    SimMainThread mainThread_;
     int starts_ = 0;
     int checks_ = 0;
 };

@@ -27,6 +27,7 @@ class SimStatusBar::Item final : public StatusItem {
 };
 
 std::unique_ptr<StatusItem> SimStatusBar::makeStatusItem() {
+    mainThread_.check();
     trace_.record("StatusBar.makeItem");
     auto state = std::make_shared<ItemState>();
     items_.push_back(state);

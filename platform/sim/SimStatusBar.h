@@ -11,6 +11,7 @@
 
 #include "platform/StatusBar.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimMainThread.h"
 
 namespace tavelin::sim {
 
@@ -23,7 +24,7 @@ class SimStatusBar final : public StatusBar {
         bool removed = false;
     };
 
-    explicit SimStatusBar(SimCallTrace& trace) : trace_(trace) {}
+    SimStatusBar(SimCallTrace& trace, SimMainThread mainThread) : trace_(trace), mainThread_(mainThread) {}
 
     std::unique_ptr<StatusItem> makeStatusItem() override;
 
@@ -39,6 +40,7 @@ class SimStatusBar final : public StatusBar {
     class Item;
 
     SimCallTrace& trace_;
+    SimMainThread mainThread_;
     std::vector<std::shared_ptr<ItemState>> items_;
 };
 

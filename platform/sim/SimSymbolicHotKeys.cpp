@@ -16,8 +16,9 @@ constexpr std::int64_t kNoCharacter = 65535;
 
 }  // namespace
 
-SimSymbolicHotKeys::SimSymbolicHotKeys(SimCallTrace& trace)
+SimSymbolicHotKeys::SimSymbolicHotKeys(SimCallTrace& trace, SimMainThread mainThread)
     : trace_(trace),
+      mainThread_(mainThread),
       table_{
           {1, {true, kTab, kEventFlagCommand}},
           {2, {true, kTab, kEventFlagCommand | kEventFlagShift}},
@@ -32,11 +33,13 @@ SimSymbolicHotKeys::SimSymbolicHotKeys(SimCallTrace& trace)
       } {}
 
 bool SimSymbolicHotKeys::lookUpSetEnabled() {
+    mainThread_.check();
     trace_.record("SymbolicHotKeys.lookUp");
     return available_;
 }
 
 void SimSymbolicHotKeys::setEnabled(std::uint32_t hotKey, bool enabled) {
+    mainThread_.check();
     trace_.record("SymbolicHotKeys.setEnabled " + std::to_string(hotKey) + (enabled ? " on" : " off"));
     session_[hotKey] = enabled;
 }

@@ -24,6 +24,7 @@
 #include "platform/PlistFile.h"
 #include "platform/SymbolicHotKeys.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimMainThread.h"
 
 namespace tavelin::sim {
 
@@ -43,7 +44,7 @@ class SimSymbolicHotKeys final : public SymbolicHotKeys {
     static constexpr std::string_view kPreferencesFile =
         "Library/Preferences/com.apple.symbolichotkeys.plist";
 
-    explicit SimSymbolicHotKeys(SimCallTrace& trace);
+    SimSymbolicHotKeys(SimCallTrace& trace, SimMainThread mainThread);
 
     bool lookUpSetEnabled() override;
     void setEnabled(std::uint32_t hotKey, bool enabled) override;
@@ -72,6 +73,7 @@ class SimSymbolicHotKeys final : public SymbolicHotKeys {
     std::expected<void, PlistError> writePreferences() const;
 
     SimCallTrace& trace_;
+    SimMainThread mainThread_;
     bool available_ = true;
     std::map<std::uint32_t, SimSymbolicHotKey> table_;
     std::map<std::uint32_t, bool> session_;

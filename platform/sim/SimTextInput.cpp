@@ -143,6 +143,7 @@ std::string SimTextInput::conversion(const std::string& letters) const {
 }
 
 std::unique_ptr<TextInputContext> SimTextInput::makeContext(TextInputClient& client) {
+    mainThread_.check();
     return std::make_unique<Context>(*this, client);
 }
 

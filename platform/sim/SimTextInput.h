@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/TextInput.h"
+#include "platform/sim/SimMainThread.h"
 
 namespace tavelin::sim {
 
@@ -26,7 +27,12 @@ class SimTextInput final : public TextInput {
     static TextInputSource abcLayout() { return {TextInputSource::Type::keyboardLayout, {"en"}}; }
     static TextInputSource japaneseInputMode() { return {TextInputSource::Type::keyboardInputMode, {"ja"}}; }
 
-    std::optional<TextInputSource> currentKeyboardInputSource() const override { return source_; }
+    explicit SimTextInput(SimMainThread mainThread) : mainThread_(mainThread) {}
+
+    std::optional<TextInputSource> currentKeyboardInputSource() const override {
+        mainThread_.check();
+        return source_;
+    }
     std::unique_ptr<TextInputContext> makeContext(TextInputClient& client) override;
 
     // --- The world's side ---
@@ -48,6 +54,7 @@ class SimTextInput final : public TextInput {
     void setActiveContext(const void* context) { activeContext_ = context; }
 
   private:
+    SimMainThread mainThread_;
     std::optional<TextInputSource> source_ = abcLayout();
     std::map<std::string, std::string, std::less<>> conversions_;
     std::optional<Rect> candidateWindow_;

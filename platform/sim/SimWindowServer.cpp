@@ -36,7 +36,7 @@ std::optional<Bitmap> drawWindow(const SimWindow& window, int width, int height)
 }
 
 bool SimWindowServer::mayRead(std::int32_t ownerPID) const {
-    return ownerPID == 0 || ownerPID == world_.ownProcess() || privacy_.preflightScreenCaptureAccess();
+    return ownerPID == 0 || ownerPID == world_.ownProcess() || privacy_.screenCaptureAccessNow();
 }
 
 std::optional<PlistValue> SimWindowServer::copyWindowInfo(WindowListOption option,
@@ -46,7 +46,7 @@ std::optional<PlistValue> SimWindowServer::copyWindowInfo(WindowListOption optio
         if (!listAnswers_) return std::nullopt;
         if (listReplacement_) return listReplacement_;
     }
-    const bool granted = privacy_.preflightScreenCaptureAccess();
+    const bool granted = privacy_.screenCaptureAccessNow();
     const auto own = world_.ownProcess();
     PlistArray list;
     for (const auto& [key, window, onScreen, scale] : world_.windows()) {

@@ -17,8 +17,8 @@
 #include <set>
 #include <vector>
 
-#include "platform/Privacy.h"
 #include "platform/WindowServer.h"
+#include "platform/sim/SimPrivacy.h"
 #include "platform/sim/SimWindowWorld.h"
 
 namespace tavelin::sim {
@@ -33,7 +33,7 @@ class SimWindowServer final : public WindowServer {
         friend bool operator==(const ImageRequest&, const ImageRequest&) = default;
     };
 
-    SimWindowServer(SimWindowWorld& world, const Privacy& privacy) : world_(world), privacy_(privacy) {}
+    SimWindowServer(SimWindowWorld& world, const SimPrivacy& privacy) : world_(world), privacy_(privacy) {}
 
     std::optional<PlistValue> copyWindowInfo(WindowListOption option, std::uint32_t relativeToWindow) const override;
     std::optional<Bitmap> createWindowImage(std::optional<Rect> bounds, WindowListOption option,
@@ -61,7 +61,7 @@ class SimWindowServer final : public WindowServer {
     bool mayRead(std::int32_t ownerPID) const;
 
     SimWindowWorld& world_;
-    const Privacy& privacy_;
+    const SimPrivacy& privacy_;
     // Guards only the test settings and records below; never held while the world is asked.
     mutable std::mutex mutex_;
     bool listAnswers_ = true;

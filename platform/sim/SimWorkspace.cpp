@@ -18,13 +18,14 @@ std::string lowerCaseASCII(std::string text) {
 
 }  // namespace
 
-SimWorkspace::SimWorkspace(Scheduler& scheduler) : scheduler_(scheduler) {}
+SimWorkspace::SimWorkspace(Scheduler& scheduler) : scheduler_(scheduler), mainThread_(scheduler.main()) {}
 
 SimWorkspace::~SimWorkspace() {
     for (const auto& work : pending_) work.cancel();
 }
 
 std::vector<RunningApplication> SimWorkspace::runningApplications(std::string_view bundleIdentifier) const {
+    mainThread_.check();
     if (trace_) trace_->record("Workspace.runningApplications " + std::string(bundleIdentifier));
     std::vector<RunningApplication> found;
     for (const auto& process : processes_) {
@@ -34,22 +35,26 @@ std::vector<RunningApplication> SimWorkspace::runningApplications(std::string_vi
 }
 
 std::optional<RunningApplication> SimWorkspace::runningApplication(std::int32_t processIdentifier) const {
+    mainThread_.check();
     if (trace_) trace_->record("Workspace.runningApplication " + std::to_string(processIdentifier));
     return process(processIdentifier);
 }
 
 std::optional<RunningApplication> SimWorkspace::frontmostApplication() const {
+    mainThread_.check();
     return frontmost_ ? process(*frontmost_) : std::nullopt;
 }
 
 std::optional<std::filesystem::path> SimWorkspace::urlForApplication(
     std::string_view bundleIdentifier) const {
+    mainThread_.check();
     const auto* application = installedApplication(bundleIdentifier);
     return application ? std::optional(application->path) : std::nullopt;
 }
 
 std::optional<std::filesystem::path> SimWorkspace::urlForApplicationToOpen(
     const std::filesystem::path& path) const {
+    mainThread_.check();
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) return urlForApplication("com.apple.finder");
     const auto extension = path.extension().string();
@@ -62,6 +67,7 @@ std::optional<std::filesystem::path> SimWorkspace::urlForApplicationToOpen(
 }
 
 std::optional<std::filesystem::path> SimWorkspace::urlForApplicationToOpenURL(std::string_view url) const {
+    mainThread_.check();
     if (const auto path = filePathFromURL(url)) return urlForApplicationToOpen(*path);
     const auto colon = url.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
@@ -189,6 +195,7 @@ bool SimWorkspace::activate(std::int32_t processIdentifier) {
 }
 
 bool SimWorkspace::activate(std::int32_t processIdentifier, std::uint32_t options) {
+    mainThread_.check();
     if (trace_) {
         trace_->record("RunningApplication.activate " + std::to_string(processIdentifier) +
                        " options=" + std::to_string(options));
@@ -198,15 +205,18 @@ bool SimWorkspace::activate(std::int32_t processIdentifier, std::uint32_t option
 }
 
 bool SimWorkspace::hide(const RunningApplication& application) {
+    mainThread_.check();
     return takes(application, SimApplicationRequest::hide, "hide") && hide(application.processIdentifier);
 }
 
 bool SimWorkspace::unhide(const RunningApplication& application) {
+    mainThread_.check();
     return takes(application, SimApplicationRequest::unhide, "unhide") &&
            unhide(application.processIdentifier);
 }
 
 bool SimWorkspace::terminate(const RunningApplication& application) {
+    mainThread_.check();
     if (!takes(application, SimApplicationRequest::terminate, "terminate")) return false;
     const auto* installed = applicationOf(application);
     const auto delay = installed ? installed->quitDelay : std::optional(Duration::zero());
@@ -218,6 +228,7 @@ bool SimWorkspace::terminate(const RunningApplication& application) {
 }
 
 bool SimWorkspace::forceTerminate(const RunningApplication& application) {
+    mainThread_.check();
     return takes(application, SimApplicationRequest::forceTerminate, "forceTerminate") &&
            terminate(application.processIdentifier);
 }

@@ -29,6 +29,7 @@
 #include "platform/RunningApplicationActions.h"
 #include "platform/Workspace.h"
 #include "platform/sim/SimCallTrace.h"
+#include "platform/sim/SimMainThread.h"
 #include "runtime/Scheduler.h"
 
 namespace tavelin::sim {
@@ -61,6 +62,7 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     ~SimWorkspace() override;
 
     std::vector<RunningApplication> runningApplications() const override {
+        mainThread_.check();
         if (trace_) trace_->record("Workspace.runningApplications");
         return processes_;
     }
@@ -75,7 +77,10 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
         const std::filesystem::path& path) const override;
     // The application set for the URL's scheme (any letter case); none when none is set or installed.
     std::optional<std::filesystem::path> urlForApplicationToOpenURL(std::string_view url) const override;
-    bool accessibilityDisplayShouldReduceMotion() const override { return reduceMotion_; }
+    bool accessibilityDisplayShouldReduceMotion() const override {
+        mainThread_.check();
+        return reduceMotion_;
+    }
 
     // --- The world's side ---
 
@@ -152,6 +157,7 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     // workspace goes first.
     void after(Duration delay, Job job);
     Scheduler& scheduler() { return scheduler_; }
+    SimMainThread mainThread() const { return mainThread_; }
     // The world's call trace, once the world has set it.
     void setCallTrace(SimCallTrace* trace) { trace_ = trace; }
 
@@ -164,6 +170,7 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     void post(std::string_view notification);
 
     Scheduler& scheduler_;
+    SimMainThread mainThread_;
     // Shared with the notifications queued for posting, which may outlive the workspace.
     std::shared_ptr<NotificationCenter> notificationCenter_ = std::make_shared<NotificationCenter>();
     std::vector<SimApplication> installed_;

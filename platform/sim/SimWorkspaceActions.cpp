@@ -11,6 +11,7 @@ bool isWebLink(std::string_view url) { return url.starts_with("http://") || url.
 }  // namespace
 
 bool SimWorkspaceActions::openURL(std::string_view url) {
+    mainThread_.check();
     if (openURLRefused_ || !isValidURL(url)) return false;
     if (const auto path = filePathFromURL(url); path && installed(droppingTrailingSlash(*path))) {
         // An application opened by itself starts and comes to the front, as a double click does.
@@ -44,6 +45,7 @@ void SimWorkspaceActions::openWith(const SimApplication& application, std::strin
 
 void SimWorkspaceActions::openApplication(std::filesystem::path application, OpenConfiguration configuration,
                                           LaunchCompletion completion) {
+    mainThread_.check();
     openRequests_.push_back({{}, application, configuration});
     auto error = openError_ ? openError_ : launch(application, configuration.activates);
     auto& main = workspace_.scheduler().main();
@@ -70,18 +72,21 @@ void SimWorkspaceActions::openApplication(std::filesystem::path application, Ope
 }
 
 void SimWorkspaceActions::activateFileViewerSelectingURLs(std::vector<std::filesystem::path> items) {
+    mainThread_.check();
     revealed_.push_back(std::move(items));
     if (const auto finder = workspace_.launch("com.apple.finder")) workspace_.activate(*finder);
 }
 
 void SimWorkspaceActions::open(std::vector<std::filesystem::path> files, std::filesystem::path application,
                                OpenConfiguration configuration, Completion completion) {
+    mainThread_.check();
     openRequests_.push_back({files, application, configuration});
     auto error = openError_ ? openError_ : launch(application, configuration.activates);
     complete(std::move(completion), std::move(error));
 }
 
 void SimWorkspaceActions::recycle(std::vector<std::filesystem::path> items, Completion completion) {
+    mainThread_.check();
     recycleRequests_.push_back(items);
     std::optional<WorkspaceError> error = recycleError_;
     for (const auto& item : items) {

@@ -34,7 +34,11 @@ class SimWorkspaceActions final : public WorkspaceActions {
 
     SimWorkspaceActions(SimWorkspace& workspace, FileSystem& files, const UserFolders& folders,
                         Queue& systemQueue)
-        : workspace_(workspace), files_(files), folders_(folders), systemQueue_(systemQueue) {}
+        : workspace_(workspace),
+          mainThread_(workspace.mainThread()),
+          files_(files),
+          folders_(folders),
+          systemQueue_(systemQueue) {}
 
     bool openURL(std::string_view url) override;
     void openApplication(std::filesystem::path application, OpenConfiguration configuration,
@@ -67,6 +71,7 @@ class SimWorkspaceActions final : public WorkspaceActions {
     void complete(Completion completion, std::optional<WorkspaceError> error);
 
     SimWorkspace& workspace_;
+    SimMainThread mainThread_;
     FileSystem& files_;
     const UserFolders& folders_;
     Queue& systemQueue_;

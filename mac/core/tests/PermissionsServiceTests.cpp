@@ -94,10 +94,11 @@ TEST_F(PermissionsServiceTest, RefreshingAnnouncesEveryFlagEachTimeAlsoWhenNothi
 }
 
 TEST_F(PermissionsServiceTest, AppManagementIsPendingOnlyWhenDenied) {
-    grantEverything();
+    // Everything else granted; the system has no answer for App Management until one is set.
+    mac().accessibility().setProcessTrusted(true);
+    mac().privacy().setScreenCaptureAccess(true);
+    mac().userNotifications().setAuthorizationStatus(NotificationAuthorizationStatus::authorized);
     const auto stateWith = [&](bool present, std::optional<int> answer) {
-        mac().privacy() = sim::SimPrivacy();
-        mac().privacy().setScreenCaptureAccess(true);
         mac().privacy().setTCCFrameworkPresent(present);
         if (answer) mac().privacy().setTCCAnswer(std::string(kTCCServiceSystemPolicyAppBundles), *answer);
         refreshed();
@@ -168,17 +169,14 @@ TEST_F(PermissionsServiceTest, AScreenRecordingGrantInThisRunNeedsARelaunch) {
     permissions->requestScreenRecordingAccess();  // granted: nothing more
     EXPECT_EQ(mac().privacy().screenCaptureRequestCount(), 1);
     EXPECT_THAT(openedURLs(), IsEmpty());
+}
 
-    // A grant that shows only after a relaunch leaves the flag off in this run.
-    mac().privacy() = sim::SimPrivacy();
+TEST_F(PermissionsServiceTest, AGrantThatShowsOnlyAfterARelaunchLeavesTheFlagOffInThisRun) {
     mac().privacy().setScreenCaptureAnswer(sim::SimPrivacy::ScreenCaptureAnswer::grantAfterRelaunch);
-    defaults().set("permissions.screenRecordingRequested", false);
-    defaults().set("permissions.screenRecordingNeedsRelaunch", false);
-    const auto fresh = makePermissions();
-    fresh->requestScreenRecordingAccess();
+    permissions->requestScreenRecordingAccess();
     EXPECT_TRUE(mac().privacy().screenCaptureGranted());
-    EXPECT_FALSE(fresh->screenRecordingGranted.value());
-    EXPECT_FALSE(fresh->screenRecordingNeedsRelaunch.value());
+    EXPECT_FALSE(permissions->screenRecordingGranted.value());
+    EXPECT_FALSE(permissions->screenRecordingNeedsRelaunch.value());
 }
 
 TEST_F(PermissionsServiceTest, EachRequestOpensItsOwnPane) {

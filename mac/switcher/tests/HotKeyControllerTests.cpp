@@ -107,8 +107,9 @@ TEST_F(HotKeyControllerTest, WithoutItsHandlerAKeyIsRegisteredButNeverFires) {
 
 TEST(SystemAppSwitcherHotKeysTest, AppliesAllFourInOrderAndLogsTheState) {
     CapturedSystemLog log;
+    VirtualScheduler scheduler;
     sim::SimCallTrace trace;
-    sim::SimSymbolicHotKeys symbolic(trace);
+    sim::SimSymbolicHotKeys symbolic(trace, sim::SimMainThread(scheduler.main()));
     SystemAppSwitcherHotKeys keys(symbolic, log);
 
     // Before any replacement is known (a wake ahead of the first apply) the system keeps all four.
@@ -134,8 +135,9 @@ TEST(SystemAppSwitcherHotKeysTest, AppliesAllFourInOrderAndLogsTheState) {
 
 TEST(SystemAppSwitcherHotKeysTest, WithoutThePrivateCallItSaysSoOnceAndThenNothing) {
     CapturedSystemLog log;
+    VirtualScheduler scheduler;
     sim::SimCallTrace trace;
-    sim::SimSymbolicHotKeys symbolic(trace);
+    sim::SimSymbolicHotKeys symbolic(trace, sim::SimMainThread(scheduler.main()));
     symbolic.setAvailable(false);
     SystemAppSwitcherHotKeys keys(symbolic, log);
     keys.applyReplacement(true, true);

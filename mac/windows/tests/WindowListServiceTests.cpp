@@ -80,15 +80,17 @@ TEST_F(WindowListServiceTest, AFetchListsTheItemsWindowsWithTheirTokensAndFindsT
     EXPECT_NE(fetch(safari).windows.front().contentRevision, front.contentRevision);
 }
 
-// Runs on the service's queue while the fetch started before it waits on the main queue, then renames
-// a window on the main queue before the fetch started after it builds its list there.
-Task<void> invalidateThenRename(std::shared_ptr<WindowListService> service, ItemID itemID, Queue& main,
-                                sim::SimWindowWorld& windows, std::uint32_t number) {
-    co_await service->invalidate(std::move(itemID));
+// Invalidates on the service's queue while the fetch started before it is under way, then renames a
+// window on the main queue and fetches again before that fetch has finished.
+Task<WindowListSnapshot> invalidateRenameAndFetch(std::shared_ptr<WindowListService> service, DockItem item,
+                                                  Queue& main, sim::SimWindowWorld& windows,
+                                                  std::uint32_t number) {
+    co_await service->invalidate(item.itemID);
     co_await main.hop();
     auto window = *windows.window(number);
     window.name = "Renamed";
     windows.setWindow(number, window);
+    co_return co_await service->fetch(std::move(item), true);
 }
 
 TEST_F(WindowListServiceTest, WhileFetchesWaitOnTheMainQueueTheServiceGoesOnAndTheLaterFinisherKeepsItsList) {
@@ -96,9 +98,10 @@ TEST_F(WindowListServiceTest, WhileFetchesWaitOnTheMainQueueTheServiceGoesOnAndT
     std::optional<WindowListSnapshot> first;
     std::optional<WindowListSnapshot> second;
     startTask(world.scheduler.main(), into(service->fetch(safari, true), first));
-    startTask(world.scheduler.main(), invalidateThenRename(service, safari.itemID, world.scheduler.main(),
-                                                           world.mac->windowWorld(), world.number("Front")));
-    startTask(world.scheduler.main(), into(service->fetch(safari, true), second));
+    startTask(world.scheduler.main(),
+              into(invalidateRenameAndFetch(service, safari, world.scheduler.main(), world.mac->windowWorld(),
+                                            world.number("Front")),
+                   second));
     world.scheduler.runUntilIdle();
     ASSERT_TRUE(first && second);
 

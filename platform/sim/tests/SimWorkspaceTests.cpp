@@ -79,6 +79,15 @@ TEST_F(SimWorkspaceTest, ChangesTakeEffectAtOnceAndAreNotifiedOnTheMainQueue) {
 }
 
 // The visible regular application most recently in front takes over, not merely the first running one.
+TEST_F(SimWorkspaceTest, TheProgramAskingFromAnotherQueueStopsWithTheNameOfTheCall) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "checked only in builds with assertions";
+#endif
+    // The main thread changes the processes at every launch and quit; another queue may not read them.
+    scheduler_.serialQueue("tavelin.window-list").async([this] { workspace().runningApplications(); });
+    EXPECT_DEATH(scheduler_.runUntilIdle(), "SimWorkspace::runningApplications.* called off the main queue");
+}
+
 TEST_F(SimWorkspaceTest, HidingTheActiveApplicationActivatesTheNextVisibleOneInFront) {
     const auto finder = workspace().process("com.apple.finder")->processIdentifier;
     const auto notes = *workspace().launch("com.apple.Notes");
