@@ -67,7 +67,7 @@ std::vector<WindowDescriptor> AXWindowSupport::liveUserWindowDescriptors(const D
                                                      number ? queries_.cgWindowName(*number) : std::nullopt);
             descriptor.frame = axFrame ? axFrame : number ? queries_.cgWindowFrame(*number) : std::nullopt;
             if (descriptor.frame) {
-                if (const auto screen = screens_.screen(*descriptor.frame)) {
+                if (const auto screen = screens_.findScreen(*descriptor.frame)) {
                     descriptor.screenID = ScreenSupport::screenID(*screen);
                 }
             }

@@ -264,7 +264,7 @@ std::vector<WindowDescriptor> WindowListMerge::dropFullscreenCompanionGhosts(std
         const auto title = trimmingWhitespaceAndNewlines(window.title);
         bool keep = isMinimized(window) || (!title.empty() && title != untitled);
         if (!keep && isFullScreen(window) && window.frame) {
-            const auto screen = screens_.screen(*window.frame);
+            const auto screen = screens_.findScreen(*window.frame);
             keep = screen && screen->frame.height > 0 && window.frame->height >= screen->frame.height * 0.5;
         }
         if (keep) {
@@ -293,7 +293,7 @@ std::vector<WindowDescriptor> WindowListMerge::dropDescriptorsWithoutOnScreenUse
 
 std::optional<ScreenID> WindowListMerge::screenID(const std::optional<WindowFrame>& frame) const {
     if (!frame) return std::nullopt;
-    const auto screen = screens_.screen(*frame);
+    const auto screen = screens_.findScreen(*frame);
     return screen ? std::optional(ScreenSupport::screenID(*screen)) : std::nullopt;
 }
 

@@ -88,7 +88,7 @@ class WindowListPipeline {
             windowContentRevision(descriptor.title, descriptor.frame, descriptor.state, minimized);
         descriptor.windowID = number ? WindowID(std::to_string(*number)) : WindowID(randomUUIDString());
         if (descriptor.frame) {
-            if (const auto screen = screens_.screen(*descriptor.frame)) descriptor.screenID = ScreenSupport::screenID(*screen);
+            if (const auto screen = screens_.findScreen(*descriptor.frame)) descriptor.screenID = ScreenSupport::screenID(*screen);
         }
         const auto subrole = axString(accessibility, window, "AXSubrole");
         const bool dialog = subrole == "AXDialog" || subrole == "AXSystemDialog";
