@@ -144,6 +144,7 @@ class AXWindowSupport {
     const WindowServerQueries& queries() const { return queries_; }
 
   private:
+    std::vector<WindowDescriptor> userWindowDescriptors(const DockItem& item) const;
     bool isPhantomAXWindow(const AXElement& window, const ProcessIDSet& allowedOwnerPIDs) const;
     std::vector<AXElement> includedWindows(const RunningApplication& application,
                                            const std::optional<std::string>& bundleID,
