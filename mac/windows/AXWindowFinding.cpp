@@ -125,7 +125,8 @@ bool AXWindowSupport::WindowsByNumber::readNextWindow() {
     while (nextWindow_ == windows_.size()) {
         if (nextProcess_ == allowed_.size()) return false;
         const auto application = support_.runningApplication(*std::next(allowed_.begin(), nextProcess_++));
-        windows_ = application ? support_.includedWindows(*application, hostBundleID_, allowed_) : std::vector<AXElement>{};
+        windows_ = application ? support_.includedWindows(*application, hostBundleID_, allowed_)
+                               : std::vector<AXElement>{};
         nextWindow_ = 0;
     }
     const auto& window = windows_[nextWindow_++];

@@ -29,7 +29,8 @@ std::string preferredDisplayTitle(std::string_view axTitle, const std::optional<
 }
 
 AXWindowSupport::AXWindowSupport(const WindowPlatform& platform)
-    : AXWindowSupport(platform, WindowServerQueries(platform.windowServer, ScreenSupport(platform.screens))) {}
+    : AXWindowSupport(platform, WindowServerQueries(platform.windowServer, ScreenSupport(platform.screens))) {
+}
 
 AXWindowSupport::AXWindowSupport(const WindowPlatform& platform, WindowServerQueries queries)
     : platform_(platform),

@@ -7,11 +7,11 @@
 // live descriptors of a Dock item's windows with their activation order.
 //
 // Stateless: every call reads the running applications, the Accessibility tree and the window list
-// afresh (the list through its window-server queries, which may be those of one pass); nothing throws, and absence is an empty list, none or false. Accessibility calls block for
-// at most the messaging timeout set on each element: 0.4 s for the web apps of Chromium-family
-// browsers (which often do not answer), 2.0 s for everything else. The callers check Accessibility
-// trust; without it every read fails, so lists are empty and finders find nothing. Main thread, or the
-// window list's own executor.
+// afresh (the list through its window-server queries, which may be those of one pass); nothing throws, and
+// absence is an empty list, none or false. Accessibility calls block for at most the messaging timeout set on
+// each element: 0.4 s for the web apps of Chromium-family browsers (which often do not answer), 2.0 s for
+// everything else. The callers check Accessibility trust; without it every read fails, so lists are empty and
+// finders find nothing. Main thread, or the window list's own executor.
 //
 // An allowed-owner set (ProcessIDSet) limits which window-server windows count: a number counts only
 // when the window server names an owner in the set. Sets are walked in the order they were built.
@@ -99,7 +99,7 @@ class AXWindowSupport {
         const AXWindowSupport& support_;
         std::optional<std::string> hostBundleID_;
         ProcessIDSet allowed_;
-        std::size_t nextProcess_ = 0;  // in allowed_'s order
+        std::size_t nextProcess_ = 0;     // in allowed_'s order
         std::vector<AXElement> windows_;  // of the process being read
         std::size_t nextWindow_ = 0;
         std::unordered_map<std::uint32_t, AXElement> found_;  // the first window of each number

@@ -128,7 +128,8 @@ Task<CommandResultPayload> WindowActionService::activateWithoutAXWindow(std::uin
             auto from = windowScreen(window, std::nullopt);
             if (!from) {
                 const auto frame = support.queries().cgWindowFrame(cgID);
-                const auto screen = frame ? ScreenSupport(platform_.windows.screens).findScreen(*frame) : std::nullopt;
+                const auto screen =
+                    frame ? ScreenSupport(platform_.windows.screens).findScreen(*frame) : std::nullopt;
                 from = screen ? std::optional(ScreenSupport::screenID(*screen)) : descriptor.screenID;
             }
             moveToReference(from);

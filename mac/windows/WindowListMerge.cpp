@@ -39,10 +39,15 @@ std::string bundleText(const std::optional<std::string>& bundleID) {
 }
 
 WindowListMerge::WindowListMerge(const WindowPlatform& platform)
-    : WindowListMerge(platform, WindowServerQueries(platform.windowServer, ScreenSupport(platform.screens))) {}
+    : WindowListMerge(platform, WindowServerQueries(platform.windowServer, ScreenSupport(platform.screens))) {
+}
 
 WindowListMerge::WindowListMerge(const WindowPlatform& platform, const WindowServerQueries& queries)
-    : platform_(platform), screens_(platform.screens), queries_(queries), spaces_(platform), ax_(platform, queries) {}
+    : platform_(platform),
+      screens_(platform.screens),
+      queries_(queries),
+      spaces_(platform),
+      ax_(platform, queries) {}
 
 std::vector<WindowDescriptor> WindowListMerge::dedupeDescriptors(std::vector<WindowDescriptor> windows) {
     std::vector<WindowDescriptor> kept;
@@ -162,7 +167,8 @@ std::vector<WindowDescriptor> WindowListMerge::mergeCGWindowDescriptors(const Do
         const auto number = numberOf(axWindow);
         const auto sameNumber = number ? cgByNumber.find(*number) : cgByNumber.end();
         if (sameNumber == cgByNumber.end()) continue;
-        const auto unused = std::ranges::find_if(sameNumber->second, [&](std::size_t i) { return !usedCG[i]; });
+        const auto unused =
+            std::ranges::find_if(sameNumber->second, [&](std::size_t i) { return !usedCG[i]; });
         if (unused != sameNumber->second.end()) join(axWindow, *unused);
     }
     for (auto& axWindow : axWindows) {

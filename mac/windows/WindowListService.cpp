@@ -16,8 +16,8 @@ namespace {
 class WindowListPipeline {
   public:
     explicit WindowListPipeline(const WindowPlatform& platform)
-        : WindowListPipeline(platform,
-                             WindowServerQueries::forOnePass(platform.windowServer, ScreenSupport(platform.screens))) {}
+        : WindowListPipeline(platform, WindowServerQueries::forOnePass(platform.windowServer,
+                                                                       ScreenSupport(platform.screens))) {}
 
     std::vector<WindowDescriptor> windows(const DockItem& hostItem, bool screenRecordingGranted) const {
         const auto allowedOwnerPIDs = ax_.processIDs(hostItem);
@@ -69,7 +69,10 @@ class WindowListPipeline {
 
   private:
     WindowListPipeline(const WindowPlatform& platform, const WindowServerQueries& queries)
-        : platform_(platform), ax_(platform, queries), merge_(platform, queries), screens_(platform.screens) {}
+        : platform_(platform),
+          ax_(platform, queries),
+          merge_(platform, queries),
+          screens_(platform.screens) {}
 
     WindowDescriptor descriptorFromAX(const AXElement& window, const ProcessIDSet& allowedOwnerPIDs, bool minimized,
                                       bool screenRecordingGranted) const {
@@ -93,7 +96,8 @@ class WindowListPipeline {
             windowContentRevision(descriptor.title, descriptor.frame, descriptor.state, minimized);
         descriptor.windowID = number ? WindowID(std::to_string(*number)) : WindowID(randomUUIDString());
         if (descriptor.frame) {
-            if (const auto screen = screens_.findScreen(*descriptor.frame)) descriptor.screenID = ScreenSupport::screenID(*screen);
+            if (const auto screen = screens_.findScreen(*descriptor.frame))
+                descriptor.screenID = ScreenSupport::screenID(*screen);
         }
         const auto subrole = axString(accessibility, window, "AXSubrole");
         const bool dialog = subrole == "AXDialog" || subrole == "AXSystemDialog";

@@ -67,7 +67,8 @@ std::optional<std::uint32_t> AXWindowSupport::cgWindowID(std::string_view matchi
 std::optional<std::uint32_t> AXWindowSupport::frontmostCGWindowID(const DockItem& item,
                                                                   double minimumSize) const {
     const auto allowed = host_.processIDs(item);
-    const auto all = queries_.windowList(WindowListOption::onScreenOnly | WindowListOption::excludeDesktopElements);
+    const auto all =
+        queries_.windowList(WindowListOption::onScreenOnly | WindowListOption::excludeDesktopElements);
     if (all == nullptr) return std::nullopt;
     for (const auto& entry : *all) {
         const auto* info = entry.getIf<PlistDict>();

@@ -171,14 +171,16 @@ std::optional<WindowFrame> WindowServerQueries::windowFrame(const PlistValue& fr
 }
 
 std::set<std::uint32_t> WindowServerQueries::cgWindowsOrderedOnScreen() const {
-    return pass_ ? passOnScreen() : onScreenNumbers(windowList(WindowListOption::excludeDesktopElements).get());
+    return pass_ ? passOnScreen()
+                 : onScreenNumbers(windowList(WindowListOption::excludeDesktopElements).get());
 }
 
 bool WindowServerQueries::isOrderedOnScreen(std::uint32_t windowNumber) const {
     return pass_ ? passOnScreen().contains(windowNumber) : cgWindowsOrderedOnScreen().contains(windowNumber);
 }
 
-std::shared_ptr<const std::vector<WindowServerQueries::NormalWindow>> WindowServerQueries::normalWindows() const {
+std::shared_ptr<const std::vector<WindowServerQueries::NormalWindow>> WindowServerQueries::normalWindows()
+    const {
     if (pass_ && pass_->normalWindows) return pass_->normalWindows;
     auto windows = std::make_shared<std::vector<NormalWindow>>();
     if (const auto all = windowList(WindowListOption::all)) {
@@ -188,7 +190,8 @@ std::shared_ptr<const std::vector<WindowServerQueries::NormalWindow>> WindowServ
             const auto owner = windowOwnerPID(*info);
             const auto number = windowNumber(*info);
             const auto* bounds = info->find(kCGWindowBounds);
-            const auto frame = owner && number && *number != 0 && bounds ? windowFrame(*bounds) : std::nullopt;
+            const auto frame =
+                owner && number && *number != 0 && bounds ? windowFrame(*bounds) : std::nullopt;
             if (frame) windows->push_back(NormalWindow{*number, *owner, *frame});
         }
     }
@@ -197,7 +200,8 @@ std::shared_ptr<const std::vector<WindowServerQueries::NormalWindow>> WindowServ
 }
 
 const std::set<std::uint32_t>& WindowServerQueries::passOnScreen() const {
-    if (!pass_->onScreen) pass_->onScreen = onScreenNumbers(windowList(WindowListOption::excludeDesktopElements).get());
+    if (!pass_->onScreen)
+        pass_->onScreen = onScreenNumbers(windowList(WindowListOption::excludeDesktopElements).get());
     return *pass_->onScreen;
 }
 

@@ -192,7 +192,8 @@ TEST_F(WindowListServiceTest, AFoldersListIsTheFindersAndAnEmptyOneUsesAGenerati
 class CountingWindowServer : public WindowServer {
   public:
     explicit CountingWindowServer(WindowServer& server) : server_(server) {}
-    std::optional<PlistValue> copyWindowInfo(WindowListOption option, std::uint32_t relativeToWindow) const override {
+    std::optional<PlistValue> copyWindowInfo(WindowListOption option,
+                                             std::uint32_t relativeToWindow) const override {
         ++lists;
         return server_.copyWindowInfo(option, relativeToWindow);
     }
@@ -209,21 +210,23 @@ class CountingWindowServer : public WindowServer {
 TEST_F(WindowListServiceTest, ALongListIsReadFromOneCopyOfEachWindowServerListAndKeepsItsOrder) {
     const auto editor = world.launch("com.example.Editor");
     const auto hiddenSpace = world.mac->windowWorld().displaySpaces().front().spaces.back();
-    std::vector<sim::SimWindowKey> accessible;  // in the order added: the application lists them the other way
+    // In the order added: the application and the window server list them the other way round.
+    std::vector<sim::SimWindowKey> accessible;
     std::vector<sim::SimWindowKey> parked;
     for (int i = 0; i < 60; ++i) {
         const Rect cell{static_cast<double>(i % 12) * 120, 30 + static_cast<double>(i / 12) * 160, 100, 70};
         const auto name = std::to_string(i);
         accessible.push_back(world.add(editor, "Doc " + name, cell));
         if (i % 4 == 0) {
-            // Without a number of its own, over two window-server windows: joined by its frame once
-            // "Doc" has its own.
+            // Without a number of its own, over two window-server windows: joined by its frame once "Doc"
+            // has its own, or by its title where a parked window lies under it as well.
             accessible.push_back(world.add(editor, "Draft " + name, Rect{cell.x + 8, cell.y + 80, 100, 70},
                                            [](sim::SimWindow& w) {
                                                w.ax.exposesWindowNumber = false;
                                                w.ax.privateWindowNumber = std::unexpected(AXError::failure);
                                            }));
-            world.editWindow(accessible[accessible.size() - 2], [&](sim::SimWindow& w) { w.bounds.height = 150; });
+            world.editWindow(accessible[accessible.size() - 2],
+                             [&](sim::SimWindow& w) { w.bounds.height = 150; });
         }
         if (i % 6 == 0) {
             parked.push_back(world.add(editor, "Parked " + name, Rect{cell.x, cell.y + 75, 100, 70},
@@ -236,10 +239,20 @@ TEST_F(WindowListServiceTest, ALongListIsReadFromOneCopyOfEachWindowServerListAn
 
     CountingWindowServer counting(world.mac->windowServer());
     const auto platform = world.platform();
-    const WindowPlatform countingPlatform{platform.accessibility, counting, platform.screens, platform.applications,
-                                         platform.mouseCursor, platform.scheduler, platform.log, platform.actionLog,
-                                         platform.privateWindowServer, platform.connection, platform.host,
-                                         platform.workspace, platform.files, platform.appleScripts};
+    const WindowPlatform countingPlatform{platform.accessibility,
+                                          counting,
+                                          platform.screens,
+                                          platform.applications,
+                                          platform.mouseCursor,
+                                          platform.scheduler,
+                                          platform.log,
+                                          platform.actionLog,
+                                          platform.privateWindowServer,
+                                          platform.connection,
+                                          platform.host,
+                                          platform.workspace,
+                                          platform.files,
+                                          platform.appleScripts};
     service = std::make_shared<WindowListService>(countingPlatform);
     const auto list = fetch(appItem("com.example.Editor"));
 
@@ -248,7 +261,8 @@ TEST_F(WindowListServiceTest, ALongListIsReadFromOneCopyOfEachWindowServerListAn
     std::vector<std::string> ids;
     for (const auto& window : list.windows) ids.push_back(window.windowID.rawValue());
     std::vector<std::string> expected;
-    for (auto key = accessible.rbegin(); key != accessible.rend(); ++key) expected.push_back(world.idOf(*key));
+    for (auto key = accessible.rbegin(); key != accessible.rend(); ++key)
+        expected.push_back(world.idOf(*key));
     for (auto key = parked.rbegin(); key != parked.rend(); ++key) expected.push_back(world.idOf(*key));
     EXPECT_EQ(ids, expected);
 }
