@@ -107,4 +107,34 @@ std::optional<AXElement> AXWindowSupport::findAXWindow(const std::optional<std::
     return std::nullopt;
 }
 
+AXWindowSupport::WindowsByNumber::WindowsByNumber(const AXWindowSupport& support, const DockItem& item,
+                                                  ProcessIDSet allowedOwnerPIDs)
+    : support_(support),
+      hostBundleID_(support.host_.hostBundleID(item)),
+      allowed_(std::move(allowedOwnerPIDs)) {}
+
+std::optional<AXElement> AXWindowSupport::WindowsByNumber::find(std::uint32_t cgWindowID) {
+    if (cgWindowID == 0) return std::nullopt;
+    do {
+        if (const auto found = found_.find(cgWindowID); found != found_.end()) return found->second;
+    } while (readNextWindow());
+    return std::nullopt;
+}
+
+bool AXWindowSupport::WindowsByNumber::readNextWindow() {
+    while (nextWindow_ == windows_.size()) {
+        if (nextProcess_ == allowed_.size()) return false;
+        const auto application = support_.runningApplication(*std::next(allowed_.begin(), nextProcess_++));
+        windows_ = application ? support_.includedWindows(*application, hostBundleID_, allowed_)
+                               : std::vector<AXElement>{};
+        nextWindow_ = 0;
+    }
+    const auto& window = windows_[nextWindow_++];
+    for (const auto number : {axWindowNumber(support_.platform_.accessibility, window),
+                              support_.resolvedCGWindowID(window, allowed_)}) {
+        if (number && *number != 0) found_.emplace(*number, window);
+    }
+    return true;
+}
+
 }  // namespace tavelin

@@ -29,9 +29,13 @@ std::string preferredDisplayTitle(std::string_view axTitle, const std::optional<
 }
 
 AXWindowSupport::AXWindowSupport(const WindowPlatform& platform)
+    : AXWindowSupport(platform, WindowServerQueries(platform.windowServer, ScreenSupport(platform.screens))) {
+}
+
+AXWindowSupport::AXWindowSupport(const WindowPlatform& platform, WindowServerQueries queries)
     : platform_(platform),
       screens_(platform.screens),
-      queries_(platform.windowServer, screens_),
+      queries_(std::move(queries)),
       spaces_(platform),
       host_(platform.workspace, platform.files) {}
 

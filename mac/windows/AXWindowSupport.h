@@ -7,11 +7,11 @@
 // live descriptors of a Dock item's windows with their activation order.
 //
 // Stateless: every call reads the running applications, the Accessibility tree and the window list
-// afresh; nothing throws, and absence is an empty list, none or false. Accessibility calls block for
-// at most the messaging timeout set on each element: 0.4 s for the web apps of Chromium-family
-// browsers (which often do not answer), 2.0 s for everything else. The callers check Accessibility
-// trust; without it every read fails, so lists are empty and finders find nothing. Main thread, or the
-// window list's own executor.
+// afresh (the list through its window-server queries, which may be those of one pass); nothing throws, and
+// absence is an empty list, none or false. Accessibility calls block for at most the messaging timeout set on
+// each element: 0.4 s for the web apps of Chromium-family browsers (which often do not answer), 2.0 s for
+// everything else. The callers check Accessibility trust; without it every read fails, so lists are empty and
+// finders find nothing. Main thread, or the window list's own executor.
 //
 // An allowed-owner set (ProcessIDSet) limits which window-server windows count: a number counts only
 // when the window server names an owner in the set. Sets are walked in the order they were built.
@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "mac/windows/DockItemWindowHost.h"
@@ -44,6 +45,8 @@ std::string preferredDisplayTitle(std::string_view axTitle, const std::optional<
 class AXWindowSupport {
   public:
     explicit AXWindowSupport(const WindowPlatform& platform);
+    // Asking the window server through these queries (those of one pass, say).
+    AXWindowSupport(const WindowPlatform& platform, WindowServerQueries queries);
     AXWindowSupport(const AXWindowSupport&) = delete;
     AXWindowSupport& operator=(const AXWindowSupport&) = delete;
 
@@ -83,6 +86,24 @@ class AXWindowSupport {
     // The window with that number among the allowed processes (the item's process set when none is given).
     std::optional<AXElement> findAXWindow(const DockItem& item, std::uint32_t cgWindowID,
                                           const std::optional<ProcessIDSet>& allowedOwnerPIDs) const;
+    // The same finder for many numbers within one pass, in which the windows do not change: it walks
+    // the windows once, as far as the numbers asked for so far need, and remembers every number it met.
+    class WindowsByNumber {
+      public:
+        WindowsByNumber(const AXWindowSupport& support, const DockItem& item, ProcessIDSet allowedOwnerPIDs);
+        std::optional<AXElement> find(std::uint32_t cgWindowID);
+
+      private:
+        bool readNextWindow();
+
+        const AXWindowSupport& support_;
+        std::optional<std::string> hostBundleID_;
+        ProcessIDSet allowed_;
+        std::size_t nextProcess_ = 0;     // in allowed_'s order
+        std::vector<AXElement> windows_;  // of the process being read
+        std::size_t nextWindow_ = 0;
+        std::unordered_map<std::uint32_t, AXElement> found_;  // the first window of each number
+    };
 
     // --- Window-server questions ---
 
@@ -123,6 +144,7 @@ class AXWindowSupport {
     const WindowServerQueries& queries() const { return queries_; }
 
   private:
+    std::vector<WindowDescriptor> userWindowDescriptors(const DockItem& item) const;
     bool isPhantomAXWindow(const AXElement& window, const ProcessIDSet& allowedOwnerPIDs) const;
     std::vector<AXElement> includedWindows(const RunningApplication& application,
                                            const std::optional<std::string>& bundleID,

@@ -48,6 +48,13 @@ std::vector<WindowDescriptor> rankedWindowDescriptorsForActivation(std::vector<W
 }
 
 std::vector<WindowDescriptor> AXWindowSupport::liveUserWindowDescriptors(const DockItem& item) const {
+    // One pass over the windows, within this turn of the main queue: the window server's lists are read
+    // once for all of them.
+    const AXWindowSupport pass(platform_, WindowServerQueries::forOnePass(platform_.windowServer, screens_));
+    return pass.userWindowDescriptors(item);
+}
+
+std::vector<WindowDescriptor> AXWindowSupport::userWindowDescriptors(const DockItem& item) const {
     const auto& ax = platform_.accessibility;
     const auto hostBundleID = host_.hostBundleID(item);
     const auto allowed = host_.processIDs(hostBundleID);
@@ -67,7 +74,7 @@ std::vector<WindowDescriptor> AXWindowSupport::liveUserWindowDescriptors(const D
                                                      number ? queries_.cgWindowName(*number) : std::nullopt);
             descriptor.frame = axFrame ? axFrame : number ? queries_.cgWindowFrame(*number) : std::nullopt;
             if (descriptor.frame) {
-                if (const auto screen = screens_.screen(*descriptor.frame)) {
+                if (const auto screen = screens_.findScreen(*descriptor.frame)) {
                     descriptor.screenID = ScreenSupport::screenID(*screen);
                 }
             }

@@ -30,8 +30,8 @@ std::optional<Screen> ScreenSupport::screen(const std::optional<ScreenID>& scree
     return found == screens.end() ? std::nullopt : std::optional(*found);
 }
 
-std::optional<Screen> ScreenSupport::screen(const WindowFrame& containingFrame) const {
-    const Point centre{containingFrame.x + containingFrame.width / 2, containingFrame.y + containingFrame.height / 2};
+std::optional<Screen> ScreenSupport::findScreen(const WindowFrame& forFrame) const {
+    const Point centre{forFrame.x + forFrame.width / 2, forFrame.y + forFrame.height / 2};
     const auto screens = screens_.screens();
     const auto found = std::ranges::find_if(screens, [&](const Screen& screen) { return pointInRect(centre, screen.frame); });
     return found == screens.end() ? std::nullopt : std::optional(*found);

@@ -25,7 +25,7 @@ class ScreenSupport {
     // (a display that was disconnected): none.
     std::optional<Screen> screen(const std::optional<ScreenID>& screenID) const;
     // The first screen whose frame holds the frame's centre.
-    std::optional<Screen> screen(const WindowFrame& containingFrame) const;
+    std::optional<Screen> findScreen(const WindowFrame& forFrame) const;
 
   private:
     const Screens& screens_;

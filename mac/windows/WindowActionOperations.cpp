@@ -154,7 +154,7 @@ CommandResultPayload WindowActionService::moveToScreen(const AXElement& window, 
 
     if (target) {
         const auto now = support.axFrame(window);
-        const auto screen = now ? screens.screen(*now) : std::nullopt;
+        const auto screen = now ? screens.findScreen(*now) : std::nullopt;
         log("moveToScreen after window=" + std::string(windowLabel) + " target=" + target->rawValue() +
             " axScreen=" + (screen ? ScreenSupport::screenID(*screen).rawValue() : "nil"));
     }

@@ -209,7 +209,7 @@ Task<CommandResultPayload> WindowActionService::moveWithoutAXWindow(const Comman
         co_return moveResolvedWindow(*window, *targetID, app, item, descriptor);
     }
     const auto frame = support.queries().cgWindowFrame(*number);
-    const auto screen = frame ? screens.screen(*frame) : std::nullopt;
+    const auto screen = frame ? screens.findScreen(*frame) : std::nullopt;
     const auto current = screen ? std::optional(ScreenSupport::screenID(*screen)) : std::nullopt;
     if (current == ScreenSupport::screenID(*target)) co_return missingWindow(command, descriptor);
 

@@ -73,7 +73,7 @@ CommandResultPayload WindowActionService::activate(const AXElement& window, cons
         screenOfWindow = windowScreen(window, screenOfWindow);
         if (screenOfWindow == referenceDisplayScreenID && number) {
             const auto frame = support.queries().cgWindowFrame(*number);
-            const auto screen = frame ? ScreenSupport(platform.screens).screen(*frame) : std::nullopt;
+            const auto screen = frame ? ScreenSupport(platform.screens).findScreen(*frame) : std::nullopt;
             if (screen) screenOfWindow = ScreenSupport::screenID(*screen);
         }
         if (screenOfWindow != referenceDisplayScreenID) {
@@ -128,7 +128,8 @@ Task<CommandResultPayload> WindowActionService::activateWithoutAXWindow(std::uin
             auto from = windowScreen(window, std::nullopt);
             if (!from) {
                 const auto frame = support.queries().cgWindowFrame(cgID);
-                const auto screen = frame ? ScreenSupport(platform_.windows.screens).screen(*frame) : std::nullopt;
+                const auto screen =
+                    frame ? ScreenSupport(platform_.windows.screens).findScreen(*frame) : std::nullopt;
                 from = screen ? std::optional(ScreenSupport::screenID(*screen)) : descriptor.screenID;
             }
             moveToReference(from);
@@ -236,7 +237,7 @@ std::optional<ScreenID> WindowActionService::windowScreen(const std::optional<AX
                                                           const std::optional<ScreenID>& fallback) const {
     if (!window) return fallback;
     const auto frame = AXWindowSupport(platform_.windows).axFrame(*window);
-    const auto screen = frame ? ScreenSupport(platform_.windows.screens).screen(*frame) : std::nullopt;
+    const auto screen = frame ? ScreenSupport(platform_.windows.screens).findScreen(*frame) : std::nullopt;
     return screen ? std::optional(ScreenSupport::screenID(*screen)) : fallback;
 }
 

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "mac/windows/UserWindowThresholds.h"
@@ -36,26 +39,28 @@ std::string bundleText(const std::optional<std::string>& bundleID) {
 }
 
 WindowListMerge::WindowListMerge(const WindowPlatform& platform)
+    : WindowListMerge(platform, WindowServerQueries(platform.windowServer, ScreenSupport(platform.screens))) {
+}
+
+WindowListMerge::WindowListMerge(const WindowPlatform& platform, const WindowServerQueries& queries)
     : platform_(platform),
       screens_(platform.screens),
-      queries_(platform.windowServer, screens_),
+      queries_(queries),
       spaces_(platform),
-      ax_(platform) {}
+      ax_(platform, queries) {}
 
 std::vector<WindowDescriptor> WindowListMerge::dedupeDescriptors(std::vector<WindowDescriptor> windows) {
     std::vector<WindowDescriptor> kept;
+    std::unordered_set<std::string> seen;
     for (auto& window : windows) {
-        const bool repeated = std::ranges::any_of(
-            kept, [&](const WindowDescriptor& earlier) { return earlier.windowID.rawValue() == window.windowID.rawValue(); });
-        if (!repeated) kept.push_back(std::move(window));
+        if (seen.insert(window.windowID.rawValue()).second) kept.push_back(std::move(window));
     }
     return kept;
 }
 
 std::vector<WindowDescriptor> WindowListMerge::cgWindowDescriptors(const ProcessIDSet& allowedOwnerPIDs,
                                                                    bool screenRecordingGranted) const {
-    const auto list = platform_.windowServer.copyWindowInfo(WindowListOption::excludeDesktopElements, 0);
-    const auto* entries = list ? list->getIf<PlistArray>() : nullptr;
+    const auto entries = queries_.windowList(WindowListOption::excludeDesktopElements);
     if (entries == nullptr) return {};
     for (const auto& entry : *entries) {
         if (!entry.getIf<PlistDict>()) return {};
@@ -127,16 +132,31 @@ std::vector<WindowDescriptor> WindowListMerge::mergeCGWindowDescriptors(const Do
         return dedupeDescriptors(std::move(kept));
     }
 
-    std::set<std::size_t> usedCG;
+    // The window-server entries by number and by title, each in list order, so that a long list is not
+    // scanned once per window.
+    std::vector<std::optional<std::uint32_t>> cgNumbers;
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> cgByNumber;
+    std::unordered_map<std::string_view, std::vector<std::size_t>> cgByTitle;
+    for (std::size_t i = 0; i < cgWindows.size(); ++i) {
+        cgNumbers.push_back(numberOf(cgWindows[i]));
+        if (cgNumbers[i]) cgByNumber[*cgNumbers[i]].push_back(i);
+        cgByTitle[cgWindows[i].title].push_back(i);
+    }
+    std::vector<std::size_t> allCG(cgWindows.size());
+    std::iota(allCG.begin(), allCG.end(), std::size_t{0});
+    std::optional<AXWindowSupport::WindowsByNumber> axWindowsByNumber;
+
+    std::vector<bool> usedCG(cgWindows.size(), false);
     const auto join = [&](WindowDescriptor& axWindow, std::size_t cgIndex) {
-        usedCG.insert(cgIndex);
+        usedCG[cgIndex] = true;
         axWindow = combinedDescriptor(axWindow, cgWindows[cgIndex], screenRecordingGranted);
     };
-    // Joins the entry to the window-server entry when exactly one unused one passes the test.
-    const auto joinUnique = [&](WindowDescriptor& axWindow, const auto& isCandidate) {
+    // Joins the entry to the window-server entry when exactly one unused one of those passes the test.
+    const auto joinUnique = [&](WindowDescriptor& axWindow, const std::vector<std::size_t>& among,
+                                const auto& isCandidate) {
         std::optional<std::size_t> found;
-        for (std::size_t i = 0; i < cgWindows.size(); ++i) {
-            if (usedCG.contains(i) || !isCandidate(cgWindows[i])) continue;
+        for (const auto i : among) {
+            if (usedCG[i] || !isCandidate(i)) continue;
             if (found) return;
             found = i;
         }
@@ -145,31 +165,34 @@ std::vector<WindowDescriptor> WindowListMerge::mergeCGWindowDescriptors(const Do
 
     for (auto& axWindow : axWindows) {
         const auto number = numberOf(axWindow);
-        if (!number) continue;
-        for (std::size_t i = 0; i < cgWindows.size(); ++i) {
-            if (!usedCG.contains(i) && numberOf(cgWindows[i]) == number) {
-                join(axWindow, i);
-                break;
-            }
-        }
+        const auto sameNumber = number ? cgByNumber.find(*number) : cgByNumber.end();
+        if (sameNumber == cgByNumber.end()) continue;
+        const auto unused =
+            std::ranges::find_if(sameNumber->second, [&](std::size_t i) { return !usedCG[i]; });
+        if (unused != sameNumber->second.end()) join(axWindow, *unused);
     }
     for (auto& axWindow : axWindows) {
         if (numberOf(axWindow) || !axWindow.frame) continue;
-        joinUnique(axWindow, [&](const WindowDescriptor& cg) {
-            const auto number = numberOf(cg);
-            if (!number || !cg.frame) return false;
-            return frameOverlapShare(*axWindow.frame, *cg.frame) >= kSameWindowMinimumOverlap &&
-                   isRelevantCandidate(hostItem, allowedOwnerPIDs, *number);
+        joinUnique(axWindow, allCG, [&](std::size_t i) {
+            const auto& cg = cgWindows[i];
+            if (!cgNumbers[i] || !cg.frame ||
+                frameOverlapShare(*axWindow.frame, *cg.frame) < kSameWindowMinimumOverlap) {
+                return false;
+            }
+            if (!axWindowsByNumber) axWindowsByNumber.emplace(ax_, hostItem, allowedOwnerPIDs);
+            return isRelevantCandidate(hostItem, allowedOwnerPIDs, *axWindowsByNumber, *cgNumbers[i]);
         });
     }
     for (auto& axWindow : axWindows) {
         if (numberOf(axWindow)) continue;
-        joinUnique(axWindow, [&](const WindowDescriptor& cg) { return cg.title == axWindow.title; });
+        const auto sameTitle = cgByTitle.find(axWindow.title);
+        if (sameTitle == cgByTitle.end()) continue;
+        joinUnique(axWindow, sameTitle->second, [](std::size_t) { return true; });
     }
 
     if (cgWindows.empty()) return dedupeDescriptors(std::move(axWindows));
     for (std::size_t i = 0; i < cgWindows.size(); ++i) {
-        if (usedCG.contains(i)) continue;
+        if (usedCG[i]) continue;
         const auto& cg = cgWindows[i];
         if (keepsLeftover(cg)) {
             axWindows.push_back(cg);
@@ -181,8 +204,9 @@ std::vector<WindowDescriptor> WindowListMerge::mergeCGWindowDescriptors(const Do
 }
 
 bool WindowListMerge::isRelevantCandidate(const DockItem& hostItem, const ProcessIDSet& allowedOwnerPIDs,
+                                          AXWindowSupport::WindowsByNumber& axWindows,
                                           std::uint32_t windowNumber) const {
-    if (const auto element = ax_.findAXWindow(hostItem, windowNumber, allowedOwnerPIDs);
+    if (const auto element = axWindows.find(windowNumber);
         element && ax_.shouldIncludeInWindowList(*element, hostItem.bundleID, allowedOwnerPIDs)) {
         return true;
     }
@@ -197,7 +221,7 @@ bool WindowListMerge::keepsLeftover(const WindowDescriptor& window) const {
 }
 
 bool WindowListMerge::isOnScreenOrParked(std::uint32_t windowNumber) const {
-    if (queries_.cgWindowsOrderedOnScreen().contains(windowNumber)) return true;
+    if (queries_.isOrderedOnScreen(windowNumber)) return true;
     const auto space = spaces_.primarySpace(windowNumber);
     if (!space || *space == SpaceID{0}) return false;
     const auto catalog = spaces_.loadCatalog(true);
@@ -264,7 +288,7 @@ std::vector<WindowDescriptor> WindowListMerge::dropFullscreenCompanionGhosts(std
         const auto title = trimmingWhitespaceAndNewlines(window.title);
         bool keep = isMinimized(window) || (!title.empty() && title != untitled);
         if (!keep && isFullScreen(window) && window.frame) {
-            const auto screen = screens_.screen(*window.frame);
+            const auto screen = screens_.findScreen(*window.frame);
             keep = screen && screen->frame.height > 0 && window.frame->height >= screen->frame.height * 0.5;
         }
         if (keep) {
@@ -293,7 +317,7 @@ std::vector<WindowDescriptor> WindowListMerge::dropDescriptorsWithoutOnScreenUse
 
 std::optional<ScreenID> WindowListMerge::screenID(const std::optional<WindowFrame>& frame) const {
     if (!frame) return std::nullopt;
-    const auto screen = screens_.screen(*frame);
+    const auto screen = screens_.findScreen(*frame);
     return screen ? std::optional(ScreenSupport::screenID(*screen)) : std::nullopt;
 }
 

@@ -7,8 +7,9 @@
 // neither on screen nor parked on a Space that is not showing). Drops are written to the window-actions
 // log as "windowList ..." lines, a missing bundle identifier as "-".
 //
-// Stateless: every call reads the window list, the Spaces and the screens afresh, also for each window
-// it tests. Main thread.
+// Stateless: every call reads the Spaces and the screens afresh, also for each window it tests, and the
+// window list through its window-server queries (live, or those of one pass: see WindowServerQueries).
+// Main thread.
 
 #include <cstdint>
 #include <optional>
@@ -28,6 +29,7 @@ namespace tavelin {
 class WindowListMerge {
   public:
     explicit WindowListMerge(const WindowPlatform& platform);
+    WindowListMerge(const WindowPlatform& platform, const WindowServerQueries& queries);
 
     // Later entries whose window ID an earlier one has are left out.
     static std::vector<WindowDescriptor> dedupeDescriptors(std::vector<WindowDescriptor> windows);
@@ -56,7 +58,7 @@ class WindowListMerge {
     bool keepsLeftover(const WindowDescriptor& window) const;
     bool isBlankCapture(const WindowDescriptor& window) const;
     bool isRelevantCandidate(const DockItem& hostItem, const ProcessIDSet& allowedOwnerPIDs,
-                             std::uint32_t windowNumber) const;
+                             AXWindowSupport::WindowsByNumber& axWindows, std::uint32_t windowNumber) const;
     std::optional<ScreenID> screenID(const std::optional<WindowFrame>& frame) const;
     void log(const std::string& line) const { platform_.actionLog.append(line); }
 

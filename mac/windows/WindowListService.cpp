@@ -11,11 +11,13 @@
 namespace tavelin {
 namespace {
 
-// The descriptor list of a Dock item, built on the main queue.
+// The descriptor list of a Dock item, built in one turn of the main queue: one pass, in which the window
+// server's answers are read once and shared.
 class WindowListPipeline {
   public:
     explicit WindowListPipeline(const WindowPlatform& platform)
-        : platform_(platform), ax_(platform), merge_(platform), screens_(platform.screens) {}
+        : WindowListPipeline(platform, WindowServerQueries::forOnePass(platform.windowServer,
+                                                                       ScreenSupport(platform.screens))) {}
 
     std::vector<WindowDescriptor> windows(const DockItem& hostItem, bool screenRecordingGranted) const {
         const auto allowedOwnerPIDs = ax_.processIDs(hostItem);
@@ -66,6 +68,12 @@ class WindowListPipeline {
     }
 
   private:
+    WindowListPipeline(const WindowPlatform& platform, const WindowServerQueries& queries)
+        : platform_(platform),
+          ax_(platform, queries),
+          merge_(platform, queries),
+          screens_(platform.screens) {}
+
     WindowDescriptor descriptorFromAX(const AXElement& window, const ProcessIDSet& allowedOwnerPIDs, bool minimized,
                                       bool screenRecordingGranted) const {
         const auto& accessibility = platform_.accessibility;
@@ -88,7 +96,8 @@ class WindowListPipeline {
             windowContentRevision(descriptor.title, descriptor.frame, descriptor.state, minimized);
         descriptor.windowID = number ? WindowID(std::to_string(*number)) : WindowID(randomUUIDString());
         if (descriptor.frame) {
-            if (const auto screen = screens_.screen(*descriptor.frame)) descriptor.screenID = ScreenSupport::screenID(*screen);
+            if (const auto screen = screens_.findScreen(*descriptor.frame))
+                descriptor.screenID = ScreenSupport::screenID(*screen);
         }
         const auto subrole = axString(accessibility, window, "AXSubrole");
         const bool dialog = subrole == "AXDialog" || subrole == "AXSystemDialog";

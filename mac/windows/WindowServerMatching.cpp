@@ -16,10 +16,6 @@ namespace {
 constexpr double kFullScreenWidthSlack = 12;
 constexpr double kFullScreenHeightSlack = 48;
 
-const PlistArray* entries(const std::optional<PlistValue>& list) {
-    return list ? list->getIf<PlistArray>() : nullptr;
-}
-
 // An entry of the allowed owners on layer 0 with a number: its number.
 std::optional<std::uint32_t> ownedNormalWindow(const PlistDict& info, const ProcessIDSet& allowed) {
     if (!allowed.contains(windowOwnerPID(info)) || windowLayer(info) != 0) return std::nullopt;
@@ -31,29 +27,24 @@ std::optional<std::uint32_t> ownedNormalWindow(const PlistDict& info, const Proc
 
 std::optional<std::uint32_t> AXWindowSupport::uniqueCGWindowID(const WindowFrame& forAXFrame,
                                                                const ProcessIDSet& allowedOwnerPIDs) const {
-    const auto list = platform_.windowServer.copyWindowInfo(WindowListOption::all, 0);
-    const auto* all = entries(list);
-    if (all == nullptr) return std::nullopt;
+    const auto windows = queries_.normalWindows();
     std::optional<std::uint32_t> found;
-    for (const auto& entry : *all) {
-        const auto* info = entry.getIf<PlistDict>();
-        const auto number = info ? ownedNormalWindow(*info, allowedOwnerPIDs) : std::nullopt;
-        const auto* bounds = number ? info->find(kCGWindowBounds) : nullptr;
-        const auto frame = bounds ? queries_.windowFrame(*bounds) : std::nullopt;
-        if (!frame || frameOverlapShare(*frame, forAXFrame) < kSameWindowMinimumOverlap) continue;
-        // Off screen it still counts while it lives on a Space (another Space, or minimized there).
-        if (!queries_.cgWindowsOrderedOnScreen().contains(*number) && !spaces_.hasManagedSpace(*number))
+    for (const auto& window : *windows) {
+        if (!allowedOwnerPIDs.contains(window.ownerPID) ||
+            frameOverlapShare(window.frame, forAXFrame) < kSameWindowMinimumOverlap) {
             continue;
+        }
+        // Off screen it still counts while it lives on a Space (another Space, or minimized there).
+        if (!queries_.isOrderedOnScreen(window.number) && !spaces_.hasManagedSpace(window.number)) continue;
         if (found) return std::nullopt;
-        found = number;
+        found = window.number;
     }
     return found;
 }
 
 std::optional<std::uint32_t> AXWindowSupport::cgWindowID(std::string_view matchingDisplayTitle,
                                                          const ProcessIDSet& allowedOwnerPIDs) const {
-    const auto list = platform_.windowServer.copyWindowInfo(WindowListOption::excludeDesktopElements, 0);
-    const auto* all = entries(list);
+    const auto all = queries_.windowList(WindowListOption::excludeDesktopElements);
     if (all == nullptr) return std::nullopt;
     for (const auto& entry : *all) {
         const auto* info = entry.getIf<PlistDict>();
@@ -76,9 +67,8 @@ std::optional<std::uint32_t> AXWindowSupport::cgWindowID(std::string_view matchi
 std::optional<std::uint32_t> AXWindowSupport::frontmostCGWindowID(const DockItem& item,
                                                                   double minimumSize) const {
     const auto allowed = host_.processIDs(item);
-    const auto list = platform_.windowServer.copyWindowInfo(
-        WindowListOption::onScreenOnly | WindowListOption::excludeDesktopElements, 0);
-    const auto* all = entries(list);
+    const auto all =
+        queries_.windowList(WindowListOption::onScreenOnly | WindowListOption::excludeDesktopElements);
     if (all == nullptr) return std::nullopt;
     for (const auto& entry : *all) {
         const auto* info = entry.getIf<PlistDict>();
@@ -121,8 +111,7 @@ bool AXWindowSupport::chromiumFullscreenExists(const DockItem& item) const {
             if (axBool(platform_.accessibility, window, "AXFullScreen") == true) return true;
         }
     }
-    const auto list = platform_.windowServer.copyWindowInfo(WindowListOption::excludeDesktopElements, 0);
-    const auto* all = entries(list);
+    const auto all = queries_.windowList(WindowListOption::excludeDesktopElements);
     if (all == nullptr) return false;
     const auto screens = platform_.screens.screens();
     for (const auto& entry : *all) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <unordered_map>
 
 #include "mac/windows/WindowGeometry.h"
 #include "protocol/UnicodeText.h"
@@ -36,7 +38,67 @@ std::optional<std::int64_t> wholeNumber(const PlistValue* value, std::int64_t lo
 
 const PlistArray* entries(const std::optional<PlistValue>& list) { return list ? list->getIf<PlistArray>() : nullptr; }
 
+std::set<std::uint32_t> onScreenNumbers(const PlistArray* all) {
+    std::set<std::uint32_t> numbers;
+    if (all == nullptr) return numbers;
+    for (const auto& entry : *all) {
+        const auto* info = entry.getIf<PlistDict>();
+        if (info == nullptr) continue;
+        const auto* flag = info->find(kCGWindowIsOnscreen);
+        bool onScreen = false;
+        if (const auto* boolean = flag ? flag->getIf<bool>() : nullptr) {
+            onScreen = *boolean;
+        } else if (const auto value = number(flag)) {
+            onScreen = *value != 0;
+        }
+        const auto found = windowNumber(*info);
+        if (onScreen && found) numbers.insert(*found);
+    }
+    return numbers;
+}
+
 }  // namespace
+
+struct WindowServerQueries::PassAnswers {
+    std::map<WindowListOption, std::shared_ptr<const PlistArray>> lists;  // a null answer is kept too
+    std::optional<std::unordered_map<std::uint32_t, const PlistDict*>> entriesByNumber;  // the first of each
+    std::optional<std::set<std::uint32_t>> onScreen;
+    std::shared_ptr<const std::vector<NormalWindow>> normalWindows;
+};
+
+WindowServerQueries WindowServerQueries::forOnePass(const WindowServer& windowServer, ScreenSupport screens) {
+    WindowServerQueries queries(windowServer, screens);
+    queries.pass_ = std::make_shared<PassAnswers>();
+    return queries;
+}
+
+std::shared_ptr<const PlistArray> WindowServerQueries::windowList(WindowListOption option) const {
+    if (pass_) {
+        if (const auto kept = pass_->lists.find(option); kept != pass_->lists.end()) return kept->second;
+    }
+    auto answer = windowServer_.copyWindowInfo(option, 0);
+    auto* array = answer ? answer->getIf<PlistArray>() : nullptr;
+    auto list = array ? std::make_shared<const PlistArray>(std::move(*array)) : nullptr;
+    if (pass_) pass_->lists.emplace(option, list);
+    return list;
+}
+
+const PlistDict* WindowServerQueries::passEntry(std::uint32_t windowNumber) const {
+    auto& index = pass_->entriesByNumber;
+    if (!index) {
+        index.emplace();
+        // Every window is in the complete list, as it would be in the list asked for it alone.
+        if (const auto all = windowList(WindowListOption::all)) {
+            for (const auto& entry : *all) {
+                const auto* info = entry.getIf<PlistDict>();
+                const auto number = info ? tavelin::windowNumber(*info) : std::nullopt;
+                if (number) index->emplace(*number, info);
+            }
+        }
+    }
+    const auto found = index->find(windowNumber);
+    return found == index->end() ? nullptr : found->second;
+}
 
 std::optional<std::uint32_t> windowNumber(const PlistDict& info) {
     const auto value = wholeNumber(info.find(kCGWindowNumber), 0, std::numeric_limits<std::uint32_t>::max());
@@ -61,6 +123,10 @@ std::optional<double> windowBoundsValue(const PlistDict& info, std::string_view 
 }
 
 std::optional<PlistDict> WindowServerQueries::cgWindowInfo(std::uint32_t windowNumber) const {
+    if (pass_) {
+        const auto* info = passEntry(windowNumber);
+        return info ? std::optional(*info) : std::nullopt;
+    }
     const auto list = windowServer_.copyWindowInfo(WindowListOption::includingWindow, windowNumber);
     const auto* all = entries(list);
     if (all == nullptr) return std::nullopt;
@@ -105,24 +171,38 @@ std::optional<WindowFrame> WindowServerQueries::windowFrame(const PlistValue& fr
 }
 
 std::set<std::uint32_t> WindowServerQueries::cgWindowsOrderedOnScreen() const {
-    std::set<std::uint32_t> numbers;
-    const auto list = windowServer_.copyWindowInfo(WindowListOption::excludeDesktopElements, 0);
-    const auto* all = entries(list);
-    if (all == nullptr) return numbers;
-    for (const auto& entry : *all) {
-        const auto* info = entry.getIf<PlistDict>();
-        if (info == nullptr) continue;
-        const auto* flag = info->find(kCGWindowIsOnscreen);
-        bool onScreen = false;
-        if (const auto* boolean = flag ? flag->getIf<bool>() : nullptr) {
-            onScreen = *boolean;
-        } else if (const auto value = number(flag)) {
-            onScreen = *value != 0;
+    return pass_ ? passOnScreen()
+                 : onScreenNumbers(windowList(WindowListOption::excludeDesktopElements).get());
+}
+
+bool WindowServerQueries::isOrderedOnScreen(std::uint32_t windowNumber) const {
+    return pass_ ? passOnScreen().contains(windowNumber) : cgWindowsOrderedOnScreen().contains(windowNumber);
+}
+
+std::shared_ptr<const std::vector<WindowServerQueries::NormalWindow>> WindowServerQueries::normalWindows()
+    const {
+    if (pass_ && pass_->normalWindows) return pass_->normalWindows;
+    auto windows = std::make_shared<std::vector<NormalWindow>>();
+    if (const auto all = windowList(WindowListOption::all)) {
+        for (const auto& entry : *all) {
+            const auto* info = entry.getIf<PlistDict>();
+            if (info == nullptr || windowLayer(*info) != 0) continue;
+            const auto owner = windowOwnerPID(*info);
+            const auto number = windowNumber(*info);
+            const auto* bounds = info->find(kCGWindowBounds);
+            const auto frame =
+                owner && number && *number != 0 && bounds ? windowFrame(*bounds) : std::nullopt;
+            if (frame) windows->push_back(NormalWindow{*number, *owner, *frame});
         }
-        const auto found = windowNumber(*info);
-        if (onScreen && found) numbers.insert(*found);
     }
-    return numbers;
+    if (pass_) pass_->normalWindows = windows;
+    return windows;
+}
+
+const std::set<std::uint32_t>& WindowServerQueries::passOnScreen() const {
+    if (!pass_->onScreen)
+        pass_->onScreen = onScreenNumbers(windowList(WindowListOption::excludeDesktopElements).get());
+    return *pass_->onScreen;
 }
 
 }  // namespace tavelin

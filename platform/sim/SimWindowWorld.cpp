@@ -41,13 +41,17 @@ std::function<std::optional<Bitmap>()> patternContent() {
 SimWindowWorld::SimWindowWorld(Scheduler& scheduler) : scheduler_(scheduler) {}
 
 SimWindowWorld::Entry* SimWindowWorld::find(SimWindowKey key) {
-    const auto found = std::ranges::find(windows_, key, &Entry::key);
-    return found == windows_.end() ? nullptr : &*found;
+    return const_cast<Entry*>(std::as_const(*this).find(key));
 }
 
 const SimWindowWorld::Entry* SimWindowWorld::find(SimWindowKey key) const {
-    const auto found = std::ranges::find(windows_, key, &Entry::key);
-    return found == windows_.end() ? nullptr : &*found;
+    const auto found = positions_.find(key);
+    return found == positions_.end() ? nullptr : &windows_[found->second];
+}
+
+void SimWindowWorld::reindexLocked() {
+    positions_.clear();
+    for (std::size_t i = 0; i < windows_.size(); ++i) positions_.emplace(windows_[i].key, i);
 }
 
 SimWindowWorld::Display* SimWindowWorld::displayHolding(std::uint64_t space) {
@@ -150,13 +154,16 @@ SimWindowKey SimWindowWorld::insertLocked(SimWindowKey key, SimWindow window) {
     const auto behind =
         std::ranges::find_if(windows_, [&](const Entry& e) { return e.window.layer <= window.layer; });
     windows_.insert(behind, Entry{key, std::move(window)});
+    reindexLocked();
     return key;
 }
 
 bool SimWindowWorld::removeWindow(SimWindowKey key) {
     std::lock_guard lock(mutex_);
     for (auto& [pid, application] : applications_) std::erase(application.order, key);
-    return std::erase_if(windows_, [&](const Entry& e) { return e.key == key; }) > 0;
+    const bool removed = std::erase_if(windows_, [&](const Entry& e) { return e.key == key; }) > 0;
+    reindexLocked();
+    return removed;
 }
 
 std::optional<SimWindow> SimWindowWorld::window(SimWindowKey key) const {
@@ -238,6 +245,7 @@ bool SimWindowWorld::raise(SimWindowKey key) {
         const auto behind =
             std::ranges::find_if(windows_, [&](const Entry& e) { return e.window.layer <= entry.window.layer; });
         const auto placed = windows_.insert(behind, std::move(entry));
+        reindexLocked();
         if (const auto application = applications_.find(placed->window.ownerPID); application != applications_.end()) {
             auto& order = application->second.order;
             std::erase(order, key);
@@ -327,6 +335,7 @@ void SimWindowWorld::setApplications(const std::vector<Application>& running, st
         }
         // A process that ended takes its windows along.
         std::erase_if(windows_, [&](const Entry& e) { return e.window.ownerPID != 0 && ended.contains(e.window.ownerPID); });
+        reindexLocked();
         for (const auto pid : ended) applications_.erase(pid);
 
         const bool activated = frontmost && frontmost != frontmost_;

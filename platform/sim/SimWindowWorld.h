@@ -38,6 +38,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Accessibility.h"
@@ -268,6 +269,8 @@ class SimWindowWorld {
     SimWindowKey insertLocked(SimWindowKey key, SimWindow window);
     Entry* find(SimWindowKey key);
     const Entry* find(SimWindowKey key) const;
+    // After every change of windows_' order or members.
+    void reindexLocked();
     Display* displayHolding(std::uint64_t space);
     const Display* displayHolding(std::uint64_t space) const;
     const Display* displayUnder(const Rect& bounds) const;
@@ -284,6 +287,7 @@ class SimWindowWorld {
     Scheduler& scheduler_;
     mutable std::mutex mutex_;
     std::vector<Entry> windows_;  // front to back
+    std::unordered_map<SimWindowKey, std::size_t> positions_;  // in windows_
     std::map<std::int32_t, ApplicationState> applications_;
     std::optional<std::int32_t> frontmost_;
     std::int32_t ownProcess_ = 0;

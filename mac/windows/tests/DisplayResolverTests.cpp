@@ -44,7 +44,7 @@ TEST_F(DisplayResolverTest, ScreenIDsFallBackToTheMainScreenButNotForAnUnknownNu
 
 TEST_F(DisplayResolverTest, AFramesCentreOnASharedEdgeBelongsToTheScreenItStarts) {
     const auto number = [&](WindowFrame frame) {
-        const auto s = screens.screen(frame);
+        const auto s = screens.findScreen(frame);
         return s ? s->screenNumber : std::nullopt;
     };
     EXPECT_EQ(number({1340, 100, 200, 100}), 2u);  // centre x = 1440

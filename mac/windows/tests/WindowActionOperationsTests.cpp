@@ -169,7 +169,7 @@ class ThreeDisplayOperationsTest : public WindowActionOperationsTest {
               desktop.screens.push_back(sim::DesktopScreen{.name = "Side", .frame = {3360, 0, 1280, 800}, .number = 3});
           }) {}
     std::optional<ScreenID> screenOf(std::string_view title) {
-        const auto screen = ScreenSupport(mac->displays()).screen(*frame(title));
+        const auto screen = ScreenSupport(mac->displays()).findScreen(*frame(title));
         return screen ? std::optional(ScreenSupport::screenID(*screen)) : std::nullopt;
     }
 };

@@ -198,5 +198,84 @@ TEST_F(WindowListServiceTest, AFoldersListIsTheFindersAndAnEmptyOneUsesAGenerati
     EXPECT_EQ(withDialog.windows[0].title, "Copy");
 }
 
+// The Mac's window server, counting the lists asked of it.
+class CountingWindowServer : public WindowServer {
+  public:
+    explicit CountingWindowServer(WindowServer& server) : server_(server) {}
+    std::optional<PlistValue> copyWindowInfo(WindowListOption option,
+                                             std::uint32_t relativeToWindow) const override {
+        ++lists;
+        return server_.copyWindowInfo(option, relativeToWindow);
+    }
+    std::optional<Bitmap> createWindowImage(std::optional<Rect> bounds, WindowListOption option,
+                                            std::uint32_t windowID, WindowImageOption imageOption) override {
+        return server_.createWindowImage(bounds, option, windowID, imageOption);
+    }
+    mutable int lists = 0;
+
+  private:
+    WindowServer& server_;
+};
+
+TEST_F(WindowListServiceTest, ALongListIsReadFromOneCopyOfEachWindowServerListAndKeepsItsOrder) {
+    const auto editor = world.launch("com.example.Editor");
+    const auto hiddenSpace = world.mac->windowWorld().displaySpaces().front().spaces.back();
+    // In the order added: the application and the window server list them the other way round.
+    std::vector<sim::SimWindowKey> accessible;
+    std::vector<sim::SimWindowKey> parked;
+    for (int i = 0; i < 60; ++i) {
+        const Rect cell{static_cast<double>(i % 12) * 120, 30 + static_cast<double>(i / 12) * 160, 100, 70};
+        const auto name = std::to_string(i);
+        accessible.push_back(world.add(editor, "Doc " + name, cell));
+        if (i % 4 == 0) {
+            // Without a number of its own, over two window-server windows: joined by its frame once "Doc"
+            // has its own, or by its title where a parked window lies under it as well.
+            accessible.push_back(world.add(editor, "Draft " + name, Rect{cell.x + 8, cell.y + 80, 100, 70},
+                                           [](sim::SimWindow& w) {
+                                               w.ax.exposesWindowNumber = false;
+                                               w.ax.privateWindowNumber = std::unexpected(AXError::failure);
+                                           }));
+            world.editWindow(accessible[accessible.size() - 2],
+                             [&](sim::SimWindow& w) { w.bounds.height = 150; });
+        }
+        if (i % 6 == 0) {
+            parked.push_back(world.add(editor, "Parked " + name, Rect{cell.x, cell.y + 75, 100, 70},
+                                       [&](sim::SimWindow& w) {
+                                           w.ax.accessible = false;
+                                           w.space = hiddenSpace;
+                                       }));
+        }
+    }
+
+    CountingWindowServer counting(world.mac->windowServer());
+    const auto platform = world.platform();
+    const WindowPlatform countingPlatform{platform.accessibility,
+                                          counting,
+                                          platform.screens,
+                                          platform.applications,
+                                          platform.mouseCursor,
+                                          platform.scheduler,
+                                          platform.log,
+                                          platform.actionLog,
+                                          platform.privateWindowServer,
+                                          platform.connection,
+                                          platform.host,
+                                          platform.workspace,
+                                          platform.files,
+                                          platform.appleScripts};
+    service = std::make_shared<WindowListService>(countingPlatform);
+    const auto list = fetch(appItem("com.example.Editor"));
+
+    // One list of every window and one without the desktop's, however many windows are asked about.
+    EXPECT_EQ(counting.lists, 2);
+    std::vector<std::string> ids;
+    for (const auto& window : list.windows) ids.push_back(window.windowID.rawValue());
+    std::vector<std::string> expected;
+    for (auto key = accessible.rbegin(); key != accessible.rend(); ++key)
+        expected.push_back(world.idOf(*key));
+    for (auto key = parked.rbegin(); key != parked.rend(); ++key) expected.push_back(world.idOf(*key));
+    EXPECT_EQ(ids, expected);
+}
+
 }  // namespace
 }  // namespace tavelin
