@@ -1,10 +1,11 @@
 #include "platform/ImageCoding.h"
 
+#include <libdeflate.h>
 #include <spng.h>
 #include <turbojpeg.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -13,8 +14,11 @@
 namespace tavelin {
 namespace {
 
-// zlib's level for PNG data; see encodePNG.
-constexpr int kPNGCompressionLevel = 6;
+// libdeflate's fastest level; see encodePNG.
+constexpr int kPNGCompressionLevel = 1;
+constexpr std::uint8_t kPNGSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint8_t kFilterNone = 0;
+constexpr std::uint8_t kFilterUp = 2;
 
 std::unexpected<ImageError> failure(std::string_view format, std::string_view reason) {
     return std::unexpected(ImageError{std::string(format) + ": " + std::string(reason)});
@@ -40,6 +44,57 @@ struct SpngDeleter {
 using SpngContext = std::unique_ptr<spng_ctx, SpngDeleter>;
 
 std::unexpected<ImageError> pngFailure(int error) { return failure("PNG", spng_strerror(error)); }
+
+struct CompressorDeleter {
+    void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
+};
+using CompressorHandle = std::unique_ptr<libdeflate_compressor, CompressorDeleter>;
+
+void putBigEndian32(std::uint8_t* at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+}
+
+void appendBigEndian32(std::vector<std::uint8_t>& png, std::uint32_t value) {
+    png.resize(png.size() + 4);
+    putBigEndian32(png.data() + png.size() - 4, value);
+}
+
+// Length, type, data and the CRC-32 of type and data.
+void appendChunk(std::vector<std::uint8_t>& png, const char (&type)[5], std::span<const std::uint8_t> data) {
+    appendBigEndian32(png, static_cast<std::uint32_t>(data.size()));
+    const std::size_t typeAt = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    appendBigEndian32(png, libdeflate_crc32(0, png.data() + typeAt, png.size() - typeAt));
+}
+
+// The rows as PNG stores them into `out`, (rowBytes + 1) * height bytes, each after its filter byte:
+// the first as it is, every other one as its difference from the row above ("up"), which costs one
+// subtraction a byte and suits pictures that change little from row to row, as icons and drawings do.
+void filterRowsUp(const Bitmap& bitmap, std::uint8_t* out) {
+    using Lanes = std::uint8_t __attribute__((vector_size(16)));
+    const std::size_t rowBytes = bitmap.rowBytes();
+    const std::uint8_t* above = nullptr;
+    for (int y = 0; y < bitmap.height; ++y, out += rowBytes + 1) {
+        const std::uint8_t* row = bitmap.pixels.data() + static_cast<std::size_t>(y) * rowBytes;
+        if (!above) {
+            out[0] = kFilterNone;
+            std::memcpy(out + 1, row, rowBytes);
+        } else {
+            out[0] = kFilterUp;
+            std::size_t i = 0;
+            for (; i + sizeof(Lanes) <= rowBytes; i += sizeof(Lanes)) {
+                Lanes current, previous;
+                std::memcpy(&current, row + i, sizeof current);
+                std::memcpy(&previous, above + i, sizeof previous);
+                current -= previous;
+                std::memcpy(out + 1 + i, &current, sizeof current);
+            }
+            for (; i < rowBytes; ++i) out[1 + i] = static_cast<std::uint8_t>(row[i] - above[i]);
+        }
+        above = row;
+    }
+}
 
 struct TurboJpegDeleter {
     void operator()(void* handle) const { tjDestroy(handle); }
@@ -67,28 +122,35 @@ Bitmap overBlack(const Bitmap& bitmap) {
 
 std::expected<std::vector<std::uint8_t>, ImageError> encodePNG(const Bitmap& bitmap) {
     if (auto error = bitmapError("PNG", bitmap)) return std::unexpected(*error);
-    SpngContext context(spng_ctx_new(SPNG_CTX_ENCODER));
-    if (!context) return failure("PNG", "out of memory");
-    spng_ihdr header{.width = static_cast<std::uint32_t>(bitmap.width),
-                     .height = static_cast<std::uint32_t>(bitmap.height),
-                     .bit_depth = 8,
-                     .color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA};
-    // Icons and thumbnails are small: zlib's default level with every row filter tried gives the
-    // smallest files of the quick settings.
-    spng_set_option(context.get(), SPNG_ENCODE_TO_BUFFER, 1);
-    spng_set_option(context.get(), SPNG_IMG_COMPRESSION_LEVEL, kPNGCompressionLevel);
-    spng_set_option(context.get(), SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_ALL);
-    if (const int error = spng_set_ihdr(context.get(), &header)) return pngFailure(error);
-    if (const int error = spng_encode_image(context.get(), bitmap.pixels.data(), bitmap.pixels.size(), SPNG_FMT_PNG,
-                                            SPNG_ENCODE_FINALIZE)) {
-        return pngFailure(error);
-    }
-    std::size_t size = 0;
-    int error = 0;
-    std::unique_ptr<void, decltype(&std::free)> png(spng_get_png_buffer(context.get(), &size, &error), &std::free);
-    if (!png) return pngFailure(error);
-    const auto* bytes = static_cast<const std::uint8_t*>(png.get());
-    return std::vector<std::uint8_t>(bytes, bytes + size);
+    CompressorHandle compressor(libdeflate_alloc_compressor(kPNGCompressionLevel));
+    if (!compressor) return failure("PNG", "out of memory");
+    // Measured on our icons: every row filtered "up" and compressed at libdeflate's fastest level
+    // encodes in about the time the picture takes to decode. The files come out about a sixth larger
+    // than with zlib's default level and the best filter tried for every row, which took 5 to 16 times
+    // as long; zlib's fastest level with one filter still took three times as long as the decode.
+
+    // Every byte of both buffers is written before it is read, so neither is cleared first.
+    const std::size_t rowsSize = (bitmap.rowBytes() + 1) * static_cast<std::size_t>(bitmap.height);
+    const auto rows = std::make_unique_for_overwrite<std::uint8_t[]>(rowsSize);
+    filterRowsUp(bitmap, rows.get());
+    const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), rowsSize);
+    const auto zlib = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
+    const std::size_t compressed =
+        libdeflate_zlib_compress(compressor.get(), rows.get(), rowsSize, zlib.get(), bound);
+    if (compressed == 0) return failure("PNG", "compression failed");
+
+    std::vector<std::uint8_t> png(kPNGSignature, kPNGSignature + sizeof kPNGSignature);
+    std::uint8_t header[13] = {};
+    // Each chunk takes 12 bytes besides its data: length, type and CRC.
+    png.reserve(png.size() + 12 + sizeof header + 12 + compressed + 12);
+    putBigEndian32(header, static_cast<std::uint32_t>(bitmap.width));
+    putBigEndian32(header + 4, static_cast<std::uint32_t>(bitmap.height));
+    header[8] = 8;  // bits per sample
+    header[9] = 6;  // red, green, blue and alpha; compression, filtering and interlace methods stay 0
+    appendChunk(png, "IHDR", header);
+    appendChunk(png, "IDAT", std::span(zlib.get(), compressed));
+    appendChunk(png, "IEND", {});
+    return png;
 }
 
 std::expected<Bitmap, ImageError> decodePNG(std::span<const std::uint8_t> bytes) {
@@ -151,12 +213,11 @@ std::expected<Bitmap, ImageError> decodeJPEG(std::span<const std::uint8_t> bytes
 }
 
 std::optional<ImageFormat> sniffImageFormat(std::span<const std::uint8_t> bytes) {
-    static constexpr std::uint8_t png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     static constexpr std::uint8_t jpeg[] = {0xFF, 0xD8, 0xFF};
     const auto startsWith = [&](std::span<const std::uint8_t> magic) {
         return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
     };
-    if (startsWith(png)) return ImageFormat::png;
+    if (startsWith(kPNGSignature)) return ImageFormat::png;
     if (startsWith(jpeg)) return ImageFormat::jpeg;
     return std::nullopt;
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-// PNG and JPEG coding of bitmaps (libspng and TurboJPEG), and loading a picture
-// by its content: a file named ".heic" that holds JPEG bytes is a JPEG. Every failure is a value; bad
-// input never aborts, and a picture whose header announces more than kMaxImagePixels is refused before
-// anything is allocated for it. Any thread may call; nothing is shared between calls.
+// PNG and JPEG coding of bitmaps (PNG written here over libdeflate and read with libspng, JPEG with
+// TurboJPEG), and loading a picture by its content: a file named ".heic" that holds JPEG bytes is a
+// JPEG. Every failure is a value; bad input never aborts, and a picture whose header announces more
+// than kMaxImagePixels is refused before anything is allocated for it. Any thread may call; nothing is
+// shared between calls.
 
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,7 @@ enum class ImageFormat { png, jpeg };
 inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 26;
 inline constexpr std::size_t kMaxImageFileBytes = std::size_t{256} << 20;
 
+// Quick rather than small: icons are encoded while the user waits for the panel.
 std::expected<std::vector<std::uint8_t>, ImageError> encodePNG(const Bitmap& bitmap);
 // Any PNG (palette, grey, 16-bit, interlaced) comes back as 8-bit RGBA; transparency is kept.
 std::expected<Bitmap, ImageError> decodePNG(std::span<const std::uint8_t> bytes);

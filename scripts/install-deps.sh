@@ -8,7 +8,7 @@ packages=(
   libsimdjson-dev libicu-dev libssl-dev libplist-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-16 libclang-rt-16-dev
-  libpng-dev libturbojpeg0-dev libspng-dev libyuv-dev
+  libpng-dev libturbojpeg0-dev libspng-dev libdeflate-dev libyuv-dev
   libcairo2-dev libpango1.0-dev fonts-dejavu-core
 )
 

@@ -135,9 +135,10 @@ std::optional<Bytes> IconService::png128(const std::optional<std::string>& path,
 }
 
 std::shared_ptr<const Bytes> IconService::sharedPNG128(const std::optional<std::string>& path,
-                                                       const std::optional<std::string>& bundleID) {
+                                                       const std::optional<std::string>& bundleID,
+                                                       Bitmap* drawn) {
     const auto resolved = resolvedIconSource(path, bundleID);
-    if (resolved.path && isTrashPath(*resolved.path)) return trashPicture(isTrashFull());
+    if (resolved.path && isTrashPath(*resolved.path)) return trashPicture(isTrashFull(), drawn);
 
     const std::string key = resolved.path ? *resolved.path : resolved.bundleID.value_or("");
     {
@@ -157,7 +158,7 @@ std::shared_ptr<const Bytes> IconService::sharedPNG128(const std::optional<std::
     }
     if (!image) return nullptr;
 
-    auto png = pngData(*image);
+    auto png = pngData(*image, drawn);
     if (!png) return nullptr;
     std::lock_guard lock(lock_);
     cache_.store(key, png);
@@ -187,13 +188,13 @@ bool IconService::isTrashFull() const {
 
 std::optional<Bytes> IconService::trashPNG128() { return copied(trashPicture(isTrashFull())); }
 
-std::shared_ptr<const Bytes> IconService::trashPicture(bool full) {
+std::shared_ptr<const Bytes> IconService::trashPicture(bool full, Bitmap* drawn) {
     {
         std::lock_guard lock(lock_);
         if (const auto& cached = trashPictures_[full]) return cached;
     }
     const auto image = platform_.icons.namedImage(full ? NamedImage::trashFull : NamedImage::trashEmpty);
-    auto png = image ? pngData(*image) : nullptr;
+    auto png = image ? pngData(*image, drawn) : nullptr;
     if (!png) return nullptr;
     std::lock_guard lock(lock_);
     trashPictures_[full] = png;
@@ -217,9 +218,11 @@ void IconService::invalidateTokens(const std::vector<IconToken>& tokens) {
     postInvalidated(tokens);
 }
 
-std::shared_ptr<const Bytes> IconService::pngData(const Bitmap& image) const {
-    auto png = encodePNG(drawnInSquare(image, kPixelSize));
+std::shared_ptr<const Bytes> IconService::pngData(const Bitmap& image, Bitmap* drawn) const {
+    Bitmap square = drawnInSquare(image, kPixelSize);
+    auto png = encodePNG(square);
     if (!png) return nullptr;
+    if (drawn) *drawn = std::move(square);
     return std::make_shared<const Bytes>(Bytes{std::move(*png)});
 }
 

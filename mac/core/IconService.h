@@ -101,9 +101,12 @@ class IconService {
     std::optional<Bytes> png128(const std::optional<std::string>& path,
                                 const std::optional<std::string>& bundleID);
     // The same picture without copying it: the one the cache holds, null for none. A picture is never
-    // changed once rendered, so a new pointer means a new picture.
+    // changed once rendered, so a new pointer means a new picture. When this call renders it and `drawn`
+    // is given, the bitmap that was encoded goes there too, so that a caller who shows it need not decode
+    // the PNG; otherwise `drawn` is left as it was.
     std::shared_ptr<const Bytes> sharedPNG128(const std::optional<std::string>& path,
-                                              const std::optional<std::string>& bundleID);
+                                              const std::optional<std::string>& bundleID,
+                                              Bitmap* drawn = nullptr);
     // The program's own bundle for its own bundle ID; a path that exists; else the installed
     // application of the bundle ID; else what was given. The bundle ID always stays as given.
     IconSource resolvedIconSource(const std::optional<std::string>& path,
@@ -121,8 +124,9 @@ class IconService {
   private:
     static IconToken digestToken(std::string_view source);
     void registerToken(const IconToken& token, const std::string& source);
-    std::shared_ptr<const Bytes> pngData(const Bitmap& image) const;  // null when it cannot be encoded
-    std::shared_ptr<const Bytes> trashPicture(bool full);
+    // Null when it cannot be encoded; `drawn`, when given, receives the picture drawn at 128.
+    std::shared_ptr<const Bytes> pngData(const Bitmap& image, Bitmap* drawn = nullptr) const;
+    std::shared_ptr<const Bytes> trashPicture(bool full, Bitmap* drawn = nullptr);
     bool isTrashPath(const std::string& path) const;
     void postInvalidated(std::vector<IconToken> tokens);
 

@@ -305,8 +305,9 @@ class SwitcherController : public ObservableObject,
 
     // --- The panel's views ---
 
-    // The cell's icon: the icon service's 128-pixel picture of the item or child, decoded once and
-    // again only when that picture changes; none for a spacer or a picture that does not decode.
+    // The cell's icon: the icon service's 128-pixel picture of the item or child, asked for again when
+    // the cell's icon token changes (the Trash's follows its state) and decoded only when the picture is
+    // new; none for a spacer or a picture that does not decode.
     std::optional<ui::Image> iconImage(const DockPresentation::Cell& cell);
     // The grid's cell views of its last layout, which the grid reuses while they would come out the same.
     SwitcherDockLayout::BuiltCells& panelCellViews() { return panelCellViews_; }
@@ -543,8 +544,10 @@ class SwitcherController : public ObservableObject,
     std::optional<CellPath> folderAnchorPath_;
     bool folderPresentPending_ = false;
     std::vector<MenuActionHolder> contextMenuActionHolders_;
-    // An icon as the icon service gave it (shared with its cache), and what it decoded to.
+    // An icon as the icon service gave it (shared with its cache), what it decoded to, and the token
+    // of the cell that asked.
     struct DecodedIcon {
+        std::optional<IconToken> token;
         std::shared_ptr<const Bytes> png;
         std::optional<ui::Image> image;
     };

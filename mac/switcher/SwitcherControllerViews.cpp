@@ -46,11 +46,14 @@ std::optional<ui::Image> SwitcherController::iconImage(const DockPresentation::C
     static const std::optional<std::string> kNone;
     const std::optional<std::string>* path = &kNone;
     const std::optional<std::string>* bundleID = &kNone;
+    const std::optional<IconToken>* token = nullptr;
     if (const DockItem* item = cell.asItem()) {
         path = &item->path;
         bundleID = &item->bundleID;
+        token = &item->iconToken;
     } else if (const auto* child = cell.asFolderChild()) {
         path = &child->child.path;
+        token = &child->child.iconToken;
     } else {
         return std::nullopt;
     }
@@ -58,15 +61,24 @@ std::optional<ui::Image> SwitcherController::iconImage(const DockPresentation::C
     std::string key = path->value_or("");
     key += '\0';
     if (*bundleID) key += **bundleID;
-    if (const auto found = openingIcons_.find(key); found != openingIcons_.end()) return found->second.image;
-    DecodedIcon icon{.png = services_.icons.sharedPNG128(*path, *bundleID)};
+    // A new token for the same source says that its picture may have changed while the panel is open
+    // (the Trash's after a drop onto it): the icon service is asked again, and only a picture not seen
+    // before is decoded. One rendered just now is shown without decoding it.
+    const auto found = openingIcons_.find(key);
+    if (found != openingIcons_.end() && found->second.token == *token) return found->second.image;
+    Bitmap drawn;
+    DecodedIcon icon{.token = *token, .png = services_.icons.sharedPNG128(*path, *bundleID, &drawn)};
     const auto last = lastOpeningIcons_.find(key);
-    if (last != lastOpeningIcons_.end() && last->second.png == icon.png) {
+    if (found != openingIcons_.end() && found->second.png == icon.png) {
+        icon.image = found->second.image;
+    } else if (last != lastOpeningIcons_.end() && last->second.png == icon.png) {
         icon.image = last->second.image;
+    } else if (!drawn.empty()) {
+        icon.image = ui::Image::fromRGBA(drawn);
     } else if (icon.png) {
         if (const auto bitmap = decodePNG(icon.png->data)) icon.image = ui::Image::fromRGBA(*bitmap);
     }
-    return openingIcons_.emplace(std::move(key), std::move(icon)).first->second.image;
+    return openingIcons_.insert_or_assign(std::move(key), std::move(icon)).first->second.image;
 }
 
 }  // namespace tavelin

@@ -192,14 +192,20 @@ TEST_F(IconServiceTest, Png128IsA128PixelSquareCachedByResolvedSource) {
     giveIcon(safari, {0, 200, 0, 255});
     EXPECT_EQ(icons_.png128(safari, std::nullopt), png);
     EXPECT_EQ(icons_.png128("/Applications/Gone/Safari.app", "com.apple.Safari"), png);
-    // The switcher tells a changed picture by its pointer: a hit shares the cache's own.
-    const auto shared = icons_.sharedPNG128(safari, std::nullopt);
+    // The switcher tells a changed picture by its pointer: a hit shares the cache's own and draws nothing.
+    Bitmap drawn;
+    const auto shared = icons_.sharedPNG128(safari, std::nullopt, &drawn);
     EXPECT_EQ(icons_.sharedPNG128(safari, std::nullopt), shared);
+    EXPECT_TRUE(drawn.empty());
 
-    // Forgetting the token drops its picture; the new one is a new pointer.
+    // Forgetting the token drops its picture; the new one is a new pointer, and the bitmap drawn for it
+    // is what its PNG decodes to.
     icons_.invalidateTokens({*icons_.token(safari)});
-    EXPECT_EQ(centre(icons_.png128(safari, std::nullopt)), (Rgba{0, 200, 0, 255}));
-    EXPECT_NE(icons_.sharedPNG128(safari, std::nullopt), shared);
+    const auto again = icons_.sharedPNG128(safari, std::nullopt, &drawn);
+    ASSERT_TRUE(again);
+    EXPECT_NE(again, shared);
+    EXPECT_EQ(centre(*again), (Rgba{0, 200, 0, 255}));
+    EXPECT_EQ(drawn, decoded(*again));
 }
 
 TEST_F(IconServiceTest, Png128ChoosesTheFileThenTheApplicationThenTheProgramsOwnIcon) {

@@ -20,6 +20,13 @@ class SwitcherControllerTest : public SwitcherWorld {
         const auto item = switcher().selectedDockItem();
         return item ? item->title : "";
     }
+    std::optional<ui::Image> trashIcon() {
+        for (const auto& entry : DockMainGrid::cells(switcher().navigator.value()->presentation())) {
+            if (const auto* item = entry.cell.asItem(); item && item->kind == DockItemKind::trash)
+                return switcher().iconImage(entry.cell);
+        }
+        return std::nullopt;
+    }
 };
 
 TEST_F(SwitcherControllerTest, OpeningNotesTheFrontmostApplicationThenBuildsAndShowsThePanel) {
@@ -450,14 +457,6 @@ TEST_F(SwitcherControllerTest, APointBesideAShortLastRowHitsNoCell) {
 }
 
 TEST_F(SwitcherControllerTest, AnIconIsDecodedAgainInALaterOpeningOnlyWhenItsPictureChanged) {
-    const auto trashIcon = [&] {
-        const auto model = switcher().navigator.value();
-        for (const auto& entry : DockMainGrid::cells(model->presentation())) {
-            if (const auto* item = entry.cell.asItem(); item && item->kind == DockItemKind::trash)
-                return switcher().iconImage(entry.cell);
-        }
-        return std::optional<ui::Image>();
-    };
     const auto finderIcon = [&] { return switcher().iconImage(*switcher().cell(*pathTitled("Finder"))); };
     switcher().openPanel(true);
     const auto empty = trashIcon();
@@ -471,6 +470,19 @@ TEST_F(SwitcherControllerTest, AnIconIsDecodedAgainInALaterOpeningOnlyWhenItsPic
     ASSERT_TRUE(full);
     EXPECT_NE(full->pixel(40, 16), empty->pixel(40, 16)) << "the Trash's picture follows its state";
     EXPECT_EQ(finderIcon()->pixel(64, 64), finder->pixel(64, 64));
+}
+
+TEST_F(SwitcherControllerTest, TheTrashCellFollowsTheTrashFillingWhileThePanelStaysOpen) {
+    switcher().openPanel(true);
+    const auto empty = trashIcon();
+    ASSERT_TRUE(empty);
+    std::ofstream(home_ / ".Trash/dropped.txt") << "x";
+    dockState_->refreshTrashIconIfChanged();
+    scheduler_.runUntilIdle();
+    ASSERT_TRUE(switcher().isOpen());
+    const auto full = trashIcon();
+    ASSERT_TRUE(full);
+    EXPECT_NE(full->pixel(40, 16), empty->pixel(40, 16));
 }
 
 }  // namespace

@@ -36,15 +36,17 @@ DisplayList roundedPanel(Color fill) {
 }
 
 TEST(ImageTests, StraightAlphaBecomesPremultipliedNativeWords) {
-    Bitmap bitmap(3, 1);
+    Bitmap bitmap(4, 1);
     bitmap.setPixel(0, 0, Rgba{255, 0, 0, 128});
     bitmap.setPixel(1, 0, Rgba{10, 200, 255, 128});
     bitmap.setPixel(2, 0, Rgba{10, 20, 30, 0});
+    bitmap.setPixel(3, 0, Rgba{10, 20, 30, 255});
     const auto image = Image::fromRGBA(bitmap);
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(image->pixel(0, 0), 0x80800000u);
     EXPECT_EQ(image->pixel(1, 0), 0x80056480u);
     EXPECT_EQ(image->pixel(2, 0), 0u);
+    EXPECT_EQ(image->pixel(3, 0), 0xFF0A141Eu);
 }
 
 TEST(ImageTests, UndecodableOrOversizedIconsGiveNoImageAndTheFallbackSymbol) {
