@@ -8,7 +8,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,15 +40,6 @@ std::optional<std::filesystem::path> makeFreshHome() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tavelin-home-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
     return std::filesystem::path(pattern);
-}
-
-// A Mac always has a default browser: here the first installed application that opens web pages.
-void setDefaultBrowser(sim::SimWorkspace& workspace) {
-    for (const auto& application : workspace.installedApplications()) {
-        if (std::ranges::find(application.opens, "html") == application.opens.end()) continue;
-        for (const auto* scheme : {"http", "https"}) workspace.setDefaultApplication(scheme, application.bundleIdentifier);
-        return;
-    }
 }
 
 void printLine(const std::string& text) { std::cout << text << '\n' << std::flush; }
@@ -94,7 +84,6 @@ int run(const TavelinOptions& options) {
         return 1;
     }
     auto& mac = **loaded;
-    setDefaultBrowser(mac.workspace());
     std::cerr << "tavelin: the simulated Mac of " << escapedText(desktop.string()) << " in the home folder "
               << escapedText(home.string()) << "; type help for commands\n";
 

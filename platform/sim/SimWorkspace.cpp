@@ -59,9 +59,12 @@ std::optional<std::filesystem::path> SimWorkspace::urlForApplicationToOpen(
     if (std::filesystem::is_directory(path, error)) return urlForApplication("com.apple.finder");
     const auto extension = path.extension().string();
     if (extension.size() < 2) return std::nullopt;
-    const auto wanted = lowerCaseASCII(extension.substr(1));
+    return firstOpening(lowerCaseASCII(extension.substr(1)));
+}
+
+std::optional<std::filesystem::path> SimWorkspace::firstOpening(std::string_view extension) const {
     for (const auto& application : installed_) {
-        if (std::ranges::find(application.opens, wanted) != application.opens.end()) return application.path;
+        if (std::ranges::find(application.opens, extension) != application.opens.end()) return application.path;
     }
     return std::nullopt;
 }
@@ -71,8 +74,12 @@ std::optional<std::filesystem::path> SimWorkspace::urlForApplicationToOpenURL(st
     if (const auto path = filePathFromURL(url)) return urlForApplicationToOpen(*path);
     const auto colon = url.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
-    const auto handler = schemeHandlers_.find(lowerCaseASCII(std::string(url.substr(0, colon))));
-    return handler == schemeHandlers_.end() ? std::nullopt : urlForApplication(handler->second);
+    const auto scheme = lowerCaseASCII(std::string(url.substr(0, colon)));
+    if (const auto handler = schemeHandlers_.find(scheme); handler != schemeHandlers_.end()) {
+        return urlForApplication(handler->second);
+    }
+    // A Mac always has a default browser: unless one is set, the first application that opens web pages.
+    return scheme == "http" || scheme == "https" ? firstOpening("html") : std::nullopt;
 }
 
 void SimWorkspace::setDefaultApplication(std::string_view scheme, std::string bundleIdentifier) {

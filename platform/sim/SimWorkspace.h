@@ -75,7 +75,8 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     // extension.
     std::optional<std::filesystem::path> urlForApplicationToOpen(
         const std::filesystem::path& path) const override;
-    // The application set for the URL's scheme (any letter case); none when none is set or installed.
+    // The application set for the URL's scheme (any letter case); for a web link without one, the first
+    // installed application that opens "html"; none when none is set or installed.
     std::optional<std::filesystem::path> urlForApplicationToOpenURL(std::string_view url) const override;
     bool accessibilityDisplayShouldReduceMotion() const override {
         mainThread_.check();
@@ -162,6 +163,8 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     void setCallTrace(SimCallTrace* trace) { trace_ = trace; }
 
   private:
+    // The first installed application that opens documents with the extension (in lower case).
+    std::optional<std::filesystem::path> firstOpening(std::string_view extension) const;
     RunningApplication* find(std::int32_t processIdentifier);
     void changed(std::string_view notification, const RunningApplication& application);
     void finishLaunching(std::int32_t processIdentifier);
