@@ -23,33 +23,35 @@ inline void makeNamedPipe(const std::filesystem::path& path) {
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0) << path;
 }
 
-// What `read` returns; a failure of the test when it waited on the pipe.
-template <class Read>
-auto readsWithoutWaiting(const std::filesystem::path& pipe, Read read) {
-    auto result = std::async(std::launch::async, std::move(read));
+// What `work` returns; a failure of the test when it waited on the pipe for 10 s. The pipe's other end,
+// opened with `otherEnd`, then lets it go, and stays open until `work` is done when `holdOtherEnd`.
+template <class Work>
+auto runsWithoutWaiting(const std::filesystem::path& pipe, Work work, int otherEnd, bool holdOtherEnd) {
+    struct End {
+        int fd = -1;
+        ~End() {
+            if (fd >= 0) ::close(fd);
+        }
+    } end;
+    auto result = std::async(std::launch::async, std::move(work));
     if (result.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
         ADD_FAILURE() << "waited on the named pipe " << pipe;
-        const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (writer >= 0) ::close(writer);
+        end.fd = ::open(pipe.c_str(), otherEnd | O_NONBLOCK | O_CLOEXEC);
+        if (!holdOtherEnd && end.fd >= 0) ::close(std::exchange(end.fd, -1));
     }
     return result.get();
 }
 
-// What `write` returns; a failure of the test when it waited on the pipe.
+// A reader is let go by a writer that closes at once, so that it reads the end of the pipe.
+template <class Read>
+auto readsWithoutWaiting(const std::filesystem::path& pipe, Read read) {
+    return runsWithoutWaiting(pipe, std::move(read), O_WRONLY, false);
+}
+
+// A writer is let go by a reader that stays open, so that its write does not raise SIGPIPE.
 template <class Write>
 auto writesWithoutWaiting(const std::filesystem::path& pipe, Write write) {
-    struct Reader {
-        int fd = -1;
-        ~Reader() {
-            if (fd >= 0) ::close(fd);
-        }
-    } reader;
-    auto result = std::async(std::launch::async, std::move(write));
-    if (result.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
-        ADD_FAILURE() << "waited on the named pipe " << pipe;
-        reader.fd = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    }
-    return result.get();
+    return runsWithoutWaiting(pipe, std::move(write), O_RDONLY, true);
 }
 
 }  // namespace tavelin::testing
