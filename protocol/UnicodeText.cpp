@@ -15,31 +15,6 @@ namespace tavelin {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at the start of `s`, or 0 when it is not one.
-std::size_t validSequenceLength(std::string_view s) {
-    const auto b0 = static_cast<unsigned char>(s[0]);
-    std::size_t length = 0;
-    std::uint32_t lowest = 0;
-    std::uint32_t cp = 0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2, lowest = 0x80, cp = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3, lowest = 0x800, cp = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4, lowest = 0x10000, cp = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (s.size() < length) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < lowest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return length;
-}
-
 bool isASCII(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
@@ -74,6 +49,31 @@ bool continuesCharacter(UChar32 c) {
 }
 
 }  // namespace
+
+std::size_t multiByteSequenceLength(std::string_view s) {
+    if (s.empty()) return 0;
+    const auto b0 = static_cast<unsigned char>(s[0]);
+    std::size_t length = 0;
+    std::uint32_t lowest = 0;
+    std::uint32_t cp = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2, lowest = 0x80, cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3, lowest = 0x800, cp = b0 & 0x0F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4, lowest = 0x10000, cp = b0 & 0x07;
+    } else {
+        return 0;
+    }
+    if (s.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < lowest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return length;
+}
 
 std::optional<std::string> nfcIfDifferent(std::string_view text) {
     if (isASCII(text)) return std::nullopt;
@@ -153,7 +153,7 @@ std::string replaceInvalidUtf8(std::string_view text) {
             repaired.push_back(text[i++]);
             continue;
         }
-        if (const auto n = validSequenceLength(text.substr(i))) {
+        if (const auto n = multiByteSequenceLength(text.substr(i))) {
             repaired.append(text.substr(i, n));
             i += n;
         } else {

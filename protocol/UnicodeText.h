@@ -27,6 +27,10 @@ std::string lowercased(std::string_view text);
 // normalisation.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
+// The length of the well-formed UTF-8 sequence of two to four bytes at the start of `s` (no overlong
+// form, no surrogate, nothing above U+10FFFF); 0 when none starts there, as for an ASCII byte.
+std::size_t multiByteSequenceLength(std::string_view s);
+
 // `text` with each byte that does not start a valid UTF-8 sequence replaced by U+FFFD: file names may
 // hold any bytes, and neither JSON nor text drawing takes them as they are.
 std::string replaceInvalidUtf8(std::string_view text);

@@ -1,34 +1,13 @@
 #include "tools/EscapedText.h"
 
+#include "protocol/UnicodeText.h"
+
 namespace tavelin {
 namespace {
 
-// The length of the well-formed UTF-8 sequence that starts at `at` (no overlong form, no surrogate,
-// nothing above U+10FFFF); 0 when none starts there.
+// The length of the well-formed UTF-8 sequence that starts at `at`; 0 when none starts there.
 std::size_t sequenceLength(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the range of the byte after the lead
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size() || byte(at + 1) < low || byte(at + 1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
-    }
-    return length;
+    return static_cast<unsigned char>(text[at]) < 0x80 ? 1 : multiByteSequenceLength(text.substr(at));
 }
 
 void appendEscaped(std::string& out, unsigned char byte) {
