@@ -248,22 +248,7 @@ TEST_F(WindowListServiceTest, ALongListIsReadFromOneCopyOfEachWindowServerListAn
     }
 
     CountingWindowServer counting(world.mac->windowServer());
-    const auto platform = world.platform();
-    const WindowPlatform countingPlatform{platform.accessibility,
-                                          counting,
-                                          platform.screens,
-                                          platform.applications,
-                                          platform.mouseCursor,
-                                          platform.scheduler,
-                                          platform.log,
-                                          platform.actionLog,
-                                          platform.privateWindowServer,
-                                          platform.connection,
-                                          platform.host,
-                                          platform.workspace,
-                                          platform.files,
-                                          platform.appleScripts};
-    service = std::make_shared<WindowListService>(countingPlatform);
+    service = std::make_shared<WindowListService>(world.platform(counting));
     const auto list = fetch(appItem("com.example.Editor"));
 
     // One list of every window and one without the desktop's, however many windows are asked about.

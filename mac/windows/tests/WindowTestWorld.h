@@ -51,8 +51,10 @@ class WindowTestWorld {
         mac->privacy().setScreenCaptureAccess(true);
     }
 
-    WindowPlatform platform() {
-        return WindowPlatform{mac->accessibility(), mac->windowServer(), mac->displays(), mac->workspace(),
+    WindowPlatform platform() { return platform(mac->windowServer()); }
+    // The same platform asking the window server given (one that counts, say).
+    WindowPlatform platform(WindowServer& windowServer) {
+        return WindowPlatform{mac->accessibility(), windowServer,        mac->displays(), mac->workspace(),
                               mac->mouseCursor(),   scheduler,           systemLog,       actionLog,
                               mac->privateWindowServer(), mac->windowServerConnection(), mac->host(),
                               mac->workspace(),     mac->fileSystem(), mac->appleScripts()};
