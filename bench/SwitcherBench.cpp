@@ -38,7 +38,7 @@ namespace {
 struct TapWorld {
     VirtualScheduler scheduler;
     CapturedSystemLog log;
-    sim::SimAccessibility accessibility{sim::SimMainThread(scheduler.main())};
+    sim::SimAccessibility accessibility{SequenceChecker(scheduler.main())};
     sim::SimCallTrace trace;
     sim::SimEventTaps taps{accessibility, scheduler.main(), trace};
     std::shared_ptr<TriggerEventTap> tap = std::make_shared<TriggerEventTap>(
@@ -97,7 +97,7 @@ struct PanelWorld {
     CapturedSystemLog log;
     ManualFileWatcher watcher;
     sim::SimMac mac;
-    AppSettings settings{mac.standardUserDefaults(), mac.host()};
+    AppSettings settings{mac.standardUserDefaults(), mac.host(), scheduler.main()};
     RunningAppsService runningApps{mac.workspace(), mac.host(), scheduler.main()};
     IconService icons{{mac.workspaceIcons(), mac.workspace(), mac.fileSystem(), mac.folders(), mac.host(),
                        mac.notificationCenter()}};

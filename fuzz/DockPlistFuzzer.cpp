@@ -32,7 +32,7 @@ struct World {
     World()
         : home(makeHome()),
           mac(desktop(), home, scheduler, log),
-          settings(mac.standardUserDefaults(), mac.host()) {
+          settings(mac.standardUserDefaults(), mac.host(), scheduler.main()) {
         mac.workspace().launch("com.apple.Notes");
         mac.workspace().launchProcess({.bundleIdentifier = "com.example.agent", .activationPolicy = 1});
         settings.excludedBundleIDs = {"com.example.excluded"};

@@ -9,11 +9,14 @@
 //         Published<bool> showHiddenApps{*this, false};
 //     };
 //
-// An observable object is not copied or moved: its Published members point back at it.
+// An observable object is not copied or moved: its Published members point back at it. One that lives
+// on a queue (a main-thread service) is built with that queue; reading or assigning any of its
+// Published values from another queue then stops in builds with assertions (see SequenceChecker).
 
 #include <variant>
 
 #include "runtime/Publisher.h"
+#include "runtime/SequenceChecker.h"
 #include "runtime/Subject.h"
 
 namespace tavelin {
@@ -24,6 +27,7 @@ class Published;
 class ObservableObject {
 public:
     ObservableObject() = default;
+    explicit ObservableObject(const Queue& confinedTo) : sequence_(confinedTo) {}
     ObservableObject(const ObservableObject&) = delete;
     ObservableObject& operator=(const ObservableObject&) = delete;
 
@@ -39,6 +43,7 @@ private:
     template <class T>
     friend class Published;
 
+    SequenceChecker sequence_;
     Subject<std::monostate> objectWillChange_;
 };
 

@@ -6,10 +6,11 @@
 // first. A new subscriber receives the current value at once, then every later assignment
 // (`publisher().dropFirst()` when only changes matter).
 //
-// Read and assign on one thread (the main thread, for the services); subscriptions may be cancelled
-// from anywhere, and outlive the Published harmlessly.
+// Read and assign on one thread (the main thread, for the services), which the owner's queue checks
+// when it has one; subscriptions may be cancelled from anywhere, and outlive the Published harmlessly.
 
 #include <memory>
+#include <source_location>
 #include <utility>
 
 #include "runtime/ObservableObject.h"
@@ -27,10 +28,16 @@ public:
     Published(const Published&) = delete;
     Published& operator=(const Published&) = delete;
 
-    const T& value() const { return *value_; }
+    const T& value(std::source_location call = std::source_location::current()) const {
+        if (owner_) owner_->sequence_.check(call);
+        return *value_;
+    }
 
-    void set(T newValue) {
-        if (owner_) owner_->sendObjectWillChange();
+    void set(T newValue, std::source_location call = std::source_location::current()) {
+        if (owner_) {
+            owner_->sequence_.check(call);
+            owner_->sendObjectWillChange();
+        }
         changes_.send(newValue);
         *value_ = std::move(newValue);
     }

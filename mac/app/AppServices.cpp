@@ -29,7 +29,7 @@ AppCommandPlatform appCommandPlatform(const AppPlatform& platform) {
 
 AppServices::AppServices(const AppPlatform& platform)
     : platform_(platform),
-      settings(platform.standardDefaults, platform.host),
+      settings(platform.standardDefaults, platform.host, platform.scheduler.main()),
       runningApps(platform.workspace, platform.host, platform.scheduler.main()),
       icons({platform.workspaceIcons, platform.workspace, platform.files, platform.folders, platform.host,
              platform.notificationCenter}),

@@ -35,7 +35,8 @@ std::shared_ptr<DockStateService> DockStateService::create(Platform platform, Sc
 
 DockStateService::DockStateService(Platform platform, Scheduler& scheduler, RunningAppsService& runningApps,
                                    SnapshotComposer& composer, AppSettings& settings)
-    : platform_(platform),
+    : ObservableObject(scheduler.main()),
+      platform_(platform),
       main_(scheduler.main()),
       clock_(scheduler.clock()),
       queue_(scheduler.serialQueue("tavelin.dock-state")),

@@ -16,7 +16,8 @@ constexpr std::string_view kRequestAllNoneMessage = "permission.requestAll.none"
 }  // namespace
 
 PermissionsService::PermissionsService(Platform platform)
-    : platform_(platform),
+    : ObservableObject(platform.mainQueue),
+      platform_(platform),
       folderRecords_(platform.defaults),
       accessibilityTrusted(*this, platform.accessibility.isProcessTrusted()),
       screenRecordingGranted(*this, platform.privacy.preflightScreenCaptureAccess()),

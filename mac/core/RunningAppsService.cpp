@@ -31,7 +31,7 @@ ActivationPolicy activationPolicyFromRaw(std::int64_t raw) {
 }
 
 RunningAppsService::RunningAppsService(Workspace& workspace, const HostInfo& host, Queue& mainQueue)
-    : workspace_(workspace), ownBundleID_(host.mainBundle().identifier) {
+    : ObservableObject(mainQueue), workspace_(workspace), ownBundleID_(host.mainBundle().identifier) {
     refresh();
     auto& center = workspace_.notificationCenter();
     // The tokens die with the service, before anything else of it, and take queued deliveries along.

@@ -26,7 +26,8 @@ std::shared_ptr<WallpaperService> WallpaperService::create(Platform platform, Sc
 }
 
 WallpaperService::WallpaperService(Platform platform, Scheduler& scheduler, SystemLog& log)
-    : platform_(platform),
+    : ObservableObject(scheduler.main()),
+      platform_(platform),
       scheduler_(scheduler),
       log_(log),
       capture_(platform.windowServer, platform.screenCapture, platform.privacy, scheduler, log) {

@@ -34,7 +34,8 @@ AfterReleaseMode AfterReleaseRead::operator()(const UserDefaults& defaults, std:
     return mode == AfterReleaseMode::focus ? AfterReleaseMode::automatic : mode;
 }
 
-AppSettings::AppSettings(UserDefaults& defaults, const HostInfo& host) : defaults_(defaults), host_(host) {}
+AppSettings::AppSettings(UserDefaults& defaults, const HostInfo& host, const Queue& main)
+    : ObservableObject(main), defaults_(defaults), host_(host) {}
 
 PresentationOptions AppSettings::presentationOptions() const {
     // Background-only applications, the running order and the search text are not settings: the

@@ -9,8 +9,9 @@
 //     auto code = settings.triggerKeyCode();           // 48: F1 is no key of the table, so Tab
 //     subscription_ = settings.hiddenApps.publisher().dropFirst().sink(...);
 //
-// Built first of all services and never freed; lives on the main thread, where its setters run and
-// its announcements are delivered. Consumers on other threads take a copy of a value.
+// Built first of all services and never freed; lives on the main thread (`main`), where its setters run
+// and its announcements are delivered, and where every value is read. Consumers on other threads take a
+// copy of a value on the main thread.
 
 #include <cstdint>
 #include <string>
@@ -25,6 +26,7 @@
 #include "platform/UserDefaults.h"
 #include "protocol/DockEnums.h"
 #include "runtime/ObservableObject.h"
+#include "runtime/Queue.h"
 
 namespace tavelin {
 
@@ -37,7 +39,7 @@ struct AfterReleaseRead {
 class AppSettings : public ObservableObject {
   public:
     // `defaults` is the program's own domain; the host gives the default name of this Mac.
-    AppSettings(UserDefaults& defaults, const HostInfo& host);
+    AppSettings(UserDefaults& defaults, const HostInfo& host, const Queue& main);
 
   private:
     UserDefaults& defaults_;

@@ -8,6 +8,7 @@
 // Main thread only, as the store is.
 
 #include <optional>
+#include <source_location>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,10 +37,12 @@ class StoredSetting {
         : defaults_(defaults), key_(key), published_(owner, read(defaults, key)) {}
 
     std::string_view key() const { return key_; }
-    const T& value() const { return published_.value(); }
+    const T& value(std::source_location call = std::source_location::current()) const {
+        return published_.value(call);
+    }
 
-    void set(T newValue) {
-        published_.set(std::move(newValue));
+    void set(T newValue, std::source_location call = std::source_location::current()) {
+        published_.set(std::move(newValue), call);
         defaults_.set(key_, settingPlistValue(published_.value()));
     }
     StoredSetting& operator=(T newValue) {

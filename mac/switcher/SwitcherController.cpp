@@ -39,7 +39,8 @@ std::shared_ptr<SwitcherController> SwitcherController::make(Services services, 
 }
 
 SwitcherController::SwitcherController(Private, Services services, Platform platform)
-    : services_(std::move(services)),
+    : ObservableObject(platform.scheduler.main()),
+      services_(std::move(services)),
       platform_(platform),
       folderPopover_(platform.windows),
       windowPopover_(platform.windows),

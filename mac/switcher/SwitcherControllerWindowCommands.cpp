@@ -138,10 +138,13 @@ Task<Command> SwitcherController::refreshActivation(std::weak_ptr<SwitcherContro
     std::optional<Services> found;
     WindowActionLog* actionLog = nullptr;
     Queue* main = nullptr;
+    bool screenRecording = false;
     if (auto self = weak.lock()) {
         found.emplace(self->services_);
         actionLog = &self->platform_.windowActionLog;
         main = &self->platform_.scheduler.main();
+        // Read here, on the main queue: the awaits below resume on the window list's queue.
+        screenRecording = self->services_.permissions->screenRecordingGranted.value();
     }
     if (!found) co_return command;
     const Services services = *found;
@@ -149,8 +152,7 @@ Task<Command> SwitcherController::refreshActivation(std::weak_ptr<SwitcherContro
 
     // Read before the fetch replaces the kept list.
     const auto cached = co_await services.windowList->descriptor(item.itemID, windowID);
-    const auto fresh =
-        co_await services.windowList->fetch(item, services.permissions->screenRecordingGranted.value());
+    const auto fresh = co_await services.windowList->fetch(item, screenRecording);
     co_await main->hop();
     if (auto self = weak.lock()) self->dockAnchoredMenu_.replaceWindowsSnapshotIfShowing(item, fresh);
 

@@ -28,6 +28,8 @@ class SwitcherDockAnchoredMenuModel : public ObservableObject {
   public:
     enum class ContentMode { contextOnly, windowsOnly };
 
+    explicit SwitcherDockAnchoredMenuModel(const Queue& main) : ObservableObject(main) {}
+
     Published<ContentMode> contentMode{*this, ContentMode::contextOnly};
     Published<std::optional<ItemID>> presentedItemID{*this};
     Published<std::int64_t> focusedWindowIndex{*this, -1};
@@ -43,7 +45,7 @@ class SwitcherDockAnchoredMenuController {
     // Activates one window of a Dock item: the panel's window command, once the task is started.
     using WindowActivation = std::function<Task<void>(const DockItem& item, const WindowDescriptor& window)>;
 
-    SwitcherDockAnchoredMenuController(AppWindows& windows, Queue& main) : windows_(windows), main_(main) {}
+    SwitcherDockAnchoredMenuController(AppWindows& windows, Queue& main) : model(main), windows_(windows), main_(main) {}
     SwitcherDockAnchoredMenuController(const SwitcherDockAnchoredMenuController&) = delete;
     SwitcherDockAnchoredMenuController& operator=(const SwitcherDockAnchoredMenuController&) = delete;
 

@@ -29,8 +29,8 @@
 
 #include "platform/Accessibility.h"
 #include "platform/sim/SimCallTrace.h"
-#include "platform/sim/SimMainThread.h"
 #include "platform/sim/SimWindowWorld.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -48,7 +48,7 @@ struct SimAXNode {
 
 class SimAccessibility final : public Accessibility {
   public:
-    explicit SimAccessibility(SimMainThread mainThread) : mainThread_(mainThread) {}
+    explicit SimAccessibility(SequenceChecker mainThread) : mainThread_(mainThread) {}
 
     bool isProcessTrusted() const override {
         mainThread_.check();
@@ -100,7 +100,7 @@ class SimAccessibility final : public Accessibility {
     std::expected<AXValue, AXError> worldAttribute(const AXElement& element, std::string_view attribute) const;
     std::expected<SimWindowState, AXError> worldWindow(const AXElement& element) const;
 
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     bool trusted_ = false;
     mutable int prompts_ = 0;  // the request is the system's, asked through a query
     SimCallTrace* trace_ = nullptr;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/Alerts.h"
-#include "platform/sim/SimMainThread.h"
 #include "runtime/Scheduler.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -47,7 +47,7 @@ class SimAlerts final : public Alerts {
     };
 
     Scheduler& scheduler_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     std::vector<std::string> shown_;
     std::vector<ModalAlert> questions_;
     std::deque<Answer> answers_;

@@ -13,7 +13,8 @@
 // at its panel's level in front of it, while that panel is visible, as a child window goes with its parent.
 // Ordering in or changing the level puts it in front of its layer; ordering out, closing and releasing
 // take it out; a new frame moves it. Every window number comes from the window world, so the program and
-// the window server name a window alike. Main thread.
+// the window server name a window alike. Main thread, as are the windows, panels and popovers it hands
+// out: every call on them is checked too.
 
 #include <memory>
 #include <optional>
@@ -24,8 +25,8 @@
 
 #include "platform/AppWindows.h"
 #include "platform/sim/SimCallTrace.h"
-#include "platform/sim/SimMainThread.h"
 #include "platform/sim/SimWindowWorld.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -72,7 +73,7 @@ class SimAppWindows final : public AppWindows {
         bool released = false;
     };
 
-    SimAppWindows(SimCallTrace& trace, SimWindowWorld& world, SimMainThread mainThread)
+    SimAppWindows(SimCallTrace& trace, SimWindowWorld& world, SequenceChecker mainThread)
         : trace_(trace), world_(world), mainThread_(mainThread) {}
 
     std::unique_ptr<AppWindow> makeWindow(AppWindowConfiguration configuration) override;
@@ -127,7 +128,7 @@ class SimAppWindows final : public AppWindows {
 
     SimCallTrace& trace_;
     SimWindowWorld& world_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     std::vector<std::shared_ptr<WindowState>> windows_;
     std::vector<std::shared_ptr<PanelState>> panels_;
     std::vector<std::shared_ptr<PopoverState>> popovers_;

@@ -58,7 +58,7 @@ class SimAppleEvents final : public AppleEvents {
     OSStatus deliver(const SentEvent& event);
 
     SimWorkspace& workspace_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     std::map<std::uint64_t, Descriptor> descriptors_;
     std::uint64_t nextHandle_ = 1;
     std::vector<SentEvent> sent_;

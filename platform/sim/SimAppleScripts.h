@@ -84,7 +84,7 @@ class SimAppleScripts final : public AppleScripts {
     SimInputStream& input_;
     SimCallTrace& trace_;
     SimWorkspace& workspace_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     SimWindowWorld& windows_;
     const UserFolders& folders_;
     std::vector<std::string> made_;

@@ -28,10 +28,10 @@
 #include "platform/Screens.h"
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimCallTrace.h"
-#include "platform/sim/SimMainThread.h"
 #include "platform/sim/SimWindowServer.h"
 #include "platform/sim/SimWindowWorld.h"
 #include "runtime/NotificationCenter.h"
+#include "runtime/SequenceChecker.h"
 #include "runtime/SystemLog.h"
 
 namespace tavelin::sim {
@@ -115,7 +115,7 @@ class SimDisplays final : public Screens, public DesktopPictures {
     const std::filesystem::path homeFolder_;
     SimWindowWorld& world_;
     Queue& mainQueue_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     NotificationCenters centers_;
     std::vector<Display> displays_;
     std::uint64_t nextIdentity_ = 1;

@@ -15,8 +15,8 @@
 #include "platform/EventTaps.h"
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimCallTrace.h"
-#include "platform/sim/SimMainThread.h"
 #include "runtime/Queue.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -70,7 +70,7 @@ class SimEventTaps final : public EventTaps {
 
     const SimAccessibility& accessibility_;
     Queue& mainQueue_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     SimCallTrace& trace_;
     std::map<std::uint64_t, Tap> taps_;
     std::uint64_t nextPort_ = 1;

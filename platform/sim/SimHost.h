@@ -7,13 +7,13 @@
 
 #include "platform/HostInfo.h"
 #include "platform/sim/Desktop.h"
-#include "platform/sim/SimMainThread.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
 class SimHost final : public HostInfo {
   public:
-    SimHost(DesktopHost host, BundleInfo program, SimMainThread mainThread)
+    SimHost(DesktopHost host, BundleInfo program, SequenceChecker mainThread)
         : host_(std::move(host)), program_(std::move(program)), mainThread_(mainThread) {}
 
     std::optional<std::string> localizedName() const override {
@@ -45,7 +45,7 @@ class SimHost final : public HostInfo {
   private:
     DesktopHost host_;
     BundleInfo program_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     mutable std::mutex versionMutex_;  // guards the version text, which any thread may read
 };
 

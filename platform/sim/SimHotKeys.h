@@ -15,7 +15,7 @@
 #include "platform/HotKeys.h"
 #include "platform/InputEvent.h"
 #include "platform/sim/SimCallTrace.h"
-#include "platform/sim/SimMainThread.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -23,7 +23,7 @@ class SimHotKeys final : public HotKeys {
   public:
     static constexpr OSStatus kEventHotKeyExistsErr = -9878;
 
-    SimHotKeys(SimCallTrace& trace, SimMainThread mainThread) : trace_(trace), mainThread_(mainThread) {}
+    SimHotKeys(SimCallTrace& trace, SequenceChecker mainThread) : trace_(trace), mainThread_(mainThread) {}
 
     OSStatus installEventHandler(std::uint32_t eventClass, std::uint32_t eventKind, Handler handler,
                                  EventHandlerRef& out) override;
@@ -74,7 +74,7 @@ class SimHotKeys final : public HotKeys {
     };
 
     SimCallTrace& trace_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     std::vector<Entry> hotKeys_;
     std::vector<InstalledHandler> handlers_;
     std::uint64_t nextRef_ = 1;

@@ -163,7 +163,7 @@ class SimInputStream final : public EventMonitors {
     std::uint64_t addMonitor(Monitor monitor);
 
     World world_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     std::uint64_t flags_ = 0;
     std::uint64_t buttons_ = 0;
     std::vector<Monitor> monitors_;

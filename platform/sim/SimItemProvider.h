@@ -7,8 +7,8 @@
 #include <string>
 
 #include "platform/ItemProvider.h"
-#include "platform/sim/SimMainThread.h"
 #include "runtime/Queue.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -38,7 +38,7 @@ class SimItemProvider final : public ItemProvider {
 
   private:
     Queue& main_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     std::string typeIdentifier_;
     std::optional<std::string> url_;
     Duration delay_;

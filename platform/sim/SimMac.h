@@ -20,41 +20,41 @@
 #include "platform/UserDefaultsDomains.h"
 #include "platform/sim/Desktop.h"
 #include "platform/sim/SimAccessibility.h"
-#include "platform/sim/SimAppleEvents.h"
 #include "platform/sim/SimAlerts.h"
-#include "platform/sim/SimAppleScripts.h"
 #include "platform/sim/SimAppWindows.h"
-#include "platform/sim/SimProgram.h"
+#include "platform/sim/SimAppleEvents.h"
+#include "platform/sim/SimAppleScripts.h"
 #include "platform/sim/SimCallTrace.h"
 #include "platform/sim/SimDisplays.h"
 #include "platform/sim/SimDock.h"
 #include "platform/sim/SimEventTaps.h"
 #include "platform/sim/SimFileSystem.h"
+#include "platform/sim/SimHost.h"
 #include "platform/sim/SimHotKeys.h"
 #include "platform/sim/SimInputStream.h"
-#include "platform/sim/SimHost.h"
 #include "platform/sim/SimKeychain.h"
 #include "platform/sim/SimLaunchServices.h"
-#include "platform/sim/SimMainThread.h"
 #include "platform/sim/SimMouseCursor.h"
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimPasteboard.h"
 #include "platform/sim/SimPointerRouter.h"
 #include "platform/sim/SimPrivacy.h"
-#include "platform/sim/SimProcesses.h"
 #include "platform/sim/SimPrivateWindowServer.h"
+#include "platform/sim/SimProcesses.h"
+#include "platform/sim/SimProgram.h"
 #include "platform/sim/SimScreenCapture.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimStatusBar.h"
 #include "platform/sim/SimTextInput.h"
-#include "platform/sim/SimUserNotificationCenter.h"
 #include "platform/sim/SimUserFolders.h"
-#include "platform/sim/SimWorkspace.h"
+#include "platform/sim/SimUserNotificationCenter.h"
 #include "platform/sim/SimWindowServer.h"
 #include "platform/sim/SimWindowWorld.h"
+#include "platform/sim/SimWorkspace.h"
 #include "platform/sim/SimWorkspaceActions.h"
 #include "platform/sim/SimWorkspaceIcons.h"
 #include "runtime/Scheduler.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -156,7 +156,7 @@ class SimMac {
     const std::filesystem::path homeFolder_;
     SystemLog& log_;
     // The services the platform keeps on the main thread check their callers against it.
-    const SimMainThread mainThread_;
+    const SequenceChecker mainThread_;
     SimCallTrace calls_;
     SimHost host_;
     UserDefaultsDomains userDefaults_;

@@ -4,13 +4,13 @@
 
 #include "platform/FileURL.h"
 #include "platform/Pasteboard.h"
-#include "platform/sim/SimMainThread.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
 class SimPasteboard final : public Pasteboard {
   public:
-    explicit SimPasteboard(SimMainThread mainThread) : mainThread_(mainThread) {}
+    explicit SimPasteboard(SequenceChecker mainThread) : mainThread_(mainThread) {}
 
     std::optional<std::vector<std::string>> readURLs(PasteboardURLs which) const override {
         mainThread_.check();
@@ -27,7 +27,7 @@ class SimPasteboard final : public Pasteboard {
     void setReadable(bool readable) { readable_ = readable; }
 
   private:
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     std::vector<std::string> urls_;
     bool readable_ = true;
 };

@@ -11,7 +11,7 @@
 
 #include "platform/Privacy.h"
 #include "platform/sim/SimCallTrace.h"
-#include "platform/sim/SimMainThread.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -24,7 +24,7 @@ class SimPrivacy final : public Privacy {
         grantAfterRelaunch,  // the grant is recorded, but this process sees it only after a relaunch
     };
 
-    explicit SimPrivacy(SimMainThread mainThread) : mainThread_(mainThread) {}
+    explicit SimPrivacy(SequenceChecker mainThread) : mainThread_(mainThread) {}
 
     bool preflightScreenCaptureAccess() const override {
         mainThread_.check();
@@ -56,7 +56,7 @@ class SimPrivacy final : public Privacy {
     }
 
   private:
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     SimCallTrace* trace_ = nullptr;
     bool screenCaptureGranted_ = false;
     std::atomic<bool> screenCaptureVisible_ = false;

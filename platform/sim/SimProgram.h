@@ -53,7 +53,7 @@ class SimProgram final : public Application {
 
   private:
     SimWorkspace& workspace_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     const std::string bundleIdentifier_;
     SimCallTrace& trace_;
     RawActivationPolicy policy_ = RawActivationPolicy::accessory;

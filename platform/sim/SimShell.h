@@ -14,14 +14,14 @@
 #include "platform/SoftwareUpdater.h"
 #include "platform/WindowServerConnection.h"
 #include "platform/sim/SimCallTrace.h"
-#include "platform/sim/SimMainThread.h"
 #include "platform/sim/SimSymbolicHotKeys.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
 class SimWindowServerConnection final : public WindowServerConnection {
   public:
-    SimWindowServerConnection(SimCallTrace& trace, SimMainThread mainThread)
+    SimWindowServerConnection(SimCallTrace& trace, SequenceChecker mainThread)
         : trace_(trace), mainThread_(mainThread) {}
 
     std::int32_t mainConnectionID() override {
@@ -34,12 +34,12 @@ class SimWindowServerConnection final : public WindowServerConnection {
 
   private:
     SimCallTrace& trace_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
 };
 
 class SimLoginItems final : public LoginItems {
   public:
-    SimLoginItems(SimCallTrace& trace, SimMainThread mainThread)
+    SimLoginItems(SimCallTrace& trace, SequenceChecker mainThread)
         : trace_(trace), mainThread_(mainThread) {}
 
     std::expected<void, LoginItemError> registerMainApp() override { return change("register", true); }
@@ -61,14 +61,14 @@ class SimLoginItems final : public LoginItems {
     }
 
     SimCallTrace& trace_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     bool registered_ = false;
     std::optional<LoginItemError> failure_;
 };
 
 class SimSoftwareUpdater final : public SoftwareUpdater {
   public:
-    SimSoftwareUpdater(SimCallTrace& trace, SimMainThread mainThread)
+    SimSoftwareUpdater(SimCallTrace& trace, SequenceChecker mainThread)
         : trace_(trace), mainThread_(mainThread) {}
 
     void start() override {
@@ -89,7 +89,7 @@ class SimSoftwareUpdater final : public SoftwareUpdater {
 
   private:
     SimCallTrace& trace_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     int starts_ = 0;
     int checks_ = 0;
 };

@@ -2,7 +2,7 @@
 
 // The simulated status bar: each item made is kept with its picture, its menu and its visibility; the
 // user chooses a menu row through the world's side, which runs its action. Every request is recorded
-// in the world's call trace. Main thread.
+// in the world's call trace. Main thread, as are the items it hands out.
 
 #include <memory>
 #include <optional>
@@ -11,7 +11,7 @@
 
 #include "platform/StatusBar.h"
 #include "platform/sim/SimCallTrace.h"
-#include "platform/sim/SimMainThread.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -24,7 +24,7 @@ class SimStatusBar final : public StatusBar {
         bool removed = false;
     };
 
-    SimStatusBar(SimCallTrace& trace, SimMainThread mainThread) : trace_(trace), mainThread_(mainThread) {}
+    SimStatusBar(SimCallTrace& trace, SequenceChecker mainThread) : trace_(trace), mainThread_(mainThread) {}
 
     std::unique_ptr<StatusItem> makeStatusItem() override;
 
@@ -40,7 +40,7 @@ class SimStatusBar final : public StatusBar {
     class Item;
 
     SimCallTrace& trace_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     std::vector<std::shared_ptr<ItemState>> items_;
 };
 

@@ -16,7 +16,7 @@ constexpr std::int64_t kNoCharacter = 65535;
 
 }  // namespace
 
-SimSymbolicHotKeys::SimSymbolicHotKeys(SimCallTrace& trace, SimMainThread mainThread)
+SimSymbolicHotKeys::SimSymbolicHotKeys(SimCallTrace& trace, SequenceChecker mainThread)
     : trace_(trace),
       mainThread_(mainThread),
       table_{

@@ -24,7 +24,7 @@
 #include "platform/PlistFile.h"
 #include "platform/SymbolicHotKeys.h"
 #include "platform/sim/SimCallTrace.h"
-#include "platform/sim/SimMainThread.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -44,7 +44,7 @@ class SimSymbolicHotKeys final : public SymbolicHotKeys {
     static constexpr std::string_view kPreferencesFile =
         "Library/Preferences/com.apple.symbolichotkeys.plist";
 
-    SimSymbolicHotKeys(SimCallTrace& trace, SimMainThread mainThread);
+    SimSymbolicHotKeys(SimCallTrace& trace, SequenceChecker mainThread);
 
     bool lookUpSetEnabled() override;
     void setEnabled(std::uint32_t hotKey, bool enabled) override;
@@ -73,7 +73,7 @@ class SimSymbolicHotKeys final : public SymbolicHotKeys {
     std::expected<void, PlistError> writePreferences() const;
 
     SimCallTrace& trace_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     bool available_ = true;
     std::map<std::uint32_t, SimSymbolicHotKey> table_;
     std::map<std::uint32_t, bool> session_;

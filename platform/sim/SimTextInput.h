@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/TextInput.h"
-#include "platform/sim/SimMainThread.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -27,7 +27,7 @@ class SimTextInput final : public TextInput {
     static TextInputSource abcLayout() { return {TextInputSource::Type::keyboardLayout, {"en"}}; }
     static TextInputSource japaneseInputMode() { return {TextInputSource::Type::keyboardInputMode, {"ja"}}; }
 
-    explicit SimTextInput(SimMainThread mainThread) : mainThread_(mainThread) {}
+    explicit SimTextInput(SequenceChecker mainThread) : mainThread_(mainThread) {}
 
     std::optional<TextInputSource> currentKeyboardInputSource() const override {
         mainThread_.check();
@@ -54,7 +54,7 @@ class SimTextInput final : public TextInput {
     void setActiveContext(const void* context) { activeContext_ = context; }
 
   private:
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     std::optional<TextInputSource> source_ = abcLayout();
     std::map<std::string, std::string, std::less<>> conversions_;
     std::optional<Rect> candidateWindow_;

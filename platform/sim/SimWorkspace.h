@@ -29,8 +29,8 @@
 #include "platform/RunningApplicationActions.h"
 #include "platform/Workspace.h"
 #include "platform/sim/SimCallTrace.h"
-#include "platform/sim/SimMainThread.h"
 #include "runtime/Scheduler.h"
+#include "runtime/SequenceChecker.h"
 
 namespace tavelin::sim {
 
@@ -158,7 +158,7 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     // workspace goes first.
     void after(Duration delay, Job job);
     Scheduler& scheduler() { return scheduler_; }
-    SimMainThread mainThread() const { return mainThread_; }
+    SequenceChecker mainThread() const { return mainThread_; }
     // The world's call trace, once the world has set it.
     void setCallTrace(SimCallTrace* trace) { trace_ = trace; }
 
@@ -173,7 +173,7 @@ class SimWorkspace final : public Workspace, public RunningApplicationActions {
     void post(std::string_view notification);
 
     Scheduler& scheduler_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     // Shared with the notifications queued for posting, which may outlive the workspace.
     std::shared_ptr<NotificationCenter> notificationCenter_ = std::make_shared<NotificationCenter>();
     std::vector<SimApplication> installed_;

@@ -71,7 +71,7 @@ class SimWorkspaceActions final : public WorkspaceActions {
     void complete(Completion completion, std::optional<WorkspaceError> error);
 
     SimWorkspace& workspace_;
-    SimMainThread mainThread_;
+    SequenceChecker mainThread_;
     FileSystem& files_;
     const UserFolders& folders_;
     Queue& systemQueue_;

@@ -5,6 +5,7 @@
 
 #include "runtime/ObservableObject.h"
 #include "runtime/Published.h"
+#include "runtime/VirtualScheduler.h"
 
 namespace tavelin {
 namespace {
@@ -67,6 +68,31 @@ TEST(PublishedTest, ASubscriberMayJoinDuringAnAnnouncement) {
     state = 1;
     state = 5;
     EXPECT_EQ(late, (std::vector<int>{0, 5}));  // it joined while 0 was still the value
+}
+
+struct Permissions : ObservableObject {
+    explicit Permissions(const Queue& main) : ObservableObject(main) {}
+    Published<bool> screenRecordingGranted{*this, false};
+};
+
+bool readOnTheWindowListsQueue(const Permissions& permissions) { return permissions.screenRecordingGranted.value(); }
+
+TEST(PublishedTest, AValueOfAnObjectOnTheMainQueueIsReadThereOnlyAndAReadElsewhereNamesTheReader) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "checked only in builds with assertions";
+#endif
+    VirtualScheduler scheduler;
+    Permissions permissions(scheduler.main());
+    bool granted = false;
+    scheduler.main().async([&] {
+        permissions.screenRecordingGranted = true;
+        granted = permissions.screenRecordingGranted.value();
+    });
+    scheduler.runUntilIdle();
+    EXPECT_TRUE(granted);
+
+    scheduler.serialQueue("tavelin.window-list").async([&] { readOnTheWindowListsQueue(permissions); });
+    EXPECT_DEATH(scheduler.runUntilIdle(), "readOnTheWindowListsQueue.* called off the main queue");
 }
 
 }  // namespace

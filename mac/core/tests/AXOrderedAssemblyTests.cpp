@@ -231,7 +231,7 @@ TEST_F(AXOrderedAssemblyTest, TheExampleDesktopReadsAlikeWithAndWithoutAccessibi
                                     home_.path(), scheduler_, log_);
     ASSERT_TRUE(loaded) << loaded.error().message;
     mac_ = std::move(*loaded);
-    settings_ = std::make_unique<AppSettings>(mac_->standardUserDefaults(), mac_->host());
+    settings_ = std::make_unique<AppSettings>(mac_->standardUserDefaults(), mac_->host(), scheduler_.main());
     mac_->accessibility().setProcessTrusted(true);
     const auto inAXOrder = rebuild();
     auto legacy = parser().parseLegacyPlist(*parser().loadDockPlist(), runningApps().state(), settings());

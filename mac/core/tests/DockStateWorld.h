@@ -54,7 +54,7 @@ struct DockStateWorld {
     sim::SimMac mac;
     FileWatcher& watcher;
     Scheduler& scheduler;
-    AppSettings settings{mac.standardUserDefaults(), mac.host()};
+    AppSettings settings{mac.standardUserDefaults(), mac.host(), scheduler.main()};
     RunningAppsService runningApps{mac.workspace(), mac.host(), scheduler.main()};
     IconService icons{{mac.workspaceIcons(), mac.workspace(), mac.fileSystem(), mac.folders(), mac.host(),
                        mac.notificationCenter()}};

@@ -82,7 +82,7 @@ class DockWorld : public ::testing::Test {
         runningApps_.reset();
         settings_.reset();
         mac_ = std::make_unique<sim::SimMac>(std::move(desktop), home_.path(), scheduler_, log_);
-        settings_ = std::make_unique<AppSettings>(mac_->standardUserDefaults(), mac_->host());
+        settings_ = std::make_unique<AppSettings>(mac_->standardUserDefaults(), mac_->host(), scheduler_.main());
         return *mac_;
     }
     // The standard desktop with this Dock, and the program trusted for Accessibility.

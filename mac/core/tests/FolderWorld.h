@@ -80,7 +80,7 @@ class FolderWorld : public ::testing::Test {
 
     explicit FolderWorld(sim::Desktop desktop = standardDesktop())
         : mac_(std::move(desktop), home_.path(), scheduler_, log_),
-          settings_(mac_.standardUserDefaults(), mac_.host()) {}
+          settings_(mac_.standardUserDefaults(), mac_.host(), scheduler_.main()) {}
 
     sim::SimMac& mac() { return mac_; }
     sim::SimFileSystem& files() { return mac_.fileSystem(); }

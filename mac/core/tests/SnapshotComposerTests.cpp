@@ -52,7 +52,7 @@ class SnapshotComposerTest : public ::testing::Test {
     sim::SimMac mac_{sim::Desktop{.applications = {{"com.apple.Safari", "Safari", "/Applications/Safari.app"},
                                                    {"com.apple.Notes", "Notes", "/Applications/Notes.app"}}},
                      home_.path(), scheduler_, log_};
-    AppSettings settings_{mac_.standardUserDefaults(), mac_.host()};
+    AppSettings settings_{mac_.standardUserDefaults(), mac_.host(), scheduler_.main()};
     IconService icons_{{mac_.workspaceIcons(), mac_.workspace(), mac_.fileSystem(), mac_.folders(),
                         mac_.host(), mac_.notificationCenter()}};
     SnapshotComposer composer_{settings_, icons_, mac_.workspace(), mac_.fileSystem()};

@@ -27,7 +27,7 @@ class AppSettingsTest : public ::testing::Test {
     AppSettings& start() {
         macs_.push_back(
             std::make_unique<sim::SimMac>(sim::Desktop{.host = {.name = hostName_}}, home_.path(), scheduler_, log_));
-        settings_.push_back(std::make_unique<AppSettings>(defaults(), macs_.back()->host()));
+        settings_.push_back(std::make_unique<AppSettings>(defaults(), macs_.back()->host(), scheduler_.main()));
         return *settings_.back();
     }
     UserDefaults& defaults() { return macs_.back()->standardUserDefaults(); }

@@ -109,7 +109,7 @@ TEST(SystemAppSwitcherHotKeysTest, AppliesAllFourInOrderAndLogsTheState) {
     CapturedSystemLog log;
     VirtualScheduler scheduler;
     sim::SimCallTrace trace;
-    sim::SimSymbolicHotKeys symbolic(trace, sim::SimMainThread(scheduler.main()));
+    sim::SimSymbolicHotKeys symbolic(trace, SequenceChecker(scheduler.main()));
     SystemAppSwitcherHotKeys keys(symbolic, log);
 
     // Before any replacement is known (a wake ahead of the first apply) the system keeps all four.
@@ -137,7 +137,7 @@ TEST(SystemAppSwitcherHotKeysTest, WithoutThePrivateCallItSaysSoOnceAndThenNothi
     CapturedSystemLog log;
     VirtualScheduler scheduler;
     sim::SimCallTrace trace;
-    sim::SimSymbolicHotKeys symbolic(trace, sim::SimMainThread(scheduler.main()));
+    sim::SimSymbolicHotKeys symbolic(trace, SequenceChecker(scheduler.main()));
     symbolic.setAvailable(false);
     SystemAppSwitcherHotKeys keys(symbolic, log);
     keys.applyReplacement(true, true);

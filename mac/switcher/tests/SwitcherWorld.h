@@ -53,7 +53,7 @@ class SwitcherWorld : public ::testing::Test {
   protected:
     explicit SwitcherWorld(sim::Desktop desktop = standardDesktop())
         : mac_(std::move(desktop), home_.path(), scheduler_, log_),
-          settings_(mac_.standardUserDefaults(), mac_.host()),
+          settings_(mac_.standardUserDefaults(), mac_.host(), scheduler_.main()),
           runningApps_(mac_.workspace(), mac_.host(), scheduler_.main()),
           icons_({mac_.workspaceIcons(), mac_.workspace(), mac_.fileSystem(), mac_.folders(), mac_.host(),
                   mac_.notificationCenter()}),

@@ -100,7 +100,7 @@ class TriggerEngineTest : public ::testing::Test {
     VirtualScheduler scheduler;
     CapturedSystemLog log;
     sim::SimMac mac{desktop(), home.path(), scheduler, log};
-    AppSettings settings{mac.standardUserDefaults(), mac.host()};
+    AppSettings settings{mac.standardUserDefaults(), mac.host(), scheduler.main()};
     SystemAppSwitcherHotKeys systemKeys{mac.symbolicHotKeys(), log};
     std::shared_ptr<TriggerEngine> engine;
     std::shared_ptr<RecordingSwitcher> switcher;

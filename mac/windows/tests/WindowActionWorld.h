@@ -133,7 +133,7 @@ class WindowActionWorld : public WindowTestWorld {
 
     StampedWindowActionLog stamped{scheduler.clock()};
     WindowListSnapshot lastList;  // the last one fetched
-    AppSettings settings{mac->standardUserDefaults(), mac->host()};
+    AppSettings settings{mac->standardUserDefaults(), mac->host(), scheduler.main()};
     std::shared_ptr<WindowListService> listService = std::make_shared<WindowListService>(stampedPlatform());
     std::shared_ptr<WindowActionDisplayResolver> resolver =
         std::make_shared<WindowActionDisplayResolver>(mac->displays());
