@@ -11,7 +11,7 @@
 // absence is an empty list, none or false. Accessibility calls block for at most the messaging timeout set on
 // each element: 0.4 s for the web apps of Chromium-family browsers (which often do not answer), 2.0 s for
 // everything else. The callers check Accessibility trust; without it every read fails, so lists are empty and
-// finders find nothing. Main thread, or the window list's own executor.
+// finders find nothing. Main thread.
 //
 // An allowed-owner set (ProcessIDSet) limits which window-server windows count: a number counts only
 // when the window server names an owner in the set. Sets are walked in the order they were built.

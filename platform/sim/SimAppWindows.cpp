@@ -29,22 +29,32 @@ class SimAppWindows::Window final : public AppWindow {
     Window(SimAppWindows& windows, std::shared_ptr<WindowState> state)
         : windows_(windows), state_(std::move(state)) {}
     ~Window() override {
+        windows_.mainThread_.check();
         state_->released = true;
         state_->delegate = nullptr;
         windows_.hide(*state_);
     }
 
-    void setDelegate(AppWindowDelegate* delegate) override { state_->delegate = delegate; }
+    void setDelegate(AppWindowDelegate* delegate) override {
+        windows_.mainThread_.check();
+        state_->delegate = delegate;
+    }
     void center() override {
+        windows_.mainThread_.check();
         record("center");
         state_->centred = true;
     }
     void makeKeyAndOrderFront() override {
+        windows_.mainThread_.check();
         record("show");
         windows_.makeKeyAndFront(*state_);
     }
-    bool isVisible() const override { return state_->visible; }
+    bool isVisible() const override {
+        windows_.mainThread_.check();
+        return state_->visible;
+    }
     void close() override {
+        windows_.mainThread_.check();
         if (!state_->visible) return;
         record("close");
         if (state_->delegate) state_->delegate->windowWillClose();
@@ -188,6 +198,7 @@ class SimAppWindows::Panel final : public AppPanel {
   public:
     Panel(SimAppWindows& windows, std::shared_ptr<PanelState> state) : windows_(windows), state_(std::move(state)) {}
     ~Panel() override {
+        windows_.mainThread_.check();
         state_->delegate = nullptr;
         state_->firstResponder = nullptr;
         state_->pointerInput = nullptr;
@@ -195,80 +206,115 @@ class SimAppWindows::Panel final : public AppPanel {
         hide();
     }
 
-    OwnWindowNumber windowNumber() const override { return state_->number; }
+    OwnWindowNumber windowNumber() const override {
+        windows_.mainThread_.check();
+        return state_->number;
+    }
     void setFloatingPanel(bool floating) override {
+        windows_.mainThread_.check();
         record(floating ? "setFloatingPanel on" : "setFloatingPanel off");
         state_->floating = floating;
     }
     void setLevel(std::int64_t level) override {
+        windows_.mainThread_.check();
         record("setLevel " + std::to_string(level));
         state_->level = level;
         if (state_->visible) windows_.orderIn(*state_);
     }
     void setCollectionBehavior(std::uint64_t behavior) override {
+        windows_.mainThread_.check();
         record("setCollectionBehavior " + hex(behavior));
         state_->collectionBehavior = behavior;
     }
     void setMovableByWindowBackground(bool movable) override {
+        windows_.mainThread_.check();
         record(movable ? "setMovableByWindowBackground on" : "setMovableByWindowBackground off");
         state_->movableByWindowBackground = movable;
     }
     void setBackgroundColorClear() override {
+        windows_.mainThread_.check();
         record("setBackgroundColor clear");
         state_->backgroundClear = true;
     }
     void setBecomesKeyOnlyIfNeeded(bool onlyIfNeeded) override {
+        windows_.mainThread_.check();
         record(onlyIfNeeded ? "setBecomesKeyOnlyIfNeeded on" : "setBecomesKeyOnlyIfNeeded off");
         state_->becomesKeyOnlyIfNeeded = onlyIfNeeded;
     }
     void setContentView(std::string name, bool clips) override {
+        windows_.mainThread_.check();
         record("setContentView " + name + (clips ? "" : " unclipped"));
         state_->contentView = std::move(name);
         state_->contentClips = clips;
     }
     void setAppearance(std::optional<Appearance> appearance) override {
+        windows_.mainThread_.check();
         record(!appearance ? "setAppearance none"
                            : appearance == Appearance::aqua ? "setAppearance aqua" : "setAppearance darkAqua");
         state_->appearance = appearance;
     }
-    Appearance effectiveAppearance() const override { return state_->appearance.value_or(windows_.systemAppearance_); }
-    void setPointerInputView(PointerInputView* view) override { state_->pointerInput = view; }
-    Rect frame() const override { return state_->frame; }
+    Appearance effectiveAppearance() const override {
+        windows_.mainThread_.check();
+        return state_->appearance.value_or(windows_.systemAppearance_);
+    }
+    void setPointerInputView(PointerInputView* view) override {
+        windows_.mainThread_.check();
+        state_->pointerInput = view;
+    }
+    Rect frame() const override {
+        windows_.mainThread_.check();
+        return state_->frame;
+    }
     void setContentSize(double width, double height) override {
+        windows_.mainThread_.check();
         record("setContentSize " + text(width) + "x" + text(height));
         state_->frame.width = width;
         state_->frame.height = height;
         windows_.move(state_->number, state_->frame);
     }
     void setFrameOrigin(Point origin) override {
+        windows_.mainThread_.check();
         record("setFrameOrigin " + text(origin.x) + "," + text(origin.y));
         state_->frame.x = origin.x;
         state_->frame.y = origin.y;
         windows_.move(state_->number, state_->frame);
     }
     void setDelegate(AppPanelDelegate* delegate) override {
+        windows_.mainThread_.check();
         record(delegate ? "setDelegate" : "setDelegate none");
         state_->delegate = delegate;
     }
     void makeKeyAndOrderFront() override {
+        windows_.mainThread_.check();
         record("makeKeyAndOrderFront");
         state_->visible = true;
         windows_.orderIn(*state_);
         windows_.setKey(state_->number);
     }
     void orderOut() override {
+        windows_.mainThread_.check();
         record("orderOut");
         hide();
     }
-    bool isVisible() const override { return state_->visible; }
-    bool isKeyWindow() const override { return windows_.key_ == state_->number; }
+    bool isVisible() const override {
+        windows_.mainThread_.check();
+        return state_->visible;
+    }
+    bool isKeyWindow() const override {
+        windows_.mainThread_.check();
+        return windows_.key_ == state_->number;
+    }
     bool makeFirstResponder(Responder* responder) override {
+        windows_.mainThread_.check();
         if (responder && !responder->acceptsFirstResponder()) return false;
         record("makeFirstResponder");
         state_->firstResponder = responder;
         return true;
     }
-    Responder* firstResponder() const override { return state_->firstResponder; }
+    Responder* firstResponder() const override {
+        windows_.mainThread_.check();
+        return state_->firstResponder;
+    }
 
   private:
     void hide() {
@@ -287,12 +333,17 @@ class SimAppWindows::Popover final : public AppPopover {
     Popover(SimAppWindows& windows, std::shared_ptr<PopoverState> state)
         : windows_(windows), state_(std::move(state)) {}
     ~Popover() override {
+        windows_.mainThread_.check();
         state_->released = true;
         close();
     }
 
-    OwnWindowNumber windowNumber() const override { return state_->number; }
+    OwnWindowNumber windowNumber() const override {
+        windows_.mainThread_.check();
+        return state_->number;
+    }
     void show(const Rect& anchor, const AppPanel& parent) override {
+        windows_.mainThread_.check();
         windows_.trace_.record("Popover.show");
         state_->anchor = anchor;
         state_->parent = parent.windowNumber();
@@ -301,20 +352,26 @@ class SimAppWindows::Popover final : public AppPopover {
         windows_.orderIn(*state_);
     }
     void setContentSize(double width, double height) override {
+        windows_.mainThread_.check();
         state_->frame.width = width;
         state_->frame.height = height;
         place();
         windows_.move(state_->number, state_->frame);
     }
     void close() override {
+        windows_.mainThread_.check();
         if (!state_->shown) return;
         windows_.trace_.record("Popover.close");
         state_->shown = false;
         windows_.orderOut(*state_);
         if (windows_.key_ == state_->number) windows_.setKey(std::nullopt);
     }
-    bool isShown() const override { return state_->shown; }
+    bool isShown() const override {
+        windows_.mainThread_.check();
+        return state_->shown;
+    }
     std::optional<Rect> windowFrame() const override {
+        windows_.mainThread_.check();
         return state_->shown ? std::optional(state_->frame) : std::nullopt;
     }
 

@@ -4,25 +4,36 @@ namespace tavelin::sim {
 
 class SimStatusBar::Item final : public StatusItem {
   public:
-    Item(SimCallTrace& trace, std::shared_ptr<ItemState> state) : trace_(trace), state_(std::move(state)) {}
-    ~Item() override { state_->removed = true; }
+    Item(SimCallTrace& trace, SequenceChecker mainThread, std::shared_ptr<ItemState> state)
+        : trace_(trace), mainThread_(mainThread), state_(std::move(state)) {}
+    ~Item() override {
+        mainThread_.check();
+        state_->removed = true;
+    }
 
     void setImage(StatusItemImage image) override {
+        mainThread_.check();
         trace_.record("StatusBar.setImage " + image.systemSymbolName);
         state_->image = std::move(image);
     }
     void setMenu(std::vector<StatusMenuItem> menu) override {
+        mainThread_.check();
         trace_.record("StatusBar.setMenu");
         state_->menu = std::move(menu);
     }
     void setVisible(bool visible) override {
+        mainThread_.check();
         trace_.record(visible ? "StatusBar.setVisible on" : "StatusBar.setVisible off");
         state_->visible = visible;
     }
-    bool isVisible() const override { return state_->visible; }
+    bool isVisible() const override {
+        mainThread_.check();
+        return state_->visible;
+    }
 
   private:
     SimCallTrace& trace_;
+    SequenceChecker mainThread_;
     std::shared_ptr<ItemState> state_;
 };
 
@@ -31,7 +42,7 @@ std::unique_ptr<StatusItem> SimStatusBar::makeStatusItem() {
     trace_.record("StatusBar.makeItem");
     auto state = std::make_shared<ItemState>();
     items_.push_back(state);
-    return std::make_unique<Item>(trace_, std::move(state));
+    return std::make_unique<Item>(trace_, mainThread_, std::move(state));
 }
 
 std::vector<const SimStatusBar::ItemState*> SimStatusBar::items() const {

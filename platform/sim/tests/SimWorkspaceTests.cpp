@@ -78,7 +78,6 @@ TEST_F(SimWorkspaceTest, ChangesTakeEffectAtOnceAndAreNotifiedOnTheMainQueue) {
     EXPECT_THAT(received_, ElementsAre("DidUnhide com.apple.Notes", "DidTerminate com.apple.Notes"));
 }
 
-// The visible regular application most recently in front takes over, not merely the first running one.
 TEST_F(SimWorkspaceTest, TheProgramAskingFromAnotherQueueStopsWithTheNameOfTheCall) {
 #ifdef NDEBUG
     GTEST_SKIP() << "checked only in builds with assertions";
@@ -88,6 +87,7 @@ TEST_F(SimWorkspaceTest, TheProgramAskingFromAnotherQueueStopsWithTheNameOfTheCa
     EXPECT_DEATH(scheduler_.runUntilIdle(), "SimWorkspace::runningApplications.* called off the main queue");
 }
 
+// The visible regular application most recently in front takes over, not merely the first running one.
 TEST_F(SimWorkspaceTest, HidingTheActiveApplicationActivatesTheNextVisibleOneInFront) {
     const auto finder = workspace().process("com.apple.finder")->processIdentifier;
     const auto notes = *workspace().launch("com.apple.Notes");
