@@ -81,17 +81,18 @@ TEST_F(WindowListMergeTest, TheFrameJoinNeedsFortyFivePercentOfTheSmallerAreaWit
     const auto both = merged({unlinked("Draft", cocoa(0, 0, 1000, 300))});
     EXPECT_EQ(ids(both), (std::vector{both[0].windowID.rawValue(), id(right), id(left)}));
     EXPECT_FALSE(parseCGWindowID(both[0].windowID));
+}
 
-    // A window-server window without an Accessibility window of its own is a candidate only when it is
-    // on screen or parked.
+TEST_F(WindowListMergeTest, AFrameCandidateCountsByItsAccessibilityWindowElseOnlyOnScreenOrParked) {
+    const auto behind = add("Behind", Rect{0, 0, 400, 300}, [](sim::SimWindow& w) { w.onScreen = false; });
     const auto palette = add("Palette", Rect{0, 400, 400, 300}, [](sim::SimWindow& w) { w.ax.accessible = false; });
     add("Hidden", Rect{600, 400, 400, 300}, [](sim::SimWindow& w) {
         w.ax.accessible = false;
         w.onScreen = false;
     });
-    const auto pair = merged({unlinked("A", cocoa(0, 400, 400, 300)), unlinked("B", cocoa(600, 400, 400, 300))});
-    EXPECT_EQ(ids(pair), (std::vector{id(palette), pair[1].windowID.rawValue(), id(right), id(left)}));
-    EXPECT_FALSE(parseCGWindowID(pair[1].windowID));
+    const auto list = merged({unlinked("A", cocoa(0, 0, 400, 300)), unlinked("B", cocoa(0, 400, 400, 300)),
+                              unlinked("C", cocoa(600, 400, 400, 300))});
+    EXPECT_EQ(ids(list), (std::vector{id(behind), id(palette), unlinked("C", {}).windowID.rawValue()}));
 }
 
 TEST_F(WindowListMergeTest, TheTitleJoinTakesTheFirstEntryAndTheSecondIsDroppedLater) {
@@ -107,6 +108,16 @@ TEST_F(WindowListMergeTest, TheTitleJoinTakesTheFirstEntryAndTheSecondIsDroppedL
     list = merge.dropDescriptorsWithoutOnScreenUserWindow(std::move(list), item);
     EXPECT_EQ(ids(list), std::vector{id(doc)});
     EXPECT_TRUE(logged("windowList drop offscreen-only removed=1 bundle=" + kEditor));
+}
+
+TEST_F(WindowListMergeTest, ATitleTwoWindowServerWindowsShareJoinsNeither) {
+    const auto back = add("Doc", Rect{0, 0, 400, 300});
+    const auto front = add("Doc", Rect{600, 0, 400, 300});
+    const auto doc = unlinked("Doc", std::nullopt);
+    const auto list = merged({doc});
+    EXPECT_EQ(ids(list), (std::vector{doc.windowID.rawValue(), id(front), id(back)}));
+    EXPECT_EQ(ids(merge.dropDescriptorsWithoutOnScreenUserWindow(list, item)),
+              (std::vector{id(front), id(back)}));
 }
 
 TEST_F(WindowListMergeTest, LeftoversOnAHiddenSpaceStayAndThoseOffScreenOnTheShowingSpaceGo) {
