@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <charconv>
 #include <cmath>
 #include <string_view>
 #include <type_traits>
@@ -121,15 +122,21 @@ std::expected<Bitmap, RenderError> Canvas::bitmap() {
     return bitmap;
 }
 
+// A pixel count as its shortest text: one past the surface's limit may be past any integer type too.
+std::string pixelsText(double pixels) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, pixels);
+    return std::string(buffer, result.ptr);
+}
+
 std::expected<std::pair<int, int>, RenderError> pixelSize(Size size, double scale) {
     const double width = std::ceil(size.width * scale);
     const double height = std::ceil(size.height * scale);
-    if (!std::isfinite(width) || !std::isfinite(height) || !(width >= 1) || !(height >= 1)) {
+    if (!(width >= 1) || !(height >= 1)) {
         return std::unexpected(RenderError{"surface has no pixels"});
     }
     if (width > kMaxSurfaceSide || height > kMaxSurfaceSide) {
-        return std::unexpected(RenderError{"surface of " + std::to_string(static_cast<long long>(width)) + " by " +
-                                           std::to_string(static_cast<long long>(height)) +
+        return std::unexpected(RenderError{"surface of " + pixelsText(width) + " by " + pixelsText(height) +
                                            " pixels is larger than " + std::to_string(kMaxSurfaceSide) +
                                            " pixels on a side"});
     }

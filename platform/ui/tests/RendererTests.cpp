@@ -124,6 +124,9 @@ TEST(RendererTests, SurfacesPastCairosLimitOrWithoutPixelsAreRefused) {
     const auto large = render({}, {20000, 10}, 2);
     ASSERT_FALSE(large.has_value());
     EXPECT_EQ(large.error().message, "surface of 40000 by 20 pixels is larger than 32767 pixels on a side");
+    // Past any integer type, such a side is still named.
+    EXPECT_EQ(render({}, {1e300, 10}, 2).error().message,
+              "surface of 2e+300 by 20 pixels is larger than 32767 pixels on a side");
     EXPECT_FALSE(render({}, {0, 10}).has_value());
     EXPECT_TRUE(render({}, {16383.5, 1}).has_value());
 }
