@@ -1,7 +1,5 @@
 #include "tools/PanelPictureWriter.h"
 
-#include <cmath>
-
 #include "platform/ui/Renderer.h"
 
 namespace tavelin {
@@ -37,13 +35,13 @@ void PanelPictureWriter::draw() {
     const auto host = switcher_.panelHost();
     if (!host) return;
     const auto& layout = host->layout();
-    const double scale = this->scale();
-    if (auto written = ui::writePNG(layout.displayList, layout.size, scale, path_); !written) {
+    const auto written = ui::writePNG(layout.displayList, layout.size, scale(), path_);
+    if (!written) {
         return report_("error: the panel's picture could not be written to " + path_.string() + ": " +
                        written.error().message);
     }
-    report_("picture: " + path_.string() + " " + std::to_string(static_cast<long>(std::ceil(layout.size.width * scale))) +
-            "x" + std::to_string(static_cast<long>(std::ceil(layout.size.height * scale))));
+    report_("picture: " + path_.string() + " " + std::to_string(written->first) + "x" +
+            std::to_string(written->second));
 }
 
 }  // namespace tavelin

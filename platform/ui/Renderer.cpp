@@ -153,8 +153,8 @@ std::expected<Bitmap, RenderError> render(const DisplayList& list, Size size, do
     return canvas.bitmap();
 }
 
-std::expected<void, RenderError> writePNG(const DisplayList& list, Size size, double scale,
-                                          const std::filesystem::path& path) {
+std::expected<std::pair<int, int>, RenderError> writePNG(const DisplayList& list, Size size, double scale,
+                                                         const std::filesystem::path& path) {
     const auto bitmap = render(list, size, scale);
     if (!bitmap) return std::unexpected(bitmap.error());
     const auto png = encodePNG(*bitmap);
@@ -162,7 +162,7 @@ std::expected<void, RenderError> writePNG(const DisplayList& list, Size size, do
     const auto written =
         writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(png->data()), png->size()));
     if (!written) return std::unexpected(RenderError{written.error().message});
-    return {};
+    return std::pair{bitmap->width, bitmap->height};
 }
 
 }  // namespace tavelin::ui

@@ -7,6 +7,7 @@
 #include <expected>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "platform/Bitmap.h"
 #include "platform/ui/DisplayList.h"
@@ -25,7 +26,8 @@ struct RenderError {
 std::expected<Bitmap, RenderError> render(const DisplayList& list, Size size, double scale = kDefaultRenderScale);
 
 // Renders and replaces the file at `path` by atomic rename: when anything fails, the old file stays.
-std::expected<void, RenderError> writePNG(const DisplayList& list, Size size, double scale,
-                                          const std::filesystem::path& path);
+// Gives the picture's width and height in pixels.
+std::expected<std::pair<int, int>, RenderError> writePNG(const DisplayList& list, Size size, double scale,
+                                                         const std::filesystem::path& path);
 
 }  // namespace tavelin::ui
