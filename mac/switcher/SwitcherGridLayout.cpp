@@ -8,7 +8,7 @@ namespace tavelin {
 namespace {
 
 std::int64_t fittingColumns(std::int64_t itemCount, double fit) {
-    if (fit < 1) return 1;
+    if (!(fit >= 1)) return 1;  // NaN too, which no integer holds
     if (fit > static_cast<double>(itemCount)) return itemCount;
     return static_cast<std::int64_t>(fit);
 }

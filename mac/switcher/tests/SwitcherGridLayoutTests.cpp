@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "mac/switcher/SwitcherGridLayout.h"
 
 namespace tavelin {
@@ -16,6 +18,8 @@ TEST(SwitcherGridLayoutTest, MainGridColumnsFitTheInnerWidthWithinOneAndTheCount
     EXPECT_EQ(SwitcherMainGridLayout::columns(0, 72, 400), 1);
     EXPECT_EQ(SwitcherMainGridLayout::columns(10, 0, 400), 1);
     EXPECT_EQ(SwitcherMainGridLayout::columns(10, 72, 0), 1);
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(SwitcherMainGridLayout::columns(10, kInfinity, kInfinity), 1);  // a fit of NaN columns
 }
 
 TEST(SwitcherGridLayoutTest, FolderGridColumnsFitFiveHundredEightPoints) {
