@@ -253,13 +253,42 @@ bool fromJSON(const JsonValue& v, DesktopDock& dock) {
 
 namespace {
 
+// Six 6K displays side by side, the most a Mac drives, span some 36000 points, and windows may hang past
+// them. Within 100000 points every place and size is one a screen, window or pointer can have, and every
+// pixel count made from them at the largest scale (400000) stays far inside the integers that drawing
+// and capture convert them to.
+constexpr double kMaxCoordinate = 100000;
+constexpr double kMaxLength = 100000;
+// Macs draw at 1 or 2 pixels per point; 4 leaves room for denser displays.
+constexpr double kMinScale = 1;
+constexpr double kMaxScale = 4;
+
+// False for NaN too.
+bool isCoordinate(double value) { return value >= -kMaxCoordinate && value <= kMaxCoordinate; }
+bool isLength(double value) { return value > 0 && value <= kMaxLength; }
+
 bool readFrame(ObjectReader& r, std::string_view key, Rect& out) {
     std::vector<double> frame;
     if (!r.required(key, frame).ok()) return false;
-    if (frame.size() != 4 || !(frame[2] > 0) || !(frame[3] > 0)) {
-        return failField(r, key, "expected [x, y, width, height] with a width and height above 0");
+    if (frame.size() != 4 || !isCoordinate(frame[0]) || !isCoordinate(frame[1]) || !isLength(frame[2]) ||
+        !isLength(frame[3])) {
+        return failField(
+            r, key,
+            "expected [x, y, width, height] with x and y from -100000 to 100000 and a width and height "
+            "above 0 and at most 100000");
     }
     out = Rect{frame[0], frame[1], frame[2], frame[3]};
+    return true;
+}
+
+bool readPoint(ObjectReader& r, std::string_view key, std::optional<Point>& out) {
+    std::optional<std::vector<double>> point;
+    if (!r.optional(key, point).ok()) return false;
+    if (!point) return true;
+    if (point->size() != 2 || !isCoordinate((*point)[0]) || !isCoordinate((*point)[1])) {
+        return failField(r, key, "expected [x, y] with x and y from -100000 to 100000");
+    }
+    out = Point{(*point)[0], (*point)[1]};
     return true;
 }
 
@@ -306,7 +335,9 @@ bool fromJSON(const JsonValue& v, DesktopScreen& screen) {
         return failField(r, "number", "expected a display ID from 0 to 4294967295");
     }
     if (number) screen.number = static_cast<std::uint32_t>(*number);
-    if (!(screen.scale > 0)) return failField(r, "scale", "expected a number above 0");
+    if (!(screen.scale >= kMinScale && screen.scale <= kMaxScale)) {
+        return failField(r, "scale", "expected a number from 1 to 4");
+    }
     if (r.find("desktopPicture")) {
         screen.desktopPicture.emplace();
         if (!requiredMacPath(r, "desktopPicture", *screen.desktopPicture)) return false;
@@ -387,20 +418,17 @@ bool fromJSON(const JsonValue& v, Desktop& desktop) {
                       "files", "privacy"}))
         return false;
     ObjectReader r(v);
-    std::optional<std::vector<double>> mouse;
     r.orDefault("host", desktop.host, DesktopHost{})
         .orDefault("applications", desktop.applications, {})
         .optional("frontmost", desktop.frontmost)
         .optional("dock", desktop.dock)
         .orDefault("screens", desktop.screens, Desktop{}.screens)
-        .optional("mouseLocation", mouse)
         .orDefault("windows", desktop.windows, {})
         .orDefault("files", desktop.files, {})
         .orDefault("privacy", desktop.privacy, {});
-    if (!r.ok() || !checkScreens(v, desktop.screens) || !checkWindows(v, desktop)) return false;
-    if (mouse) {
-        if (mouse->size() != 2) return failField(r, "mouseLocation", "expected [x, y]");
-        desktop.mouseLocation = Point{(*mouse)[0], (*mouse)[1]};
+    if (!r.ok() || !checkScreens(v, desktop.screens) || !checkWindows(v, desktop) ||
+        !readPoint(r, "mouseLocation", desktop.mouseLocation)) {
+        return false;
     }
     if (const auto program = r.find("program")) {
         const DecodePath path(v.path(), "program");

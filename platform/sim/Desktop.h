@@ -99,13 +99,14 @@ struct DesktopDock {
 };
 
 // One display. The first holds the menu bar, so its frame starts at 0, 0. "frame" is [x, y, width,
-// height] in points with y growing upwards; "number" the display's ID ("NSScreenNumber"), left out for
-// a display that has none; "scale" the pixels per point (1 unless given); "main" marks the screen of
-// the key window (the first unless one says so); "desktopPicture" the picture file the workspace names
-// for it, which need not exist. "visibleFrame" is the frame less the menu bar and the Dock (the frame
-// less 25 points at the top unless given); "uuid" the display's UUID (made from its number unless
-// given); "spaces" how many Spaces it has (1 unless given) and "currentSpace" which one it shows,
-// counted from 0 in row order.
+// height] in points with y growing upwards (x and y from -100000 to 100000, width and height above 0 and
+// at most 100000, as for windows; the pointer lies in the same range); "number" the display's ID
+// ("NSScreenNumber"), left out for a display that has none; "scale" the pixels per point (1 to 4; 1
+// unless given); "main" marks the screen of the key window (the first unless one says so);
+// "desktopPicture" the picture file the workspace names for it, which need not exist. "visibleFrame" is
+// the frame less the menu bar and the Dock (the frame less 25 points at the top unless given); "uuid" the
+// display's UUID (made from its number unless given); "spaces" how many Spaces it has (1 unless given)
+// and "currentSpace" which one it shows, counted from 0 in row order.
 struct DesktopScreen {
     std::string name;
     Rect frame;

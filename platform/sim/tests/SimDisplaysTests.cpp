@@ -49,11 +49,30 @@ TEST(SimDisplaysTest, TheExampleDesktopHasTwoScreensShowingItsPicture) {
 }
 
 TEST(SimDisplaysTest, DesktopFileErrorsNameTheScreenKey) {
-    const std::pair<std::string_view, std::string_view> cases[] = {
-        {R"({"screens": [{"name": "A", "frame": [0, 0, 10]}]})",
-         "Desktop.screens[0].frame: expected [x, y, width, height] with a width and height above 0"},
-        {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 0]}]})",
-         "Desktop.screens[0].frame: expected [x, y, width, height] with a width and height above 0"},
+    const std::string badFrame =
+        ": expected [x, y, width, height] with x and y from -100000 to 100000 and a width and height "
+        "above 0 and at most 100000";
+    const std::string badScale = ": expected a number from 1 to 4";
+    const std::string badPoint = ": expected [x, y] with x and y from -100000 to 100000";
+    const std::pair<std::string_view, std::string> cases[] = {
+        {R"({"screens": [{"name": "A", "frame": [0, 0, 10]}]})", "Desktop.screens[0].frame" + badFrame},
+        {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 0]}]})", "Desktop.screens[0].frame" + badFrame},
+        // Numbers no screen, window or pointer has, which drawing would take past the integers.
+        {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10]}, {"name": "B", "frame": [1e308, 0, 10, 10]}]})",
+         "Desktop.screens[1].frame" + badFrame},
+        {R"({"screens": [{"name": "A", "frame": [0, 0, 100001, 10]}]})",
+         "Desktop.screens[0].frame" + badFrame},
+        {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "visibleFrame": [0, -100001, 10, 10]}]})",
+         "Desktop.screens[0].visibleFrame" + badFrame},
+        {R"({"applications": [{"bundleIdentifier": "a.b", "name": "B", "path": "/B.app", "running": true}],
+             "windows": [{"application": "a.b", "frame": [0, 0, 10, 1e300]}]})",
+         "Desktop.windows[0].frame" + badFrame},
+        {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "scale": 1e300}]})",
+         "Desktop.screens[0].scale" + badScale},
+        {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "scale": 0.5}]})",
+         "Desktop.screens[0].scale" + badScale},
+        {R"({"mouseLocation": [0, 100000.5]})", "Desktop.mouseLocation" + badPoint},
+        {R"({"mouseLocation": [1, 2, 3]})", "Desktop.mouseLocation" + badPoint},
         {R"({"screens": [{"name": "A", "frame": [5, 0, 10, 10]}]})",
          "Desktop.screens[0].frame: the first screen holds the menu bar: its frame starts at 0, 0"},
         {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "number": 7},
@@ -64,14 +83,11 @@ TEST(SimDisplaysTest, DesktopFileErrorsNameTheScreenKey) {
          "Desktop.screens[1].main: only one screen is the main one"},
         {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "number": -1}]})",
          "Desktop.screens[0].number: expected a display ID from 0 to 4294967295"},
-        {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "scale": 0}]})",
-         "Desktop.screens[0].scale: expected a number above 0"},
         {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "desktopPicture": "../x.jpg"}]})",
          R"(Desktop.screens[0].desktopPicture: expected a path starting with "/" or "~/", found "../x.jpg")"},
         {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "colour": "red"}]})",
          R"(Desktop.screens[0]: unknown key "colour")"},
         {R"({"screens": [{"frame": [0, 0, 10, 10]}]})", R"(Desktop.screens[0]: missing required key "name")"},
-        {R"({"mouseLocation": [1, 2, 3]})", "Desktop.mouseLocation: expected [x, y]"},
         {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "spaces": 0}]})",
          "Desktop.screens[0].spaces: expected 1 to 16 Spaces"},
         {R"({"screens": [{"name": "A", "frame": [0, 0, 10, 10], "spaces": 2, "currentSpace": 2}]})",
