@@ -488,8 +488,11 @@ std::expected<Desktop, DecodeError> loadDesktopFile(const std::filesystem::path&
     for (auto& file : desktop->files) {
         file.from = path.parent_path() / file.from;
         std::error_code error;
-        if (!std::filesystem::is_regular_file(file.from, error))
-            return std::unexpected(DecodeError{path.string() + ": files: " + file.from.string() + " is missing"});
+        if (!std::filesystem::is_regular_file(file.from, error)) {
+            const auto* problem =
+                std::filesystem::is_directory(file.from, error) ? " is a folder, not a file" : " is missing";
+            return std::unexpected(DecodeError{path.string() + ": files: " + file.from.string() + problem});
+        }
     }
     return desktop;
 }

@@ -176,6 +176,12 @@ TEST(SimMac, AFileTheDesktopBringsIsCopiedWhenMissing) {
     const auto missing = SimMac::load(folder / "desktop.json", folder / "home", scheduler, log);
     ASSERT_FALSE(missing);
     EXPECT_THAT(missing.error().message, HasSubstr("desktop.json: files: " + (folder / "gone.jpg").string() + " is missing"));
+
+    (void)writeFileAtomically(folder / "desktop.json", R"({"files": [{"path": "/a.jpg", "from": "home"}]})");
+    const auto folderFrom = SimMac::load(folder / "desktop.json", folder / "home", scheduler, log);
+    ASSERT_FALSE(folderFrom);
+    EXPECT_THAT(folderFrom.error().message,
+                HasSubstr(": files: " + (folder / "home").string() + " is a folder, not a file"));
 }
 
 TEST(SimMac, LoadingErrorsNameTheFile) {
