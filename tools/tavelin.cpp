@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -44,19 +45,23 @@ std::optional<std::filesystem::path> makeFreshHome() {
 
 void printLine(const std::string& text) { std::cout << text << '\n' << std::flush; }
 
-// The picture goes into a folder that is there: none is made for it.
-bool hasPictureFolder(const std::filesystem::path& picture) {
-    const auto folder = picture.parent_path();
+// The picture goes into a folder that is there (none is made for it) and is no folder itself: each
+// drawing would fail on it.
+std::optional<std::string> pictureProblem(const std::filesystem::path& picture) {
     std::error_code error;
-    return folder.empty() || std::filesystem::is_directory(folder, error);
+    if (std::filesystem::is_directory(picture, error)) return picture.string() + " is a folder";
+    const auto folder = picture.parent_path();
+    if (!folder.empty() && !std::filesystem::is_directory(folder, error)) {
+        return "no folder " + folder.string();
+    }
+    return std::nullopt;
 }
 
 int run(const TavelinOptions& options) {
     const auto desktop =
         options.desktop.value_or(std::filesystem::path(TAVELIN_EXAMPLES_DIR) / "desktop.json");
-    if (options.panelPNG && !hasPictureFolder(*options.panelPNG)) {
-        std::cerr << "tavelin: --panel-png: no folder "
-                  << escapedText(options.panelPNG->parent_path().string()) << '\n';
+    if (const auto problem = options.panelPNG ? pictureProblem(*options.panelPNG) : std::nullopt) {
+        std::cerr << "tavelin: --panel-png: " << escapedText(*problem) << '\n';
         return 1;
     }
     std::filesystem::path home;

@@ -176,6 +176,12 @@ TEST(Tavelin, RefusedStartsMakeNothing) {
     EXPECT_FALSE(std::filesystem::exists(scratch / "none"));
     EXPECT_FALSE(std::filesystem::exists(scratch / "home"));
 
+    // A picture path naming a folder would fail each drawing.
+    const auto folder = (scratch / "tmp").string();
+    run = runProgram(program + " --exit-after 1 --panel-png " + folder, "", scratch.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "tavelin: --panel-png: " + folder + " is a folder\n");
+
     // A NUL would end Safari's name in the Dock's preference file.
     std::ofstream(scratch / "desktop.json")
         << R"({"applications": [{"bundleIdentifier": "com.apple.Safari",)"
