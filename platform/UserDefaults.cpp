@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/PlistFile.h"
+#include "protocol/NumberText.h"
 
 namespace tavelin {
 namespace {
@@ -46,12 +47,6 @@ std::int64_t leadingInteger(std::string_view text) {
         value = value * 10 + digit;
     }
     return negative ? -value : value;
-}
-
-std::string numberText(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
 }
 
 }  // namespace
@@ -122,7 +117,7 @@ std::optional<std::string> UserDefaults::stringForKey(std::string_view key) cons
     if (const auto* s = value->getIf<std::string>()) return *s;
     if (const auto* b = value->getIf<bool>()) return *b ? "1" : "0";
     if (const auto* i = value->getIf<std::int64_t>()) return std::to_string(*i);
-    if (const auto* d = value->getIf<double>()) return numberText(*d);
+    if (const auto* d = value->getIf<double>()) return shortestText(*d);
     return std::nullopt;
 }
 

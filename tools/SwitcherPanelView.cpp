@@ -1,15 +1,9 @@
 #include "tools/SwitcherPanelView.h"
 
-#include <charconv>
-
+#include "protocol/NumberText.h"
 #include "tools/EscapedText.h"
 
 namespace tavelin {
-std::string readableNumber(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 namespace {
 
@@ -37,8 +31,8 @@ std::string readableSwitcherPanel(SwitcherController& switcher) {
     const auto navigator = switcher.navigator.value();
     if (!switcher.panel() || !navigator) return "Switcher: closed\n";
     const Rect frame = switcher.panel()->window().frame();
-    std::string text = "Switcher: panel " + readableNumber(frame.width) + "x" + readableNumber(frame.height) + " at (" +
-                       readableNumber(frame.x) + ", " + readableNumber(frame.y) + ")\n";
+    std::string text = "Switcher: panel " + shortestText(frame.width) + "x" + shortestText(frame.height) + " at (" +
+                       shortestText(frame.x) + ", " + shortestText(frame.y) + ")\n";
     const auto& selection = navigator->selection();
     const auto& tiers = navigator->presentation().tiers;
     for (std::size_t t = 0; t < tiers.size(); ++t) {

@@ -17,7 +17,4 @@ namespace tavelin {
 
 std::string readableSwitcherPanel(SwitcherController& switcher);
 
-// A number as short as it reads exactly: 368, 349.5.
-std::string readableNumber(double value);
-
 }  // namespace tavelin

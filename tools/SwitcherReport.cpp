@@ -6,6 +6,7 @@
 
 #include "platform/FileURL.h"
 #include "platform/sim/SimMac.h"
+#include "protocol/NumberText.h"
 #include "tools/EscapedText.h"
 #include "tools/SwitcherPanelView.h"
 
@@ -116,7 +117,7 @@ void SwitcherReport::flushSwitcher() {
     if (!last_.open || now.screen != last_.screen) {
         const Rect frame = switcher_->panel()->window().frame();
         print_("panel: open on screen " + (now.screen ? std::to_string(*now.screen) : std::string("none")) + ", " +
-               readableNumber(frame.width) + "x" + readableNumber(frame.height));
+               shortestText(frame.width) + "x" + shortestText(frame.height));
     }
     if (now.search != last_.search) print_("search: \"" + escapedText(now.search) + "\"");
     if (!now.selection.empty() && now.selection != last_.selection) print_("selected: " + now.selection);

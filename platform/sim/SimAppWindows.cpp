@@ -1,20 +1,14 @@
 #include "platform/sim/SimAppWindows.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <utility>
+
+#include "protocol/NumberText.h"
 
 namespace tavelin::sim {
 
 namespace {
-
-// The shortest text that reads back as the same number.
-std::string text(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
 
 std::string hex(std::uint64_t value) {
     char buffer[24];
@@ -267,14 +261,14 @@ class SimAppWindows::Panel final : public AppPanel {
     }
     void setContentSize(double width, double height) override {
         windows_.mainThread_.check();
-        record("setContentSize " + text(width) + "x" + text(height));
+        record("setContentSize " + shortestText(width) + "x" + shortestText(height));
         state_->frame.width = width;
         state_->frame.height = height;
         windows_.move(state_->number, state_->frame);
     }
     void setFrameOrigin(Point origin) override {
         windows_.mainThread_.check();
-        record("setFrameOrigin " + text(origin.x) + "," + text(origin.y));
+        record("setFrameOrigin " + shortestText(origin.x) + "," + shortestText(origin.y));
         state_->frame.x = origin.x;
         state_->frame.y = origin.y;
         windows_.move(state_->number, state_->frame);
@@ -389,8 +383,8 @@ class SimAppWindows::Popover final : public AppPopover {
 
 std::unique_ptr<AppPanel> SimAppWindows::makePanel(PanelConfiguration configuration) {
     mainThread_.check();
-    trace_.record("Panel.make " + text(configuration.contentRect.width) + "x" +
-                  text(configuration.contentRect.height) + " style=" + hex(configuration.styleMask));
+    trace_.record("Panel.make " + shortestText(configuration.contentRect.width) + "x" +
+                  shortestText(configuration.contentRect.height) + " style=" + hex(configuration.styleMask));
     auto state = std::make_shared<PanelState>();
     state->number = newNumber();
     state->frame = configuration.contentRect;

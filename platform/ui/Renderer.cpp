@@ -2,7 +2,6 @@
 
 #include <cairo.h>
 
-#include <charconv>
 #include <cmath>
 #include <string_view>
 #include <type_traits>
@@ -12,6 +11,7 @@
 #include "platform/ui/CairoDrawing.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/PangoText.h"
+#include "protocol/NumberText.h"
 
 namespace tavelin::ui {
 namespace {
@@ -122,13 +122,6 @@ std::expected<Bitmap, RenderError> Canvas::bitmap() {
     return bitmap;
 }
 
-// A pixel count as its shortest text: one past the surface's limit may be past any integer type too.
-std::string pixelsText(double pixels) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, pixels);
-    return std::string(buffer, result.ptr);
-}
-
 std::expected<std::pair<int, int>, RenderError> pixelSize(Size size, double scale) {
     const double width = std::ceil(size.width * scale);
     const double height = std::ceil(size.height * scale);
@@ -136,7 +129,7 @@ std::expected<std::pair<int, int>, RenderError> pixelSize(Size size, double scal
         return std::unexpected(RenderError{"surface has no pixels"});
     }
     if (width > kMaxSurfaceSide || height > kMaxSurfaceSide) {
-        return std::unexpected(RenderError{"surface of " + pixelsText(width) + " by " + pixelsText(height) +
+        return std::unexpected(RenderError{"surface of " + shortestText(width) + " by " + shortestText(height) +
                                            " pixels is larger than " + std::to_string(kMaxSurfaceSide) +
                                            " pixels on a side"});
     }
